@@ -1,0 +1,73 @@
+// qarn create: the Create pipeline without the window.
+#include "Commands.h"
+
+#include "CreatePipeline.h"
+#include "FuncLib.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace zorv::cli {
+namespace {
+
+class HeadlessView : public ICreateView {
+public:
+    HeadlessView(QString input, QString resumeTemplate)
+        : input_(std::move(input)), template_(std::move(resumeTemplate)) {}
+    QString InputResumeText() const override { return input_; }
+    QString ResumeTemplateText() const override { return template_; }
+    void SetOutputResumeText(const QString& text) override { outputResume = text; }
+    void SetOutputHRXMLText(const QString& text) override { outputHRXML = text; }
+    void SetCreateEnabled(bool) override {}
+    void SetMousePointer(int) override {}
+
+    QString outputResume;
+    QString outputHRXML;
+
+private:
+    QString input_;
+    QString template_;
+};
+
+// Relative paths are made absolute so that the printed output paths can be used anywhere.
+QString Absolute(const QString& path) {
+    return IsBlank(path) ? path : QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+int CmdCreate(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Parses RESUME, takes the token values out of it through the map file and "
+                       "fills a copy of TEMPLATE, written beside RESUME as <name>_QX.<template "
+                       "extension>. Prints the output resume's and the HR-XML file's paths."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("RESUME"), QStringLiteral("The candidate's resume."));
+    parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The company's Word template."));
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "qarn create: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "qarn create: expected RESUME and TEMPLATE; see qarn create --help\n");
+        return 2;
+    }
+
+    HeadlessView view(Absolute(args[0]), Absolute(args[1]));
+    MessageCounter messages;
+    const bool reached = RunCreatePipeline(view, StartupValues{}, ProductCollaborators());
+    if (reached) {
+        std::printf("%s\n%s\n", qPrintable(view.outputResume), qPrintable(view.outputHRXML));
+        std::fflush(stdout);
+    }
+    return (reached && messages.Count() == 0) ? 0 : 1;
+}
+
+} // namespace zorv::cli

@@ -1,0 +1,35 @@
+// The subcommands of qarn. Each takes its own arguments (the command name first) and
+// returns the process exit status.
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+namespace zorv::cli {
+
+struct Command {
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList& arguments);
+};
+
+// Every subcommand, in the order `qarn --help` lists them.
+const std::vector<Command>& AllCommands();
+
+// The top level: dispatches to a subcommand, or handles --help and --version.
+int RunQarn(const QStringList& arguments);
+
+// Counts the messages shown while it lives, printing each to standard error.
+class MessageCounter {
+public:
+    MessageCounter();
+    ~MessageCounter();
+    int Count() const { return count_; }
+
+private:
+    int count_ = 0;
+};
+
+int CmdCreate(const QStringList& arguments);
+
+} // namespace zorv::cli

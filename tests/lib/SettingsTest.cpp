@@ -1,0 +1,39 @@
+// The settings store: one INI file per application under the user's configuration folder.
+#include "Settings.h"
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace zorv;
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        old_ = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir_.path()));
+    }
+    void TearDown() override { qputenv("XDG_CONFIG_HOME", old_); }
+    QTemporaryDir dir_;
+    QByteArray old_;
+};
+
+TEST_F(SettingsStore, MissingValueGivesDefault) {
+    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry", "dflt"), QStringLiteral("dflt"));
+    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry"), QString());
+}
+
+TEST_F(SettingsStore, WrittenValueIsInTheApplicationsIniFile) {
+    const QString value = QStringLiteral("/home/u/Templates/Acme, Inc. ñ.docx");
+    SaveSetting("ZorvOne", "ZorvQarn", "ResumeTemplate", value);
+    EXPECT_EQ(SettingsLocation("ZorvOne"), dir_.path() + QStringLiteral("/ZorvOne.ini"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "ResumeTemplate"), value);
+    EXPECT_TRUE(test::ReadFile(dir_.path() + "/ZorvOne.ini").contains("[ZorvQarn]"));
+}
+
+TEST_F(SettingsStore, ReadsWhatTheHostWrote) {
+    ASSERT_TRUE(test::WriteFile(dir_.path() + "/ZorvOne.ini",
+                                "[OptionsMyRecord]\nResumeCountry=CA\nUseFullParser=1\n"));
+    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry"), QStringLiteral("CA"));
+    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "UseFullParser", "0"), QStringLiteral("1"));
+}

@@ -1,0 +1,46 @@
+// Waiting with the event loop: events are processed, the time is kept, and the
+// busy pointer helpers set the two pointer values.
+#include "Wait.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace zorv;
+
+TEST(WaitSeconds, ProcessesEventsWhileWaiting) {
+    int fired = 0;
+    QTimer::singleShot(50, [&] { ++fired; });
+    QTimer::singleShot(150, [&] { ++fired; });
+    QElapsedTimer t;
+    t.start();
+    WaitSeconds(0.3f);
+    EXPECT_GE(t.elapsed(), 300);
+    EXPECT_LT(t.elapsed(), 2000);
+    EXPECT_EQ(fired, 2);
+}
+
+TEST(WaitSeconds, ZeroProcessesPendingEventsOnce) {
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    WaitSeconds(0.0f);
+    EXPECT_TRUE(fired);
+}
+
+TEST(WaitSeconds, NegativeReturnsAtOnceWithoutEvents) {
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    WaitSeconds(-1.0f);
+    EXPECT_FALSE(fired);
+    WaitSeconds(0.0f); // let the timer go before the next test
+}
+
+TEST(BusyPointer, SetsHourglassThenDefault) {
+    struct Window : IMousePointerTarget {
+        std::vector<int> seen;
+        void SetMousePointer(int p) override { seen.push_back(p); }
+    } w;
+    SetBusyPointer(w);
+    SetNormalPointer(w);
+    EXPECT_EQ(w.seen, (std::vector<int>{11, 0}));
+}
