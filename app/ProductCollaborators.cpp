@@ -2,8 +2,18 @@
 
 namespace zorv {
 
-// The real components. A component whose implementation is not part of this build stays
-// empty, and a run that reaches it reports "component cannot be created".
-CreateCollaborators ProductCollaborators() { return CreateCollaborators{}; }
+// The real components. One that this build does not have stays empty, and a run that
+// reaches it reports that the component cannot be created.
+CreateCollaborators ProductCollaborators() {
+    CreateCollaborators c;
+
+    // resume parser client
+
+    // token mapping
+
+    // template filling
+
+    return c;
+}
 
 } // namespace zorv

@@ -37,6 +37,8 @@ QString Absolute(const QString& path) {
 
 } // namespace
 
+namespace {
+
 int CmdCreate(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -69,5 +71,11 @@ int CmdCreate(const QStringList& arguments) {
     }
     return (reached && messages.Count() == 0) ? 0 : 1;
 }
+
+const RegisterCommand kCreate({10, "create",
+                               "Create the output resume from RESUME and TEMPLATE, as the window does",
+                               CmdCreate});
+
+} // namespace
 
 } // namespace zorv::cli

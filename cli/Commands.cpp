@@ -3,6 +3,7 @@
 #include "Messages.h"
 #include "Version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +11,7 @@ namespace zorv::cli {
 namespace {
 
 MessageHandler gPrevious;
+
 
 void PrintUsage(FILE* to) {
     std::fprintf(to, "Usage: qarn COMMAND [ARGUMENTS]\n\n"
@@ -22,14 +24,20 @@ void PrintUsage(FILE* to) {
                      "  -v, --version  Show the version\n");
 }
 
+std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+
 } // namespace
 
-const std::vector<Command>& AllCommands() {
-    static const std::vector<Command> commands = {
-        {"create", "Create the output resume from RESUME and TEMPLATE, as the window does",
-         CmdCreate},
-    };
-    return commands;
+const std::vector<Command>& AllCommands() { return Registry(); }
+
+RegisterCommand::RegisterCommand(Command command) {
+    auto& all = Registry();
+    all.insert(std::upper_bound(all.begin(), all.end(), command,
+                                [](const Command& a, const Command& b) { return a.order < b.order; }),
+               command);
 }
 
 MessageCounter::MessageCounter() {

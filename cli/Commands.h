@@ -8,13 +8,19 @@
 namespace zorv::cli {
 
 struct Command {
+    int order; // place in `qarn --help`
     const char* name;
     const char* summary;
     int (*run)(const QStringList& arguments);
 };
 
-// Every subcommand, in the order `qarn --help` lists them.
+// Every registered subcommand, in the order `qarn --help` lists them.
 const std::vector<Command>& AllCommands();
+
+// A subcommand's file registers it with one static object of this type.
+struct RegisterCommand {
+    explicit RegisterCommand(Command command);
+};
 
 // The top level: dispatches to a subcommand, or handles --help and --version.
 int RunQarn(const QStringList& arguments);
@@ -29,7 +35,5 @@ public:
 private:
     int count_ = 0;
 };
-
-int CmdCreate(const QStringList& arguments);
 
 } // namespace zorv::cli
