@@ -174,4 +174,8 @@ std::shared_ptr<Application> CreateApplication();
 using ApplicationFactory = std::function<std::shared_ptr<Application>()>;
 ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
 
+// Implementations call this from Application::Quit, so that the runtime no longer offers
+// that instance as the running one.
+void ApplicationQuit(const Application* application);
+
 } // namespace zorv::word

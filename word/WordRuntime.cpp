@@ -1,0 +1,50 @@
+#include "WordAutomation.h"
+
+#include "ZorvError.h"
+
+namespace zorv::word {
+namespace {
+
+struct Runtime {
+    ApplicationFactory factory;
+    std::weak_ptr<Application> running;
+};
+
+Runtime& TheRuntime() {
+    static Runtime runtime;
+    return runtime;
+}
+
+} // namespace
+
+std::shared_ptr<Application> GetRunningApplication() {
+    if (auto app = TheRuntime().running.lock())
+        return app;
+    throw ZorvError(ErrCannotCreateComponent, QStringLiteral("No word processor instance is running."));
+}
+
+std::shared_ptr<Application> CreateApplication() {
+    Runtime& rt = TheRuntime();
+    if (!rt.factory)
+        throw ZorvError(ErrCannotCreateComponent,
+                        QStringLiteral("No word processor engine is available in this program."));
+    std::shared_ptr<Application> app = rt.factory();
+    if (!app)
+        throw ZorvError(ErrCannotCreateComponent, QStringLiteral("The word processor engine could not be started."));
+    rt.running = app;
+    return app;
+}
+
+ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
+    ApplicationFactory previous = std::move(TheRuntime().factory);
+    TheRuntime().factory = std::move(factory);
+    return previous;
+}
+
+void ApplicationQuit(const Application* application) {
+    Runtime& rt = TheRuntime();
+    if (auto app = rt.running.lock(); app && app.get() == application)
+        rt.running.reset();
+}
+
+} // namespace zorv::word
