@@ -149,8 +149,9 @@ public:
 class Application {
 public:
     virtual ~Application() = default;
-    // The liveness probe reads Application() then Name(); an error means the instance is gone.
-    virtual std::shared_ptr<word::Application> Application() = 0;
+    // Application.Application (C++ cannot name a member after its class). The liveness probe
+    // reads it, then Name(); an error means the instance is gone.
+    virtual std::shared_ptr<word::Application> ApplicationObject() = 0;
     virtual QString Name() = 0;
     virtual std::shared_ptr<word::Documents> Documents() = 0;
     virtual void SetPrintPreview(bool value) = 0;
