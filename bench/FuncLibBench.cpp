@@ -9,9 +9,8 @@ static void BM_GetDelimitedTokens(benchmark::State& state) {
         text += QStringLiteral("Some resume text before [[Token%1]] and after. ").arg(i);
     for (auto _ : state) {
         QStringList tokens;
-        benchmark::DoNotOptimize(
-            zorv::GetDelimitedTokens(text, QStringLiteral("[["), QStringLiteral("]]"), tokens,
-                                     true, false, true));
+        benchmark::DoNotOptimize(zorv::GetDelimitedTokens(
+            text, QStringLiteral("[["), QStringLiteral("]]"), tokens, true, false, true));
     }
 }
 BENCHMARK(BM_GetDelimitedTokens)->Arg(40)->Arg(400);

@@ -12,7 +12,6 @@ namespace {
 
 MessageHandler gPrevious;
 
-
 void PrintUsage(FILE* to) {
     std::fprintf(to, "Usage: qarn COMMAND [ARGUMENTS]\n\n"
                      "Puts a candidate's resume into a company's Word template.\n\n"
@@ -31,13 +30,16 @@ std::vector<Command>& Registry() {
 
 } // namespace
 
-const std::vector<Command>& AllCommands() { return Registry(); }
+const std::vector<Command>& AllCommands() {
+    return Registry();
+}
 
 RegisterCommand::RegisterCommand(Command command) {
     auto& all = Registry();
-    all.insert(std::upper_bound(all.begin(), all.end(), command,
-                                [](const Command& a, const Command& b) { return a.order < b.order; }),
-               command);
+    all.insert(
+        std::upper_bound(all.begin(), all.end(), command,
+                         [](const Command& a, const Command& b) { return a.order < b.order; }),
+        command);
 }
 
 MessageCounter::MessageCounter() {
@@ -50,7 +52,9 @@ MessageCounter::MessageCounter() {
     });
 }
 
-MessageCounter::~MessageCounter() { SetMessageHandler(std::move(gPrevious)); }
+MessageCounter::~MessageCounter() {
+    SetMessageHandler(std::move(gPrevious));
+}
 
 int RunQarn(const QStringList& arguments) {
     const QString first = arguments.value(1);

@@ -32,6 +32,8 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
 ScopedMessageHandler::ScopedMessageHandler(MessageHandler handler)
     : previous_(SetMessageHandler(std::move(handler))) {}
 
-ScopedMessageHandler::~ScopedMessageHandler() { SetMessageHandler(std::move(previous_)); }
+ScopedMessageHandler::~ScopedMessageHandler() {
+    SetMessageHandler(std::move(previous_));
+}
 
 } // namespace zorv

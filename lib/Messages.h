@@ -20,7 +20,8 @@ struct MessageRequest {
 using MessageHandler = std::function<void(const MessageRequest&)>;
 
 // Shows a message with one OK button and the application's title; returns when it is closed.
-void ShowMessage(const QString& text, MsgIcon icon = MsgIcon::Information, bool systemModal = false);
+void ShowMessage(const QString& text, MsgIcon icon = MsgIcon::Information,
+                 bool systemModal = false);
 
 // Installs the handler that shows messages from now on and returns the previous one.
 // An empty handler restores the default, which writes to standard error.

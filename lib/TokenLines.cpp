@@ -15,11 +15,20 @@ bool DecodeField(const QString& field, QString& out) {
         if (++i == field.size())
             return false;
         switch (field[i].unicode()) {
-        case '\\': out += QLatin1Char('\\'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 'n': out += QLatin1Char('\n'); break;
-        default: return false;
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        default:
+            return false;
         }
     }
     return true;
@@ -32,11 +41,20 @@ QString EncodeTokenField(const QString& text) {
     out.reserve(text.size());
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '\t': out += QLatin1String("\\t"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        default: out += c;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -61,10 +79,12 @@ bool DecodeTokenLines(const QString& text, QStringList& names, QStringList& valu
         if (line.isEmpty())
             continue;
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
-        if (tab < 0 || !DecodeField(line.left(tab), name) || !DecodeField(line.mid(tab + 1), value)) {
+        if (tab < 0 || !DecodeField(line.left(tab), name) ||
+            !DecodeField(line.mid(tab + 1), value)) {
             if (error)
-                *error = QStringLiteral("line %1 is not NAME<TAB>VALUE with \\\\, \\t, \\r, \\n escapes")
-                             .arg(n + 1);
+                *error =
+                    QStringLiteral("line %1 is not NAME<TAB>VALUE with \\\\, \\t, \\r, \\n escapes")
+                        .arg(n + 1);
             return false;
         }
         names << name;

@@ -33,7 +33,11 @@ void WaitSeconds(float seconds) {
     }
 }
 
-void SetBusyPointer(IMousePointerTarget& window) { window.SetMousePointer(vbHourglass); }
-void SetNormalPointer(IMousePointerTarget& window) { window.SetMousePointer(vbDefault); }
+void SetBusyPointer(IMousePointerTarget& window) {
+    window.SetMousePointer(vbHourglass);
+}
+void SetNormalPointer(IMousePointerTarget& window) {
+    window.SetMousePointer(vbDefault);
+}
 
 } // namespace zorv

@@ -20,7 +20,8 @@ Runtime& TheRuntime() {
 std::shared_ptr<Application> GetRunningApplication() {
     if (auto app = TheRuntime().running.lock())
         return app;
-    throw ZorvError(ErrCannotCreateComponent, QStringLiteral("No word processor instance is running."));
+    throw ZorvError(ErrCannotCreateComponent,
+                    QStringLiteral("No word processor instance is running."));
 }
 
 std::shared_ptr<Application> CreateApplication() {
@@ -30,7 +31,8 @@ std::shared_ptr<Application> CreateApplication() {
                         QStringLiteral("No word processor engine is available in this program."));
     std::shared_ptr<Application> app = rt.factory();
     if (!app)
-        throw ZorvError(ErrCannotCreateComponent, QStringLiteral("The word processor engine could not be started."));
+        throw ZorvError(ErrCannotCreateComponent,
+                        QStringLiteral("The word processor engine could not be started."));
     rt.running = app;
     return app;
 }

@@ -103,8 +103,8 @@ protected:
             journal_.Add("new parser");
             return std::make_unique<FakeProcessResume>(journal_, seen_, convertOK, parseOK);
         };
-        c.GetTokensFromXML = [this, nTokens](const QString& file, std::int32_t& n, QStringList& names,
-                                             QStringList& values) {
+        c.GetTokensFromXML = [this, nTokens](const QString& file, std::int32_t& n,
+                                             QStringList& names, QStringList& values) {
             journal_.Add("GetTokensFromXML " + file.toStdString());
             n = nTokens;
             for (int i = 1; i <= nTokens; ++i) {
@@ -171,11 +171,18 @@ TEST_F(CreateRun, SuccessfulRunDerivesPathsAndCallsInOrder) {
     EXPECT_FALSE(QFile::exists(tempXML));
     EXPECT_TRUE(QFile::exists(hrXML));
 
-    const std::vector<std::string> expected = {
-        "pointer 11", "disable", "new parser", "ProcessResume Convert", "ProcessResume Parse",
-        "GetTokensFromXML " + hrXML.toStdString(), "new replacer",
-        "ReplaceTokensInDoc final 2 T1,T2=v1,v2", "release replacer", "pointer 0", "enable",
-        "release parser"};
+    const std::vector<std::string> expected = {"pointer 11",
+                                               "disable",
+                                               "new parser",
+                                               "ProcessResume Convert",
+                                               "ProcessResume Parse",
+                                               "GetTokensFromXML " + hrXML.toStdString(),
+                                               "new replacer",
+                                               "ReplaceTokensInDoc final 2 T1,T2=v1,v2",
+                                               "release replacer",
+                                               "pointer 0",
+                                               "enable",
+                                               "release parser"};
     EXPECT_EQ(journal_.events, expected);
 
     EXPECT_FALSE(seen_.DebugMode);
@@ -232,11 +239,13 @@ TEST_F(CreateRun, ComponentErrorIsReportedWithSignedNumber) {
         throw ZorvError(static_cast<std::int32_t>(0x80040154), "Class not registered");
     };
     EXPECT_FALSE(Run(c));
-    EXPECT_EQ(messages_.Texts(),
-              QStringList{"Error processing resume.\r\nDescription: Class not registered\r\nNumber: "
-                          "-2147221164"});
+    EXPECT_EQ(
+        messages_.Texts(),
+        QStringList{"Error processing resume.\r\nDescription: Class not registered\r\nNumber: "
+                    "-2147221164"});
     EXPECT_EQ(view_.outputResume, "earlier");
-    EXPECT_EQ(journal_.events, (std::vector<std::string>{"pointer 11", "disable", "pointer 0", "enable"}));
+    EXPECT_EQ(journal_.events,
+              (std::vector<std::string>{"pointer 11", "disable", "pointer 0", "enable"}));
 }
 
 TEST_F(CreateRun, MappingErrorStopsBeforeTheOutputIsShown) {

@@ -15,7 +15,8 @@ Result Qarn(const QStringList& args) {
     p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
     p.waitForFinished(30000);
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 } // namespace
 

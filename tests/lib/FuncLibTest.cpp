@@ -58,7 +58,8 @@ TEST(PathSplitting, AddBackslashEndsInPlatformSeparator) {
 }
 
 TEST(PathSplitting, TrimAtNull) {
-    EXPECT_EQ(TrimAtNull(QStringLiteral("abc") + kNul + QStringLiteral("def")), QStringLiteral("abc"));
+    EXPECT_EQ(TrimAtNull(QStringLiteral("abc") + kNul + QStringLiteral("def")),
+              QStringLiteral("abc"));
     EXPECT_EQ(TrimAtNull(QStringLiteral("abc")), QStringLiteral("abc"));
 }
 

@@ -19,7 +19,8 @@ protected:
 };
 
 TEST_F(SettingsStore, MissingValueGivesDefault) {
-    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry", "dflt"), QStringLiteral("dflt"));
+    EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry", "dflt"),
+              QStringLiteral("dflt"));
     EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry"), QString());
 }
 

@@ -7,7 +7,8 @@ using namespace zorv;
 
 TEST(TokenLines, RoundTripsEveryAwkwardCharacter) {
     const QStringList names = {"FullName", "Address", "Empty", "Odd\tName"};
-    const QStringList values = {"Jane \\ Doe", "1 Main St\r\nSpringfield\nIL\r", "", "tab\there ü €"};
+    const QStringList values = {"Jane \\ Doe", "1 Main St\r\nSpringfield\nIL\r", "",
+                                "tab\there ü €"};
     const QString text = EncodeTokenLines(names, values);
     EXPECT_EQ(text.count('\n'), 4);
     QStringList n2, v2;

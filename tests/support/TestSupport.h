@@ -15,8 +15,7 @@ namespace zorv::test {
 // Records every message shown while it lives, instead of printing it.
 class MessageRecorder {
 public:
-    MessageRecorder()
-        : scope_([this](const MessageRequest& m) { messages.push_back(m); }) {}
+    MessageRecorder() : scope_([this](const MessageRequest& m) { messages.push_back(m); }) {}
     std::vector<MessageRequest> messages;
     QStringList Texts() const {
         QStringList out;
