@@ -1,7 +1,5 @@
 #include "MessageBoxes.h"
 
-#include "ZorvError.h"
-
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -40,12 +38,6 @@ void InstallMessageBoxes() {
     SetMessageHandler([](const MessageRequest& request) {
         MakeMessageBox(request, QApplication::activeWindow())->exec();
     });
-}
-
-QString UnhandledErrorText(const QString& firstLine, std::int32_t number,
-                           const QString& description) {
-    return firstLine + QStringLiteral("\r\nDescription: ") + description +
-           QStringLiteral("\r\nNumber: ") + ErrNumberText(number);
 }
 
 } // namespace zorv

@@ -5,7 +5,6 @@
 #include "Messages.h"
 
 #include <QString>
-#include <cstdint>
 #include <memory>
 
 class QMessageBox;
@@ -17,9 +16,5 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const MessageRequest& request, QWidg
 
 // Makes every ShowMessage from now on a modal message box over the active window.
 void InstallMessageBoxes();
-
-// An error that nothing handled: the first line, then its description and number.
-QString UnhandledErrorText(const QString& firstLine, std::int32_t number,
-                           const QString& description);
 
 } // namespace zorv

@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "Platform.h"
 #include "Settings.h"
+#include "UnhandledError.h"
 #include "Version.h"
 #include "ZorvError.h"
 
@@ -89,7 +90,7 @@ void frmZorvQarn::Form_Load() {
 }
 
 bool frmZorvQarn::LoadReportingErrors() {
-    return ReportingErrors(QStringLiteral("ZorvQarn could not start."), [this] { Form_Load(); });
+    return ReportingErrors(kStartFailed, [this] { Form_Load(); });
 }
 
 void frmZorvQarn::Browse(QLineEdit* box, const QString& filterName, const QString& patterns) {

@@ -3,6 +3,9 @@
 
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "LoadStartupValues.h"
+#include "Messages.h"
+#include "UnhandledError.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -46,8 +49,10 @@ int CmdCreate(const QStringList& arguments) {
                        "fills a copy of TEMPLATE, written beside RESUME as <name>_QX.<template "
                        "extension>. Prints the output resume's and the HR-XML file's paths."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("RESUME"), QStringLiteral("The candidate's resume."));
-    parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The company's Word template."));
+    parser.addPositionalArgument(QStringLiteral("RESUME"),
+                                 QStringLiteral("The candidate's resume."));
+    parser.addPositionalArgument(QStringLiteral("TEMPLATE"),
+                                 QStringLiteral("The company's Word template."));
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "qarn create: %s\n", qPrintable(parser.errorText()));
         return 2;
@@ -62,9 +67,19 @@ int CmdCreate(const QStringList& arguments) {
         return 2;
     }
 
+    // The window's start-up values, so that both use the same host folders.
+    StartupValues startup;
+    try {
+        startup = LoadStartupValues();
+    } catch (const ZorvError& e) {
+        ShowMessage(UnhandledErrorText(kStartFailed, e.Number(), e.Description()),
+                    MsgIcon::Critical);
+        return 1;
+    }
+
     HeadlessView view(Absolute(args[0]), Absolute(args[1]));
     MessageCounter messages;
-    const bool reached = RunCreatePipeline(view, StartupValues{}, ProductCollaborators());
+    const bool reached = RunCreatePipeline(view, startup, ProductCollaborators());
     if (reached) {
         std::printf("%s\n%s\n", qPrintable(view.outputResume), qPrintable(view.outputHRXML));
         std::fflush(stdout);
@@ -72,9 +87,9 @@ int CmdCreate(const QStringList& arguments) {
     return (reached && messages.Count() == 0) ? 0 : 1;
 }
 
-const RegisterCommand kCreate({10, "create",
-                               "Create the output resume from RESUME and TEMPLATE, as the window does",
-                               CmdCreate});
+const RegisterCommand
+    kCreate({10, "create", "Create the output resume from RESUME and TEMPLATE, as the window does",
+             CmdCreate});
 
 } // namespace
 
