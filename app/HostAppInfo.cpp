@@ -34,7 +34,11 @@ QString HostSetting(const QString& HostAppPath, const QString& key) {
     if (file.isEmpty() || !QFileInfo::exists(file))
         return QString();
     QSettings settings(file, QSettings::IniFormat);
-    const QString value = settings.value(kGroup + QLatin1Char('/') + key).toString();
+    const QVariant raw = settings.value(kGroup + QLatin1Char('/') + key);
+    // An unquoted value holding commas reads back as a list; it was one string.
+    const QString value = raw.typeId() == QMetaType::QStringList
+                              ? raw.toStringList().join(QStringLiteral(", "))
+                              : raw.toString();
     if (settings.status() != QSettings::NoError || !QFileInfo(file).isFile())
         throw ZorvError(ErrFileNotFound,
                         QStringLiteral("The host's settings file could not be read: ") + file);

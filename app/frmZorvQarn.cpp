@@ -4,7 +4,6 @@
 #include "FuncLib.h"
 #include "LinkLabel.h"
 #include "LoadStartupValues.h"
-#include "MessageBoxes.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "Settings.h"
@@ -27,7 +26,8 @@ const QString kTemplateKey = QStringLiteral("ResumeTemplate");
 const QString kResumePatterns = QStringLiteral("*.doc;*.docx;*.rtf;*.txt;*.htm;*.html;*.pdf;*.wpd");
 const QString kTemplatePatterns = QStringLiteral("*.doc;*.docx;*.rtf");
 
-// Runs an action whose errors nothing else handles: reports them and ends the program.
+// Runs an action whose errors nothing else handles; an error is reported in a message box and
+// gives false, and the caller then ends the program.
 template <typename Action> bool ReportingErrors(const QString& whatFailed, Action action) {
     try {
         action();

@@ -21,12 +21,12 @@ TEST_F(StartupValuesTest, WithoutAnInstalledHostThePerUserDefaultsServe) {
 TEST_F(StartupValuesTest, AnInstalledHostNamesItsDataInItsSettingsFile) {
     RegisterHost(Path("host") + "/ZorvOne");
     MakeFile("host/HostAppInfo.ini",
-             "[HostAppInfo]\nDataPath=/srv/zorvone/data\nDatabaseName=Acme\n");
+             "[HostAppInfo]\nDataPath=/srv/zorvone/data\nDatabaseName=Acme, Inc\n");
     const StartupValues v = LoadStartupValues();
     EXPECT_EQ(v.HostAppPath, Path("host") + "/");
     EXPECT_EQ(v.DataPath, "/srv/zorvone/data/");
     EXPECT_EQ(v.CustomizePath, "/srv/zorvone/data/Customize/");
-    EXPECT_EQ(v.DatabaseName, "Acme");
+    EXPECT_EQ(v.DatabaseName, "Acme, Inc");
 }
 
 TEST_F(StartupValuesTest, ARelativeDataPathLiesInTheInstallationFolder) {

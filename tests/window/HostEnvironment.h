@@ -1,5 +1,5 @@
-// A private world for one test: per-user settings and data folders in a temporary folder and
-// a registry hive of the test's own (empty unless the test writes one).
+// A private world for one test: per-user settings, data and temporary folders in a folder of
+// its own, and a registry hive of the test's own (empty unless the test writes one).
 #pragma once
 
 #include "RegFuncs.h"
@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <vector>
 
 namespace zorv::test {
 
@@ -15,15 +17,22 @@ class HostEnvironment : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
-        saved_ = {qgetenv("XDG_CONFIG_HOME"), qgetenv("XDG_DATA_HOME")};
+        for (const char* name : kVariables)
+            saved_.push_back(qgetenv(name));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(Path("config")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(Path("data")));
+        QDir().mkpath(Path("tmp"));
+        qputenv("TMPDIR", QFile::encodeName(Path("tmp")));
         SetRegistryHivePath(Path("registry.reg"));
     }
     void TearDown() override {
         SetRegistryHivePath(QString());
-        qputenv("XDG_CONFIG_HOME", saved_.first);
-        qputenv("XDG_DATA_HOME", saved_.second);
+        for (std::size_t i = 0; i < std::size(kVariables); ++i) {
+            if (saved_[i].isNull())
+                qunsetenv(kVariables[i]);
+            else
+                qputenv(kVariables[i], saved_[i]);
+        }
     }
 
     QString Path(const QString& relative) const { return dir_.filePath(relative); }
@@ -45,8 +54,9 @@ protected:
     }
 
 private:
+    static constexpr const char* kVariables[] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "TMPDIR"};
     QTemporaryDir dir_;
-    std::pair<QByteArray, QByteArray> saved_;
+    std::vector<QByteArray> saved_;
 };
 
 } // namespace zorv::test
