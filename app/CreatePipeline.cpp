@@ -13,9 +13,8 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
 void ReportRunError(std::int32_t number, const QString& description) {
-    ShowMessage(QStringLiteral("Error processing resume.") + kCrLf +
-                    QStringLiteral("Description: ") + description + kCrLf +
-                    QStringLiteral("Number: ") + ErrNumberText(number),
+    ShowMessage(QStringLiteral("Error processing resume.") + kCrLf + QStringLiteral("Description: ") +
+                    description + kCrLf + QStringLiteral("Number: ") + ErrNumberText(number),
                 MsgIcon::Information);
 }
 
@@ -24,16 +23,15 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
                   const QString& input, const QString& resumeTemplate,
                   std::unique_ptr<IProcessResume>& processResume,
                   std::unique_ptr<IReplaceTokens>& replaceTokens) {
-    const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
-                                       QStringLiteral("ResumeCountry"), QString());
+    const QString country =
+        GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"), QStringLiteral("ResumeCountry"), QString());
 
     const QString tempXML = TempXMLResumePath(input);
     SetFileAttributesNormal(tempXML);
     DeleteFileIfExists(tempXML);
 
     if (!c.NewProcessResume)
-        throw ZorvError(ErrCannotCreateComponent,
-                        QStringLiteral("The resume parser component is not available."));
+        throw ZorvError(ErrCannotCreateComponent, QStringLiteral("The resume parser component is not available."));
     processResume = c.NewProcessResume();
     IProcessResume& pr = *processResume;
     pr.DebugMode = false;
@@ -61,8 +59,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     QStringList names;
     QStringList values;
     if (!c.GetTokensFromXML)
-        throw ZorvError(ErrCannotCreateComponent,
-                        QStringLiteral("The token mapping is not available."));
+        throw ZorvError(ErrCannotCreateComponent, QStringLiteral("The token mapping is not available."));
     c.GetTokensFromXML(hrXML, nTokens, names, values);
 
     DeleteFileIfExists(output);
@@ -70,8 +67,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
 
     if (nTokens > 0) {
         if (!c.NewReplaceTokens)
-            throw ZorvError(ErrCannotCreateComponent,
-                            QStringLiteral("The template filling component is not available."));
+            throw ZorvError(ErrCannotCreateComponent, QStringLiteral("The template filling component is not available."));
         replaceTokens = c.NewReplaceTokens();
         replaceTokens->NTokens = nTokens;
         replaceTokens->TokenNames = names;

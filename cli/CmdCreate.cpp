@@ -49,10 +49,8 @@ int CmdCreate(const QStringList& arguments) {
                        "fills a copy of TEMPLATE, written beside RESUME as <name>_QX.<template "
                        "extension>. Prints the output resume's and the HR-XML file's paths."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("RESUME"),
-                                 QStringLiteral("The candidate's resume."));
-    parser.addPositionalArgument(QStringLiteral("TEMPLATE"),
-                                 QStringLiteral("The company's Word template."));
+    parser.addPositionalArgument(QStringLiteral("RESUME"), QStringLiteral("The candidate's resume."));
+    parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The company's Word template."));
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "qarn create: %s\n", qPrintable(parser.errorText()));
         return 2;
@@ -87,9 +85,9 @@ int CmdCreate(const QStringList& arguments) {
     return (reached && messages.Count() == 0) ? 0 : 1;
 }
 
-const RegisterCommand
-    kCreate({10, "create", "Create the output resume from RESUME and TEMPLATE, as the window does",
-             CmdCreate});
+const RegisterCommand kCreate({10, "create",
+                               "Create the output resume from RESUME and TEMPLATE, as the window does",
+                               CmdCreate});
 
 } // namespace
 
