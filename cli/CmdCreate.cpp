@@ -3,6 +3,9 @@
 
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "LoadStartupValues.h"
+#include "Messages.h"
+#include "UnhandledError.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -64,9 +67,19 @@ int CmdCreate(const QStringList& arguments) {
         return 2;
     }
 
+    // The window's start-up values, so that both use the same host folders.
+    StartupValues startup;
+    try {
+        startup = LoadStartupValues();
+    } catch (const ZorvError& e) {
+        ShowMessage(UnhandledErrorText(kStartFailed, e.Number(), e.Description()),
+                    MsgIcon::Critical);
+        return 1;
+    }
+
     HeadlessView view(Absolute(args[0]), Absolute(args[1]));
     MessageCounter messages;
-    const bool reached = RunCreatePipeline(view, StartupValues{}, ProductCollaborators());
+    const bool reached = RunCreatePipeline(view, startup, ProductCollaborators());
     if (reached) {
         std::printf("%s\n%s\n", qPrintable(view.outputResume), qPrintable(view.outputHRXML));
         std::fflush(stdout);

@@ -1,0 +1,13 @@
+#include "LinkLabel.h"
+
+#include <QMouseEvent>
+
+namespace zorv {
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+}
+
+} // namespace zorv
