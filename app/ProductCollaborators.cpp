@@ -1,4 +1,5 @@
 #include "CreatePipeline.h"
+#include "clsReplaceTokens.h"
 
 namespace zorv {
 
@@ -11,7 +12,7 @@ CreateCollaborators ProductCollaborators() {
 
     // token mapping
 
-    // template filling
+    c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };
 
     return c;
 }
