@@ -78,6 +78,18 @@ qsizetype PieceLength(const QString& value, qsizetype p) {
     return n;
 }
 
+// "[[" + a private-use mark + name + "]]", with as many marks as it takes to occur in
+// neither text.
+QString StandInMarker(const QString& name, const QString& value, const QString& story) {
+    QString mark(1, QChar(0xE000));
+    for (;;) {
+        const QString candidate = kStartDelim + mark + name + kEndDelim;
+        if (!value.contains(candidate) && !story.contains(candidate))
+            return candidate;
+        mark += QChar(0xE000);
+    }
+}
+
 } // namespace
 
 clsReplaceTokens::clsReplaceTokens() = default;
@@ -277,13 +289,21 @@ void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& 
         if (!joined.contains(marker))
             continue;
         const QString& value = TokenValue(k);
-        // Each pass puts the next piece in front of every occurrence of the marker.
+        // A value that holds its own marker would be found again by the next pass, doubling
+        // the occurrences each time: such a value is put in front of a stand-in marker that
+        // occurs neither in the value nor in the story.
+        QString anchor = marker;
+        if (value.contains(marker)) {
+            anchor = StandInMarker(TokenName(k), value, text);
+            replaceAll(marker, anchor);
+        }
+        // Each pass puts the next piece in front of every occurrence of the anchor.
         for (qsizetype p = 0; p < value.size();) {
             const qsizetype n = PieceLength(value, p);
-            replaceAll(marker, value.mid(p, n) + marker);
+            replaceAll(anchor, value.mid(p, n) + anchor);
             p += n;
         }
-        replaceAll(marker, QString());
+        replaceAll(anchor, QString());
     }
 }
 

@@ -404,6 +404,16 @@ TEST_F(ReplaceTokensTest, AMarkerInsideAValueIsFilledOnlyByALaterTokenPresentBef
         "<b[[D]]> b [[A]]");
 }
 
+TEST_F(ReplaceTokensTest, AValueHoldingItsOwnMarkerIsInsertedOnceAndIntact) {
+    // Without care every pass would also fill the markers inside the pieces inserted before,
+    // doubling them: 2^30 copies for this value.
+    QString value;
+    for (int i = 0; i < 30; ++i)
+        value += QString(90, QChar('a' + i % 26)) + "[[A]]";
+    EXPECT_EQ(FillBody("<[[A]]> [[A]]", {"A"}, {value}), "<" + value + "> " + value);
+    EXPECT_EQ(FillBody("[[A]]", {"A"}, {"x[[A]]y"}), "x[[A]]y");
+}
+
 TEST_F(ReplaceTokensTest, ValuesArePassedOnUnescaped) {
     EXPECT_EQ(FillBody("[[A]]", {"A"}, {"^p ^& \\1 <w:t>]]>"}), "^p ^& \\1 <w:t>]]>");
     EXPECT_EQ(word.Calls("Execute").value(0),
