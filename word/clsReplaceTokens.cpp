@@ -107,7 +107,7 @@ clsReplaceTokens::~clsReplaceTokens() {
     }
     objWordApp.reset();
     colTempFiles.clear();
-    quitWordApp_.reset();
+    ReleaseQuitWordApp();
 }
 
 void clsReplaceTokens::ConnectWordApp(std::shared_ptr<word::Application> app) {
@@ -121,8 +121,14 @@ void clsReplaceTokens::DropWordApp() {
     objWordApp.reset();
 }
 
-void clsReplaceTokens::GetWordApp(bool Visible, bool NewWordApp) {
+void clsReplaceTokens::ReleaseQuitWordApp() {
+    if (quitWordApp_)
+        IgnoreErrors([&] { quitWordApp_->SetEvents(nullptr); });
     quitWordApp_.reset();
+}
+
+void clsReplaceTokens::GetWordApp(bool Visible, bool NewWordApp) {
+    ReleaseQuitWordApp();
     if (objWordApp && !IsAlive(*objWordApp))
         DropWordApp();
 

@@ -52,6 +52,7 @@ private:
     void GetWordApp(bool Visible, bool NewWordApp);
     void ConnectWordApp(std::shared_ptr<word::Application> app);
     void DropWordApp();
+    void ReleaseQuitWordApp();
     void CloseTempWordDocs();
     void DeleteTempFiles();
     void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range);

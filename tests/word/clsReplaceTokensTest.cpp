@@ -180,12 +180,15 @@ TEST_F(ReplaceTokensTest, AWordThatDiedSilentlyFailsTheProbeAndIsReplaced) {
 
 TEST_F(ReplaceTokensTest, TeardownAfterWordWasClosedQuitsNothingAndStillDeletesCopies) {
     const QString copy = NewFile("copy.docx");
+    std::shared_ptr<FakeApplication> closed;
     {
         clsReplaceTokens rt;
         ASSERT_NE(rt.OpenWordDoc(copy, true, false, false), nullptr);
-        word.started[0].lock()->UserQuits();
+        closed = word.started[0].lock();
+        closed->UserQuits();
         word.log.clear();
     }
+    EXPECT_EQ(closed->events, nullptr) << "a released object must not receive Word's events";
     EXPECT_EQ(word.Count("Quit"), 0);
     EXPECT_TRUE(word.Calls("Close").isEmpty());
     EXPECT_FALSE(QFileInfo::exists(copy));
