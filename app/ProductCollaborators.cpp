@@ -1,4 +1,6 @@
 #include "CreatePipeline.h"
+#include "WordAutomation.h"
+#include "WordEngine.h"
 
 namespace zorv {
 
@@ -11,6 +13,7 @@ CreateCollaborators ProductCollaborators() {
 
     // token mapping
 
+    word::SetApplicationFactory(wordengine::NewEngineApplication);
     // template filling
 
     return c;
