@@ -1,4 +1,6 @@
 #include "CreatePipeline.h"
+#include "WordAutomation.h"
+#include "WordEngine.h"
 #include "clsReplaceTokens.h"
 
 namespace zorv {
@@ -12,6 +14,7 @@ CreateCollaborators ProductCollaborators() {
 
     // token mapping
 
+    word::SetApplicationFactory(wordengine::NewEngineApplication);
     c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };
 
     return c;
