@@ -394,19 +394,6 @@ TEST_F(ReplaceTokensTest, OnlyMarkersPresentInTheStoryCostPassesAndCaseMatters) 
                      "Execute header1.1 [[Name]]|Upper[[Name]]", "Execute header1.1 [[Name]]|"}));
 }
 
-TEST_F(ReplaceTokensTest, TheFirstOfTwoEqualNamesWins) {
-    EXPECT_EQ(FillBody("[[A]] and [[A]] and [[A]]", {"A", "A"}, {"first", "second"}),
-              "first and first and first");
-}
-
-TEST_F(ReplaceTokensTest, AMarkerInsideAValueIsFilledOnlyByALaterTokenPresentBefore) {
-    // A's value holds B's marker (B later, present: filled) and D's (absent: stays);
-    // C's value holds A's marker (A earlier: stays).
-    EXPECT_EQ(
-        FillBody("[[A]] [[B]] [[C]]", {"A", "B", "C", "D"}, {"<[[B]][[D]]>", "b", "[[A]]", "d"}),
-        "<b[[D]]> b [[A]]");
-}
-
 TEST_F(ReplaceTokensTest, AValueHoldingItsOwnMarkerIsInsertedOnceAndIntact) {
     // Without care every pass would also fill the markers inside the pieces inserted before,
     // doubling them: 2^30 copies for this value.
@@ -461,14 +448,6 @@ TEST_F(ReplaceTokensTest, AFailingPassEndsTheCallWithItsNumber) {
     EXPECT_FALSE(rt.ReplaceTokensInDoc(path, false));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_TRUE(messages.messages[0].text.endsWith("\r\nNumber:-2147417848"));
-}
-
-TEST_F(ReplaceTokensTest, AReadOnlyOutputIsMadeWritableBeforeItIsOpened) {
-    const QString path = NewFile("out.docx");
-    QFile::setPermissions(path, QFileDevice::ReadOwner);
-    clsReplaceTokens rt;
-    ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
-    EXPECT_TRUE(QFileInfo(path).isWritable());
 }
 
 } // namespace
