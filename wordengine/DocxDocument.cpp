@@ -108,6 +108,10 @@ std::unique_ptr<DocxDocument> DocxDocument::Load(const QString& path) {
                         QStringLiteral("The file %1 is too large for a Word document.").arg(path));
     QByteArray bytes = file.readAll();
     file.close();
+    return FromBytes(path, std::move(bytes));
+}
+
+std::unique_ptr<DocxDocument> DocxDocument::FromBytes(const QString& path, QByteArray bytes) {
     CheckFormat(path, bytes.left(8));
 
     std::unique_ptr<DocxDocument> d(new DocxDocument);

@@ -21,6 +21,8 @@ class DocxDocument {
 public:
     // Reads and checks the file; throws ZorvError with the engine's open errors.
     static std::unique_ptr<DocxDocument> Load(const QString& path);
+    // The same checks and parsing for bytes already read from `path`.
+    static std::unique_ptr<DocxDocument> FromBytes(const QString& path, QByteArray bytes);
 
     const QString& Path() const { return path_; }
     Story& MainStory() { return *main_->story; }

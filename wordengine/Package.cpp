@@ -176,55 +176,79 @@ QByteArray Package::Serialize() const {
         return ZorvError(EngSaveFailed,
                          QStringLiteral("The document could not be written: %1.").arg(why));
     };
+    // The base archive is read as it is; a new archive is written into an empty buffer,
+    // unchanged entries copied compressed, so their bytes stay exactly the same.
     zip_error_t zerr;
     zip_error_init(&zerr);
-    ZipSourcePtr src(
+    ZipSourcePtr inSrc(
         zip_source_buffer_create(raw_.constData(), zip_uint64_t(raw_.size()), 0, &zerr));
+    ZipSourcePtr outSrc(zip_source_buffer_create(nullptr, 0, 0, &zerr));
     zip_error_fini(&zerr);
-    if (!src)
+    if (!inSrc || !outSrc)
         throw fail(QStringLiteral("out of memory"));
     zip_error_init(&zerr);
-    ZipPtr za(zip_open_from_source(src.get(), 0, &zerr));
+    ZipPtr in(zip_open_from_source(inSrc.get(), ZIP_RDONLY, &zerr));
     zip_error_fini(&zerr);
-    if (!za)
+    if (!in)
         throw fail(QStringLiteral("the package cannot be reopened"));
-    zip_source_keep(src.get()); // we read the written archive back from it
-    for (const auto& [name, bytes] : pending_) {
-        const QByteArray utf8 = name.toUtf8();
-        zip_source_t* data =
-            zip_source_buffer(za.get(), bytes.constData(), zip_uint64_t(bytes.size()), 0);
+    inSrc.release();
+    zip_error_init(&zerr);
+    ZipPtr out(zip_open_from_source(outSrc.get(), ZIP_TRUNCATE, &zerr));
+    zip_error_fini(&zerr);
+    if (!out)
+        throw fail(QStringLiteral("out of memory"));
+    zip_source_keep(outSrc.get()); // read back after the archive is closed
+
+    auto add = [&](const QByteArray& utf8, zip_source_t* data, zip_int32_t method) {
         if (!data)
-            throw fail(QStringLiteral("out of memory"));
-        const zip_int64_t at = zip_name_locate(za.get(), utf8.constData(), 0);
-        zip_int64_t idx = at;
-        if (at >= 0) {
-            if (zip_file_replace(za.get(), zip_uint64_t(at), data, 0) != 0) {
-                zip_source_free(data);
-                throw fail(QString::fromUtf8(zip_strerror(za.get())));
-            }
-        } else {
-            idx = zip_file_add(za.get(), utf8.constData(), data, ZIP_FL_ENC_UTF_8);
-            if (idx < 0) {
-                zip_source_free(data);
-                throw fail(QString::fromUtf8(zip_strerror(za.get())));
-            }
+            throw fail(QString::fromUtf8(zip_strerror(out.get())));
+        const zip_int64_t idx = zip_file_add(out.get(), utf8.constData(), data, ZIP_FL_ENC_UTF_8);
+        if (idx < 0) {
+            zip_source_free(data);
+            throw fail(QString::fromUtf8(zip_strerror(out.get())));
         }
-        zip_set_file_compression(za.get(), zip_uint64_t(idx), ZIP_CM_DEFLATE, 6);
+        zip_set_file_compression(out.get(), zip_uint64_t(idx), method, 0);
+    };
+    QSet<QString> written;
+    const zip_int64_t count = zip_get_num_entries(in.get(), 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t st;
+        if (zip_stat_index(in.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0)
+            throw fail(QStringLiteral("the package cannot be reopened"));
+        const QString name = QString::fromUtf8(st.name);
+        const QByteArray utf8 = name.toUtf8();
+        auto p = pending_.find(name);
+        if (p != pending_.end()) {
+            add(utf8,
+                zip_source_buffer(out.get(), p->second.constData(), zip_uint64_t(p->second.size()),
+                                  0),
+                ZIP_CM_DEFLATE);
+            written.insert(name);
+        } else {
+            add(utf8,
+                zip_source_zip(out.get(), in.get(), zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1),
+                st.comp_method == ZIP_CM_STORE ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
+        }
     }
-    if (zip_close(za.get()) != 0)
-        throw fail(QString::fromUtf8(zip_strerror(za.get())));
-    za.release(); // closed
-    if (zip_source_open(src.get()) != 0)
+    for (const auto& [name, bytes] : pending_)
+        if (!written.contains(name))
+            add(name.toUtf8(),
+                zip_source_buffer(out.get(), bytes.constData(), zip_uint64_t(bytes.size()), 0),
+                ZIP_CM_DEFLATE);
+    if (zip_close(out.get()) != 0)
+        throw fail(QString::fromUtf8(zip_strerror(out.get())));
+    out.release(); // closed
+    if (zip_source_open(outSrc.get()) != 0)
         throw fail(QStringLiteral("the written package cannot be read back"));
-    QByteArray out;
+    QByteArray bytes;
     char chunk[65536];
     zip_int64_t n;
-    while ((n = zip_source_read(src.get(), chunk, sizeof chunk)) > 0)
-        out.append(chunk, qsizetype(n));
-    zip_source_close(src.get());
+    while ((n = zip_source_read(outSrc.get(), chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, qsizetype(n));
+    zip_source_close(outSrc.get());
     if (n < 0)
         throw fail(QStringLiteral("the written package cannot be read back"));
-    return out;
+    return bytes;
 }
 
 void Package::Rebase(QByteArray bytes) {
