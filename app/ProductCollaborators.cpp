@@ -1,4 +1,7 @@
 #include "CreatePipeline.h"
+#include "WordAutomation.h"
+#include "WordEngine.h"
+#include "clsReplaceTokens.h"
 
 namespace zorv {
 
@@ -11,7 +14,8 @@ CreateCollaborators ProductCollaborators() {
 
     // token mapping
 
-    // template filling
+    word::SetApplicationFactory(wordengine::NewEngineApplication);
+    c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };
 
     return c;
 }

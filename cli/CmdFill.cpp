@@ -1,0 +1,152 @@
+// qarn fill: copies a template to the output and fills its [[token]] markers with the given
+// values, the way a Create run fills the output resume. Tokens come from a file of the lines
+// `qarn tokens` prints, or from --set options.
+#include "Commands.h"
+
+#include "CreatePipeline.h"
+#include "FuncLib.h"
+#include "ReplaceTokensInterface.h"
+#include "TokenLines.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <cstdio>
+
+namespace zorv::cli {
+namespace {
+
+// A token file is text; anything past this is not one.
+constexpr qint64 kMaxTokenFileBytes = 64 * 1024 * 1024;
+
+void Fail(const QString& text) {
+    std::fprintf(stderr, "qarn fill: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// Reads the token lines of path ("-" is standard input). False after a message.
+bool ReadTokenFile(const QString& path, QStringList& names, QStringList& values) {
+    QFile file;
+    const bool opened = path == QLatin1String("-")
+                            ? file.open(stdin, QIODevice::ReadOnly)
+                            : (file.setFileName(path), file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        Fail(QStringLiteral("cannot read the tokens from %1: %2").arg(path, file.errorString()));
+        return false;
+    }
+    const QByteArray bytes = file.read(kMaxTokenFileBytes + 1);
+    if (bytes.size() > kMaxTokenFileBytes) {
+        Fail(QStringLiteral("the token file %1 is larger than %2 bytes")
+                 .arg(path)
+                 .arg(kMaxTokenFileBytes));
+        return false;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    if (utf8.hasError()) {
+        Fail(QStringLiteral("the token file %1 is not UTF-8 text").arg(path));
+        return false;
+    }
+    QString error;
+    if (!DecodeTokenLines(text, names, values, &error)) {
+        Fail(QStringLiteral("%1: %2").arg(path, error));
+        return false;
+    }
+    return true;
+}
+
+int CmdFill(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Copies TEMPLATE to OUTPUT and replaces every [[NAME]] marker in its main text, headers "
+        "and footers with the token's value. The tokens are NAME<TAB>VALUE lines as `qarn tokens` "
+        "prints them (--tokens, \"-\" for standard input) or --set options."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The Word template."));
+    parser.addPositionalArgument(QStringLiteral("OUTPUT"),
+                                 QStringLiteral("The document to write."));
+    const QCommandLineOption tokensOption(
+        QStringLiteral("tokens"),
+        QStringLiteral("Read the token lines from FILE (- for standard input)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption setOption(QStringLiteral("set"),
+                                       QStringLiteral("One token; may be repeated."),
+                                       QStringLiteral("NAME=VALUE"));
+    parser.addOption(tokensOption);
+    parser.addOption(setOption);
+    if (!parser.parse(arguments)) {
+        Fail(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    const QStringList sets = parser.values(setOption);
+    const QStringList tokenFiles = parser.values(tokensOption);
+    if (args.size() != 2 || tokenFiles.size() > 1 || (tokenFiles.isEmpty() == sets.isEmpty())) {
+        Fail(
+            QStringLiteral("expected TEMPLATE OUTPUT and either --tokens FILE or --set NAME=VALUE; "
+                           "see qarn fill --help"));
+        return 2;
+    }
+
+    QStringList names;
+    QStringList values;
+    for (const QString& set : sets) {
+        const qsizetype eq = set.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            Fail(QStringLiteral("--set needs NAME=VALUE, not \"%1\"").arg(set));
+            return 2;
+        }
+        names << set.left(eq);
+        values << set.mid(eq + 1);
+    }
+    if (!tokenFiles.isEmpty() && !ReadTokenFile(tokenFiles.first(), names, values))
+        return 1;
+
+    const QString resumeTemplate = QFileInfo(args[0]).absoluteFilePath();
+    const QString output = QFileInfo(args[1]).absoluteFilePath();
+    if (!FileExists(resumeTemplate)) {
+        Fail(QStringLiteral("template not found: %1").arg(resumeTemplate));
+        return 1;
+    }
+    // Filling the template itself would destroy it.
+    if (QFileInfo(output).exists() &&
+        QFileInfo(output).canonicalFilePath() == QFileInfo(resumeTemplate).canonicalFilePath()) {
+        Fail(QStringLiteral("OUTPUT must not be the template itself: %1").arg(output));
+        return 1;
+    }
+    if (!CopyFileReplace(resumeTemplate, output)) {
+        Fail(QStringLiteral("cannot write %1").arg(output));
+        return 1;
+    }
+
+    MessageCounter messages;
+    bool saved = false;
+    {
+        const CreateCollaborators product = ProductCollaborators();
+        if (!product.NewReplaceTokens) {
+            Fail(QStringLiteral("this build has no template filling"));
+        } else {
+            std::unique_ptr<IReplaceTokens> replaceTokens = product.NewReplaceTokens();
+            replaceTokens->NTokens = std::int32_t(names.size());
+            replaceTokens->TokenNames = names;
+            replaceTokens->TokenValues = values;
+            saved = replaceTokens->ReplaceTokensInDoc(output, false);
+        } // released here: the word processor it started ends before we return
+    }
+    if (!saved) {
+        // What is there is the unfilled or half-filled copy; it must not pass for a result.
+        QFile::remove(output);
+        return 1;
+    }
+    return 0;
+}
+
+const RegisterCommand kFill({30, "fill", "Fill TEMPLATE's [[token]] markers into OUTPUT", CmdFill});
+
+} // namespace
+} // namespace zorv::cli

@@ -1,0 +1,117 @@
+// qarn fill as a user runs it: tokens from a file, standard input or --set, usage errors,
+// and a failed fill that leaves no output behind.
+#include "QtPrinters.h"
+#include "TestSupport.h"
+#include "WordEngine.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int status;
+    QString out, err;
+};
+
+Result Qarn(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+QString BodyText(const QString& path) {
+    auto app = zorv::wordengine::NewEngineApplication();
+    const QString text = app->Documents()->Open(path, false, false)->Content()->Text();
+    app->Quit();
+    return text;
+}
+
+class QarnFillTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    const QString templ = zorv::test::DataPath("word/edge-cases.docx");
+    QString Out(const QString& name = "out.docx") const { return dir.filePath(name); }
+};
+
+TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
+    const QString tokens = dir.filePath("tokens.txt");
+    ASSERT_TRUE(
+        zorv::test::WriteFile(tokens, "Short\ts\nLines\tone\\ntwo\\tthree\nDup\tback\\\\slash\n"));
+    const Result r = Qarn({"fill", templ, Out(), "--tokens", tokens});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    const QString body = BodyText(Out());
+    EXPECT_TRUE(body.contains("Thrice: s s s"));
+    EXPECT_TRUE(body.contains(QString("Lines: one") + QChar(11) + "two\tthree"));
+    EXPECT_TRUE(body.contains("Dup: back\\slash"));
+    EXPECT_EQ(zorv::test::ReadFile(templ).size(), QFileInfo(templ).size()) << "template untouched";
+}
+
+TEST_F(QarnFillTest, ReadsTokensFromStandardInput) {
+    const Result r = Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(BodyText(Out()).contains("Dup: piped"));
+}
+
+TEST_F(QarnFillTest, SetOptionsFillAndReplaceAnExistingOutput) {
+    ASSERT_TRUE(zorv::test::WriteFile(Out(), "old output"));
+    const Result r = Qarn({"fill", templ, Out(), "--set", "Dup=a=b", "--set", "Short="});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString body = BodyText(Out());
+    EXPECT_TRUE(body.contains("Dup: a=b"));
+    EXPECT_TRUE(body.contains("Thrice:   \r"));
+}
+
+TEST_F(QarnFillTest, UsageErrorsExitWithTwoAndWriteNothing) {
+    EXPECT_EQ(Qarn({"fill", templ, Out()}).status, 2);
+    EXPECT_EQ(Qarn({"fill", templ, "--set", "A=1"}).status, 2);
+    EXPECT_EQ(Qarn({"fill", templ, Out(), "--set", "A=1", "--tokens", "-"}).status, 2);
+    EXPECT_EQ(Qarn({"fill", templ, Out(), "--set", "no-equals"}).status, 2);
+    EXPECT_FALSE(QFileInfo::exists(Out()));
+}
+
+TEST_F(QarnFillTest, BadTokenFilesAreReportedBeforeAnythingIsWritten) {
+    const QString tokens = dir.filePath("tokens.txt");
+    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Name\tok\nno tab here\n"));
+    Result r = Qarn({"fill", templ, Out(), "--tokens", tokens});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("tokens.txt")) << r.err.toStdString();
+    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Name\t\xff\xfe bad\n"));
+    r = Qarn({"fill", templ, Out(), "--tokens", tokens});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("UTF-8")) << r.err.toStdString();
+    r = Qarn({"fill", templ, Out(), "--tokens", dir.filePath("missing.txt")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(QFileInfo::exists(Out()));
+}
+
+TEST_F(QarnFillTest, ATemplateThatIsNoPackageFailsWithBothMessagesAndNoOutput) {
+    const QString bad = dir.filePath("bad.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(bad, "not a zip"));
+    const Result r = Qarn({"fill", bad, Out(), "--set", "A=1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("Error opening " + Out())) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Error creating output resume." + Out()));
+    EXPECT_FALSE(QFileInfo::exists(Out()));
+}
+
+TEST_F(QarnFillTest, RefusesToFillTheTemplateItselfOrAMissingOne) {
+    const QString copy = dir.filePath("t.docx");
+    ASSERT_TRUE(QFile::copy(templ, copy));
+    const QByteArray before = zorv::test::ReadFile(copy);
+    EXPECT_EQ(Qarn({"fill", copy, copy, "--set", "Dup=x"}).status, 1);
+    EXPECT_EQ(zorv::test::ReadFile(copy), before);
+    const Result r = Qarn({"fill", dir.filePath("none.docx"), Out(), "--set", "Dup=x"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("template not found"));
+}
+
+} // namespace

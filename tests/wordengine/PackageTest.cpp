@@ -1,0 +1,175 @@
+// Opening packages: what is not a .docx, hostile archives and hostile XML all fail
+// Documents.Open with a clear description, and nothing on disk changes.
+#include "EngineTestSupport.h"
+
+#include "DocxDocument.h"
+#include "TestSupport.h"
+#include "ZorvError.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace zorv::wordengine;
+using namespace zorv::wordengine::test;
+
+namespace {
+
+const QByteArray kTypes = "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+                          "content-types\"/>";
+
+QByteArray Document(const QByteArray& body) {
+    return "<w:document " + WNs() + "><w:body>" + body + "</w:body></w:document>";
+}
+
+// Opens the bytes under `name`; returns the error, and checks the file and its folder
+// are left exactly as they were.
+zorv::ZorvError OpenError(const QByteArray& bytes, const QString& name = QStringLiteral("x.docx")) {
+    Scratch scratch;
+    const QString path = scratch.Write(name, bytes);
+    auto app = NewEngineApplication();
+    try {
+        app->Documents()->Open(path, false, false);
+    } catch (const zorv::ZorvError& e) {
+        EXPECT_EQ(zorv::test::ReadFile(path), bytes);
+        EXPECT_EQ(QDir(scratch.Path(".")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        EXPECT_EQ(app->Documents()->Count(), 0);
+        return e;
+    }
+    ADD_FAILURE() << "opened";
+    return zorv::ZorvError(0, {});
+}
+
+// Rewrites the 4-byte little-endian field at `offset` of every header (local and central)
+// that carries the entry `name`.
+QByteArray PatchHeaders(QByteArray zip, const QByteArray& name, int localOff, int centralOff,
+                        quint32 value) {
+    auto put = [&](qsizetype at) {
+        for (int i = 0; i < 4; ++i)
+            zip[at + i] = char((value >> (8 * i)) & 0xFF);
+    };
+    for (qsizetype at = 0; (at = zip.indexOf(name, at)) >= 0; at += name.size()) {
+        if (at >= 30 && zip.mid(at - 30, 4) == QByteArray("PK\x03\x04", 4))
+            put(at - 30 + localOff);
+        else if (at >= 46 && zip.mid(at - 46, 4) == QByteArray("PK\x01\x02", 4))
+            put(at - 46 + centralOff);
+    }
+    return zip;
+}
+
+} // namespace
+
+TEST(OpenRefuses, WhatIsNotAWordPackage) {
+    EXPECT_EQ(OpenError("just some text").Number(), EngNotAPackage);
+    const auto noMain = OpenError(MakeZip({{"[Content_Types].xml", kTypes}, {"a.txt", "x"}}));
+    EXPECT_EQ(noMain.Number(), EngNotAPackage);
+    EXPECT_TRUE(noMain.Description().contains("word/document.xml")) << noMain.what();
+    EXPECT_TRUE(noMain.Description().contains("x.docx"));
+    EXPECT_EQ(
+        OpenError(MakeZip({{"[Content_Types].xml", kTypes}, {"word/document.xml", "<html/>"}}))
+            .Number(),
+        EngNotAPackage);
+}
+
+TEST(OpenRefuses, LegacyFormatsAndProtectedFiles) {
+    const QByteArray compound =
+        QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(600, 0);
+    const auto encrypted = OpenError(compound, "secret.docx");
+    EXPECT_EQ(encrypted.Number(), EngProtected);
+    EXPECT_TRUE(encrypted.Description().contains("protected or unsupported"));
+    EXPECT_EQ(OpenError(compound, "old.doc").Number(), EngUnsupportedFormat);
+    EXPECT_EQ(OpenError("{\\rtf1\\ansi hello}", "letter.rtf").Number(), EngUnsupportedFormat);
+    EXPECT_TRUE(OpenError("{\\rtf1}", "a.rtf").Description().contains(".rtf"));
+}
+
+TEST(OpenRefuses, ZipBombs) {
+    const QByteArray huge(4 * 1024 * 1024, ' ');
+    const QByteArray bomb =
+        MakeZip({{"[Content_Types].xml", kTypes}, {"word/document.xml", Document(P("x")) + huge}});
+    EXPECT_EQ(OpenError(bomb).Number(), EngUnsafePackage);
+    // The same with headers that claim a small size: the real output is what counts.
+    const QByteArray lying = PatchHeaders(bomb, "word/document.xml", 22, 24, 200);
+    const auto e = OpenError(lying);
+    EXPECT_EQ(e.Number(), EngUnsafePackage) << e.what();
+    // An image the engine never parses still may not be a bomb.
+    EXPECT_EQ(OpenError(MakeZip({{"[Content_Types].xml", kTypes},
+                                 {"word/document.xml", Document(P("x"))},
+                                 {"word/media/big.bin", huge}}))
+                  .Number(),
+              EngUnsafePackage);
+}
+
+TEST(OpenRefuses, HeadersThatLieAboutSizes) {
+    const QByteArray ok = MakeZip(
+        {{"[Content_Types].xml", kTypes}, {"word/document.xml", Document(P("some text here"))}});
+    const auto e = OpenError(PatchHeaders(ok, "word/document.xml", 22, 24, 7));
+    EXPECT_TRUE(e.Number() == EngUnsafePackage || e.Number() == EngNotAPackage) << e.what();
+}
+
+TEST(OpenRefuses, HostileEntryNames) {
+    for (const QByteArray name : {"../evil.xml", "/abs.xml", "word\\x.xml", "word/../../x.xml"}) {
+        const auto e = OpenError(MakeZip({{"[Content_Types].xml", kTypes},
+                                          {"word/document.xml", Document(P("x"))},
+                                          {name, "x"}}));
+        EXPECT_EQ(e.Number(), EngUnsafePackage) << name.constData();
+    }
+    const auto dup = OpenError(MakeZip({{"[Content_Types].xml", kTypes},
+                                        {"word/document.xml", Document(P("x"))},
+                                        {"word/Document.xml", Document(P("y"))}}));
+    EXPECT_EQ(dup.Number(), EngUnsafePackage);
+    EXPECT_TRUE(dup.Description().contains("twice"));
+}
+
+TEST(OpenRefuses, AbsurdEntryCounts) {
+    Entries entries = {{"[Content_Types].xml", kTypes}, {"word/document.xml", Document(P("x"))}};
+    for (int i = 0; i < 20000; ++i)
+        entries.push_back({"f/" + QByteArray::number(i), {}});
+    EXPECT_EQ(OpenError(MakeZip(entries, true)).Number(), EngUnsafePackage);
+}
+
+TEST(OpenRefuses, HostileXml) {
+    const QByteArray laughs =
+        "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a \"aaaaaaaaaa\">"
+        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c "
+        "\"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e "
+        "\"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+        "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g "
+        "\"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>" +
+        Document(P("&g;"));
+    EXPECT_EQ(OpenError(MakeZip({{"[Content_Types].xml", kTypes}, {"word/document.xml", laughs}}))
+                  .Number(),
+              EngBadXml);
+    const QByteArray xxe = "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY x SYSTEM "
+                           "\"file:///etc/passwd\">]>" +
+                           Document(P("&x;"));
+    const auto e =
+        OpenError(MakeZip({{"[Content_Types].xml", kTypes}, {"word/document.xml", xxe}}));
+    EXPECT_EQ(e.Number(), EngBadXml);
+    EXPECT_FALSE(e.Description().contains("root:"));
+    QByteArray deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += "<w:r>";
+    EXPECT_EQ(OpenError(MakeZip({{"[Content_Types].xml", kTypes},
+                                 {"word/document.xml", Document("<w:p>" + deep)}},
+                                true))
+                  .Number(),
+              EngBadXml);
+}
+
+TEST(OpenRefuses, EveryTruncatedPrefixOfARealDocument) {
+    // A LibreOffice-written template: sections, headers, a footer with a field, a table.
+    const QByteArray real = zorv::test::ReadFile(zorv::test::DataPath("wordengine/template.docx"));
+    ASSERT_GT(real.size(), 1000);
+    for (qsizetype n = 0; n < real.size(); ++n) {
+        try {
+            DocxDocument::FromBytes(QStringLiteral("cut.docx"), real.left(n));
+            ADD_FAILURE() << "a prefix of " << n << " bytes opened";
+        } catch (const zorv::ZorvError& e) {
+            ASSERT_FALSE(e.Description().isEmpty());
+        }
+    }
+    EXPECT_NO_THROW(DocxDocument::FromBytes(QStringLiteral("whole.docx"), real));
+    // And through Documents.Open for a few of them.
+    for (qsizetype n : {qsizetype(0), qsizetype(30), real.size() / 2, real.size() - 1})
+        EXPECT_FALSE(OpenError(real.left(n)).Description().isEmpty());
+}

@@ -1,0 +1,75 @@
+// clsReplaceTokens: one connection to the word processor for the object's whole life, the
+// documents it opens (temporary working copies among them) and the filling of [[token]]
+// markers in a document's headers, footers and main text.
+//
+// Word belongs to the user unless this object started it: the teardown quits only a Word
+// it started, saves and closes every open document marked as a temporary working copy
+// ("KVTFullName"), and deletes the files of the copies it opened. It never throws.
+#pragma once
+
+#include "ReplaceTokensInterface.h"
+#include "WordAutomation.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace zorv {
+
+class clsReplaceTokens : public IReplaceTokens {
+public:
+    clsReplaceTokens();
+    ~clsReplaceTokens() override;
+    clsReplaceTokens(const clsReplaceTokens&) = delete;
+    clsReplaceTokens& operator=(const clsReplaceTokens&) = delete;
+
+    // Replaces every marker "[[" + TokenNames(k) + "]]" of tokens 1..NTokens in every header
+    // and footer of every section, then in the main text, and saves the document under its
+    // own name. On any error the user is told once ("Error creating output resume.") and the
+    // result is false; the document stays open, unsaved.
+    bool ReplaceTokensInDoc(const QString& FileName, bool TempFile) override;
+
+    // Attaches to or starts Word (errors of that rise to the caller) and opens the document.
+    // A failed open is reported to the user and gives nullptr. With TempFile the document is
+    // listed for deletion, marked with "KVTFullName" = FileName and saved (errors rise).
+    std::shared_ptr<word::Document> OpenWordDoc(const QString& FileName, bool TempFile,
+                                                bool Visible, bool NewWordApp);
+
+    // The paths opened as temporary working copies, in opening order.
+    const QStringList& TempFiles() const { return colTempFiles; }
+
+private:
+    class WordEvents : public word::ApplicationEvents {
+    public:
+        explicit WordEvents(clsReplaceTokens& owner) : owner_(owner) {}
+        void Quit() override { owner_.objWordApp_Quit(); }
+        void DocumentChange() override { owner_.objWordApp_DocumentChange(); }
+
+    private:
+        clsReplaceTokens& owner_;
+    };
+
+    void GetWordApp(bool Visible, bool NewWordApp);
+    void ConnectWordApp(std::shared_ptr<word::Application> app);
+    void DropWordApp();
+    void ReleaseQuitWordApp();
+    void CloseTempWordDocs();
+    void DeleteTempFiles();
+    void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range);
+    const QString& TokenName(std::int32_t k) const;
+    const QString& TokenValue(std::int32_t k) const;
+
+    void objWordApp_Quit();
+    void objWordApp_DocumentChange();
+
+    WordEvents events_{*this};
+    std::shared_ptr<word::Application> objWordApp;
+    std::shared_ptr<word::Documents> objWordDocs;
+    bool WordAppCreated = false;
+    QStringList colTempFiles;
+    // A Word that announced its Quit while one of its own calls was running: kept alive
+    // until that call has surely returned (next connection or teardown).
+    std::shared_ptr<word::Application> quitWordApp_;
+};
+
+} // namespace zorv

@@ -1,0 +1,41 @@
+// An OOXML package (a zip of parts) held in memory: opened with every hostile-archive
+// check, parts read by name, changed parts replaced, and written back with every part
+// that did not change copied byte for byte (compressed data included).
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <map>
+#include <vector>
+
+namespace zorv::wordengine {
+
+class Package {
+public:
+    // Reads and checks the archive; throws ZorvError (EngNotAPackage, EngUnsafePackage,
+    // EngProtected) with a description that names `displayName`.
+    static Package FromBytes(QByteArray bytes, const QString& displayName);
+
+    // The part's bytes (part names are case-insensitive, without a leading "/"), or nullptr.
+    const QByteArray* Part(const QString& name) const;
+    // Replaces a part or adds a new one; written by Serialize.
+    void SetPart(const QString& name, QByteArray bytes);
+    // The whole package as a zip; throws EngSaveFailed.
+    QByteArray Serialize() const;
+    // After a save: `bytes` (what Serialize returned) is the new base, nothing is pending.
+    void Rebase(QByteArray bytes);
+
+private:
+    QByteArray raw_;
+    std::vector<QString> names_;            // archive order, as stored
+    std::vector<QByteArray> data_;          // inflated, same order
+    QHash<QString, int> index_;             // lower-case name -> position
+    std::map<QString, QByteArray> pending_; // stored name -> new bytes
+};
+
+// OPC part-name arithmetic: `target` of a relationship of part `source` ("word/document.xml")
+// as a part name; "" when it climbs out of the package or is external.
+QString ResolvePartTarget(const QString& source, const QString& target);
+
+} // namespace zorv::wordengine

@@ -1,0 +1,96 @@
+// WordprocessingML element helpers.
+#include "RunXml.h"
+
+#include <cstring>
+
+namespace zorv::wordengine {
+namespace {
+const char kWMain[] = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+const char kWStrict[] = "http://purl.oclc.org/ooxml/wordprocessingml/main";
+} // namespace
+
+bool IsW(const xmlNode* n) {
+    if (n->type != XML_ELEMENT_NODE || !n->ns || !n->ns->href)
+        return false;
+    const char* href = reinterpret_cast<const char*>(n->ns->href);
+    return std::strcmp(href, kWMain) == 0 || std::strcmp(href, kWStrict) == 0;
+}
+
+xmlNode* Child(const xmlNode* parent, const char* name) {
+    for (xmlNode* c = parent->children; c; c = c->next)
+        if (IsW(c) && Is(c, name))
+            return c;
+    return nullptr;
+}
+
+QByteArray Attr(const xmlNode* n, const char* name) {
+    for (xmlAttr* a = n->properties; a; a = a->next) {
+        if (!xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>(name)))
+            continue;
+        QByteArray v;
+        for (xmlNode* c = a->children; c; c = c->next)
+            if (c->content)
+                v += reinterpret_cast<const char*>(c->content);
+        return v;
+    }
+    return {};
+}
+
+void SetAttr(xmlNode* n, const char* name, const QByteArray& value) {
+    xmlSetNsProp(n, n->ns, reinterpret_cast<const xmlChar*>(name),
+                 reinterpret_cast<const xmlChar*>(value.constData()));
+}
+
+xmlNode* NewWElement(const xmlNode* like, const char* name) {
+    return xmlNewDocNode(like->doc, like->ns, reinterpret_cast<const xmlChar*>(name), nullptr);
+}
+
+QString XmlSafeText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c)) {
+            if (i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+                out.append(text.at(i)).append(text.at(i + 1));
+                ++i;
+            }
+            continue;
+        }
+        if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF ||
+            (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'))
+            continue;
+        out.append(QChar(c));
+    }
+    return out;
+}
+
+void SetElementText(xmlNode* element, const QString& raw) {
+    const QString text = XmlSafeText(raw);
+    xmlNodeSetContent(element, nullptr);
+    const QByteArray utf8 = text.toUtf8();
+    xmlNodeAddContentLen(element, reinterpret_cast<const xmlChar*>(utf8.constData()),
+                         int(utf8.size()));
+    if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()))
+        xmlNodeSetSpacePreserve(element, 1);
+}
+
+xmlNode* EnsureChildInOrder(xmlNode* parent, const char* name, const char* const* order) {
+    if (xmlNode* existing = Child(parent, name))
+        return existing;
+    int rank = 0;
+    while (order[rank] && std::strcmp(order[rank], name) != 0)
+        ++rank;
+    xmlNode* created = NewWElement(parent, name);
+    // Before the first child that comes later in the order.
+    for (xmlNode* c = parent->children; c; c = c->next) {
+        if (!IsW(c))
+            continue;
+        for (int r = rank + 1; order[r]; ++r)
+            if (Is(c, order[r]))
+                return xmlAddPrevSibling(c, created);
+    }
+    return xmlAddChild(parent, created);
+}
+
+} // namespace zorv::wordengine

@@ -1,0 +1,466 @@
+// The flattened text index of a story and the edits made through it.
+#include "Story.h"
+
+#include "RunXml.h"
+
+#include <libxml/tree.h>
+
+#include <cstring>
+
+namespace zorv::wordengine {
+namespace {
+
+// Word's characters for what is not plain text.
+constexpr char16_t kLineBreak = 11, kPageBreak = 12, kColumnBreak = 14, kNoBreakHyphen = 30,
+                   kSoftHyphen = 31, kObject = 1, kNoteRef = 2, kCommentRef = 5, kCellEnd = 7;
+
+// Finds `needle` in `hay` from `from`: memchr on the first byte of the first code unit,
+// then a full compare; markers are rare, so this scans at memory speed.
+qsizetype FastFind(const QChar* hay, qsizetype n, const QChar* needle, qsizetype m,
+                   qsizetype from) {
+    if (m == 0 || n - from < m)
+        return -1;
+    const auto* base = reinterpret_cast<const unsigned char*>(hay);
+    const unsigned char first = reinterpret_cast<const unsigned char*>(needle)[0];
+    const unsigned char* p = base + 2 * from;
+    const unsigned char* end = base + 2 * (n - m) + 1;
+    while (p < end) {
+        const auto* q = static_cast<const unsigned char*>(std::memchr(p, first, size_t(end - p)));
+        if (!q)
+            return -1;
+        const qsizetype off = q - base;
+        if ((off & 1) == 0) {
+            const qsizetype i = off / 2;
+            if (hay[i] == needle[0] && std::memcmp(hay + i, needle, size_t(m) * 2) == 0)
+                return i;
+        }
+        p = q + 1;
+    }
+    return -1;
+}
+
+bool IsWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+// What a replacement text becomes: text, tab and line-break items; characters that
+// XML 1.0 cannot hold are dropped.
+struct Item {
+    Story::Kind kind;
+    QString text;
+    bool fromCR = false;
+    bool fromLF = false;
+};
+
+std::vector<Item> SplitReplacement(const QString& r) {
+    std::vector<Item> items;
+    auto textItem = [&]() -> QString& {
+        if (items.empty() || items.back().kind != Story::Kind::Text)
+            items.push_back({Story::Kind::Text, {}});
+        return items.back().text;
+    };
+    for (qsizetype i = 0; i < r.size(); ++i) {
+        const char16_t c = r.at(i).unicode();
+        if (c == u'\t') {
+            items.push_back({Story::Kind::Tab, QStringLiteral("\t")});
+        } else if (c == u'\r') {
+            items.push_back({Story::Kind::Break, QString(QChar(kLineBreak)), true});
+            if (i + 1 < r.size() && r.at(i + 1) == u'\n')
+                ++i;
+        } else if (c == u'\n' || c == kLineBreak) {
+            items.push_back({Story::Kind::Break, QString(QChar(kLineBreak)), false, c == u'\n'});
+        } else if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
+            continue;
+        } else if (QChar::isHighSurrogate(c)) {
+            if (i + 1 < r.size() && r.at(i + 1).isLowSurrogate()) {
+                textItem().append(r.at(i)).append(r.at(i + 1));
+                ++i;
+            }
+        } else if (QChar::isLowSurrogate(c)) {
+            continue;
+        } else {
+            textItem().append(QChar(c));
+        }
+    }
+    return items;
+}
+
+QString TextOf(xmlNode* t) {
+    QString s;
+    for (xmlNode* c = t->children; c; c = c->next)
+        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
+            s += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
+    return s;
+}
+
+void RemoveNode(xmlNode* n) {
+    xmlUnlinkNode(n);
+    xmlFreeNode(n);
+}
+
+} // namespace
+
+Story::Story(_xmlDoc* doc, _xmlNode* container) : doc_(doc), container_(container) {
+    if (container_)
+        WalkBlocks(container_);
+}
+
+void Story::WalkBlocks(xmlNode* container) {
+    for (xmlNode* n = container->children; n; n = n->next) {
+        if (!IsW(n))
+            continue;
+        if (Is(n, "p")) {
+            Paragraph para{n, {}, {}, QStringLiteral("\r")};
+            WalkInline(para, n);
+            for (const Segment& s : para.segs)
+                para.text += s.text;
+            paras_.push_back(std::move(para));
+        } else if (Is(n, "tbl")) {
+            WalkTable(n);
+        } else if (Is(n, "sdt")) {
+            if (xmlNode* content = Child(n, "sdtContent"))
+                WalkBlocks(content);
+        } else if (Is(n, "customXml")) {
+            WalkBlocks(n);
+        }
+    }
+}
+
+void Story::WalkTable(xmlNode* tbl) {
+    // Rows and cells may sit inside content controls or custom XML.
+    auto forEach = [](xmlNode* parent, const char* name, auto&& fn, auto&& self) -> void {
+        for (xmlNode* n = parent->children; n; n = n->next) {
+            if (!IsW(n))
+                continue;
+            if (Is(n, name))
+                fn(n);
+            else if (Is(n, "sdt")) {
+                if (xmlNode* c = Child(n, "sdtContent"))
+                    self(c, name, fn, self);
+            } else if (Is(n, "customXml"))
+                self(n, name, fn, self);
+        }
+    };
+    forEach(
+        tbl, "tr",
+        [&](xmlNode* tr) {
+            forEach(
+                tr, "tc",
+                [&](xmlNode* tc) {
+                    const size_t before = paras_.size();
+                    WalkBlocks(tc);
+                    if (paras_.size() > before)
+                        paras_.back().marks += QChar(kCellEnd);
+                },
+                forEach);
+            if (!paras_.empty())
+                paras_.back().marks += QStringLiteral("\r") + QChar(kCellEnd);
+        },
+        forEach);
+}
+
+void Story::WalkInline(Paragraph& para, xmlNode* parent) {
+    for (xmlNode* n = parent->children; n; n = n->next) {
+        if (!IsW(n))
+            continue;
+        if (Is(n, "r"))
+            WalkRun(para, n);
+        else if (Is(n, "hyperlink") || Is(n, "smartTag") || Is(n, "ins") || Is(n, "moveTo") ||
+                 Is(n, "fldSimple") || Is(n, "customXml") || Is(n, "dir") || Is(n, "bdo"))
+            WalkInline(para, n);
+        else if (Is(n, "sdt")) {
+            if (xmlNode* content = Child(n, "sdtContent"))
+                WalkInline(para, content);
+        }
+        // w:del and w:moveFrom are deleted text; bookmarks, proofing and comment marks,
+        // and paragraph properties carry no text.
+    }
+}
+
+void Story::WalkRun(Paragraph& para, xmlNode* run) {
+    for (xmlNode* n = run->children; n; n = n->next) {
+        if (n->type != XML_ELEMENT_NODE)
+            continue;
+        if (!IsW(n)) { // mc:AlternateContent and other foreign objects
+            para.segs.push_back({Kind::Opaque, false, false, n, QString(QChar(kObject))});
+            continue;
+        }
+        if (Is(n, "t")) {
+            para.segs.push_back({Kind::Text, false, false, n, TextOf(n)});
+        } else if (Is(n, "tab")) {
+            para.segs.push_back({Kind::Tab, false, false, n, QStringLiteral("\t")});
+        } else if (Is(n, "br")) {
+            const QByteArray type = Attr(n, "type");
+            if (type == "page")
+                para.segs.push_back({Kind::Char, false, false, n, QString(QChar(kPageBreak))});
+            else if (type == "column")
+                para.segs.push_back({Kind::Char, false, false, n, QString(QChar(kColumnBreak))});
+            else
+                para.segs.push_back({Kind::Break, false, false, n, QString(QChar(kLineBreak))});
+        } else if (Is(n, "cr")) {
+            para.segs.push_back({Kind::Break, false, false, n, QString(QChar(kLineBreak))});
+        } else if (Is(n, "noBreakHyphen")) {
+            para.segs.push_back({Kind::Char, false, false, n, QString(QChar(kNoBreakHyphen))});
+        } else if (Is(n, "softHyphen")) {
+            para.segs.push_back({Kind::Char, false, false, n, QString(QChar(kSoftHyphen))});
+        } else if (Is(n, "sym")) {
+            para.segs.push_back({Kind::Opaque, false, false, n, QStringLiteral("(")});
+        } else if (Is(n, "drawing") || Is(n, "pict") || Is(n, "object")) {
+            para.segs.push_back({Kind::Opaque, false, false, n, QString(QChar(kObject))});
+        } else if (Is(n, "footnoteReference") || Is(n, "endnoteReference")) {
+            para.segs.push_back({Kind::Opaque, false, false, n, QString(QChar(kNoteRef))});
+        } else if (Is(n, "commentReference")) {
+            para.segs.push_back({Kind::Opaque, false, false, n, QString(QChar(kCommentRef))});
+        } else if (Is(n, "ptab")) {
+            para.segs.push_back({Kind::Opaque, false, false, n, QStringLiteral("\t")});
+        }
+        // w:instrText (field code), w:delText, w:fldChar and w:rPr are not text.
+    }
+}
+
+QString Story::Text() const {
+    QString out;
+    qsizetype size = 0;
+    for (const Paragraph& p : paras_)
+        size += p.text.size() + p.marks.size();
+    out.reserve(size);
+    for (const Paragraph& p : paras_)
+        out.append(p.text).append(p.marks);
+    return out;
+}
+
+QString Story::Text(std::int32_t start, std::int32_t end) const {
+    const QString all = Text();
+    start = std::clamp<std::int32_t>(start, 0, std::int32_t(all.size()));
+    end = std::clamp<std::int32_t>(end, start, std::int32_t(all.size()));
+    return all.mid(start, end - start);
+}
+
+std::int32_t Story::Length() const {
+    std::int32_t n = 0;
+    for (const Paragraph& p : paras_)
+        n += std::int32_t(p.text.size() + p.marks.size());
+    return n;
+}
+
+std::vector<std::int32_t> Story::ParagraphStarts() const {
+    std::vector<std::int32_t> starts;
+    starts.reserve(paras_.size() + 1);
+    std::int32_t at = 0;
+    for (const Paragraph& p : paras_) {
+        starts.push_back(at);
+        at += std::int32_t(p.text.size() + p.marks.size());
+    }
+    starts.push_back(at);
+    return starts;
+}
+
+std::pair<std::int32_t, std::int32_t> Story::ParagraphSpan(int i) const {
+    const auto starts = ParagraphStarts();
+    return {starts[size_t(i)], starts[size_t(i)] + std::int32_t(paras_[size_t(i)].text.size()) +
+                                   std::int32_t(paras_[size_t(i)].marks.size())};
+}
+
+int Story::ReplaceAll(const QString& find, const QString& replacement, bool matchCase,
+                      bool matchWholeWord, std::int32_t start, std::int32_t end) {
+    if (find.isEmpty() || paras_.empty())
+        return 0;
+    const bool whole = start <= 0 && end < 0;
+    const bool wordBounded = matchWholeWord && IsWordChar(find.front()) && IsWordChar(find.back());
+    const QString needle = matchCase ? find : find.toCaseFolded();
+    std::vector<std::int32_t> pstarts;
+    if (!whole)
+        pstarts = ParagraphStarts();
+    if (end < 0)
+        end = INT32_MAX;
+
+    std::vector<int> candidates;
+    const bool useCache = whole && lastValid_ && lastFind_ == find && lastMatchCase_ == matchCase &&
+                          lastWholeWord_ == matchWholeWord;
+    if (useCache) {
+        candidates = lastHits_;
+    } else {
+        candidates.resize(paras_.size());
+        for (size_t i = 0; i < paras_.size(); ++i)
+            candidates[i] = int(i);
+    }
+
+    std::vector<int> hits;
+    std::vector<int> matchStarts;
+    int total = 0;
+    for (const int pi : candidates) {
+        Paragraph& para = paras_[size_t(pi)];
+        if (para.text.size() < needle.size())
+            continue;
+        const QString folded = matchCase ? QString() : para.text.toCaseFolded();
+        const QString& hay = matchCase ? para.text : folded;
+        std::int32_t lo = 0, hi = std::int32_t(hay.size());
+        if (!whole) {
+            lo = std::max(0, start - pstarts[size_t(pi)]);
+            hi = std::min<std::int64_t>(hi, std::int64_t(end) - pstarts[size_t(pi)]);
+            if (hi - lo < needle.size())
+                continue;
+        }
+        matchStarts.clear();
+        qsizetype at = lo;
+        while ((at = FastFind(hay.constData(), hi, needle.constData(), needle.size(), at)) >= 0) {
+            const qsizetype after = at + needle.size();
+            bool ok = true;
+            if (wordBounded)
+                ok = (at == 0 || !IsWordChar(hay.at(at - 1))) &&
+                     (after >= hay.size() || !IsWordChar(hay.at(after)));
+            if (ok) {
+                // A match never takes in an object, a note reference or the like.
+                qsizetype pos = 0;
+                for (const Segment& s : para.segs) {
+                    const qsizetype sEnd = pos + s.text.size();
+                    if (sEnd > at && pos < after && s.kind == Kind::Opaque) {
+                        ok = false;
+                        break;
+                    }
+                    if (pos >= after)
+                        break;
+                    pos = sEnd;
+                }
+            }
+            if (ok) {
+                matchStarts.push_back(int(at));
+                at = after;
+            } else {
+                at += 1;
+            }
+        }
+        if (matchStarts.empty())
+            continue;
+        hits.push_back(pi);
+        total += int(matchStarts.size());
+        ApplyMatches(para, matchStarts, int(needle.size()), replacement);
+    }
+    lastValid_ = whole;
+    lastFind_ = find;
+    lastMatchCase_ = matchCase;
+    lastWholeWord_ = matchWholeWord;
+    lastHits_ = std::move(hits);
+    return total;
+}
+
+void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, int length,
+                         const QString& replacement) {
+    const std::vector<Item> items = SplitReplacement(replacement);
+    std::vector<qsizetype> segStart(para.segs.size());
+    {
+        qsizetype pos = 0;
+        for (size_t i = 0; i < para.segs.size(); ++i) {
+            segStart[i] = pos;
+            pos += para.segs[i].text.size();
+        }
+    }
+    auto segAt = [&](qsizetype pos) {
+        // The first segment with a character at pos (empty text elements are skipped).
+        size_t i =
+            size_t(std::upper_bound(segStart.begin(), segStart.end(), pos) - segStart.begin()) - 1;
+        while (para.segs[i].text.isEmpty())
+            ++i;
+        return i;
+    };
+    // Right to left, so the segment positions to the left stay valid.
+    for (auto m = matchStarts.rbegin(); m != matchStarts.rend(); ++m) {
+        const qsizetype s = *m, e = s + length;
+        const size_t i0 = segAt(s);
+        const size_t iLast = segAt(e - 1);
+        // Characters of the match after its first segment: trimmed off or removed; markup
+        // between them (bookmarks, proofing marks, run boundaries) stays where it is.
+        for (size_t i = iLast; i > i0; --i) {
+            Segment& seg = para.segs[i];
+            if (seg.kind == Kind::Text) {
+                const qsizetype cut = std::min<qsizetype>(e - segStart[i], seg.text.size());
+                seg.text.remove(0, cut);
+                seg.dirty = true;
+                if (!seg.text.isEmpty())
+                    continue;
+            }
+            RemoveNode(seg.node);
+            para.segs.erase(para.segs.begin() + std::ptrdiff_t(i));
+            segStart.erase(segStart.begin() + std::ptrdiff_t(i));
+        }
+        // The first character's element takes the inserted text, so the replacement has
+        // the formatting of the match's first character.
+        Segment* anchor = &para.segs[i0];
+        QString head, tail;
+        if (anchor->kind == Kind::Text) {
+            const qsizetype o = s - segStart[i0];
+            head = anchor->text.left(o);
+            tail = anchor->text.mid(std::min<qsizetype>(o + length, anchor->text.size()));
+        } else {
+            xmlNode* t = NewWElement(anchor->node, "t");
+            xmlAddPrevSibling(anchor->node, t);
+            RemoveNode(anchor->node);
+            *anchor = {Kind::Text, false, true, t, {}};
+        }
+        // An LF right after a CR that an earlier piece ended with belongs to that CR.
+        size_t first = 0;
+        if (!items.empty() && items[0].fromLF && head.isEmpty() && i0 > 0) {
+            size_t p = i0;
+            while (p > 0 && para.segs[p - 1].kind == Kind::Text && para.segs[p - 1].text.isEmpty())
+                --p;
+            if (p > 0 && para.segs[p - 1].kind == Kind::Break && para.segs[p - 1].fromCR)
+                first = 1;
+        }
+        anchor->dirty = true;
+        anchor->text = head;
+        size_t k = first;
+        if (k < items.size() && items[k].kind == Kind::Text)
+            anchor->text += items[k++].text;
+        xmlNode* after = anchor->node;
+        size_t insertAt = i0 + 1;
+        std::vector<Segment> added;
+        for (; k < items.size(); ++k) {
+            const Item& it = items[k];
+            const char* name = it.kind == Kind::Text ? "t" : it.kind == Kind::Tab ? "tab" : "br";
+            xmlNode* node = NewWElement(after, name);
+            xmlAddNextSibling(after, node);
+            after = node;
+            added.push_back({it.kind, it.fromCR, it.kind == Kind::Text, node, it.text});
+        }
+        if (!tail.isEmpty()) {
+            if (!added.empty() && added.back().kind == Kind::Text) {
+                added.back().text += tail;
+            } else if (added.empty()) {
+                anchor->text += tail;
+            } else {
+                xmlNode* node = NewWElement(after, "t");
+                xmlAddNextSibling(after, node);
+                added.push_back({Kind::Text, false, true, node, tail});
+            }
+        }
+        if (anchor->text.isEmpty() && (!added.empty() || tail.isEmpty())) {
+            // Nothing left in the first element: drop it rather than keep an empty one.
+            RemoveNode(anchor->node);
+            para.segs.erase(para.segs.begin() + std::ptrdiff_t(i0));
+            segStart.erase(segStart.begin() + std::ptrdiff_t(i0));
+            insertAt = i0;
+        }
+        para.segs.insert(para.segs.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
+        segStart.insert(segStart.begin() + std::ptrdiff_t(insertAt), added.size(), s);
+        // segStart to the right of the match is stale but no longer read: the remaining
+        // matches lie to the left.
+    }
+    para.text.clear();
+    for (const Segment& seg : para.segs)
+        para.text += seg.text;
+    treeChanged_ = true;
+}
+
+bool Story::Sync() {
+    for (Paragraph& para : paras_)
+        for (Segment& seg : para.segs)
+            if (seg.dirty) {
+                SetElementText(seg.node, seg.text);
+                seg.dirty = false;
+            }
+    const bool changed = treeChanged_;
+    treeChanged_ = false;
+    return changed;
+}
+
+} // namespace zorv::wordengine

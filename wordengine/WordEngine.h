@@ -1,0 +1,54 @@
+// The native document engine: .docx packages behind the Word automation surface.
+// The product installs NewEngineApplication with word::SetApplicationFactory.
+//
+// Error numbers the engine raises (ZorvError::Number), each with a description that names
+// the file or the part:
+//
+//   Number | Name                 | Raised when
+//   -------+----------------------+-----------------------------------------------------------
+//     5174 | EngFileNotFound      | Documents.Open: no readable file at the path
+//     5792 | EngNotAPackage       | Documents.Open: not a zip package, or no word/document.xml,
+//          |                      | or a truncated/damaged archive
+//     5793 | EngProtected         | Documents.Open: a compound file (encrypted or protected
+//          |                      | package) named .docx: "protected or unsupported"
+//     5794 | EngUnsafePackage     | Documents.Open: zip bomb, lying sizes, too many entries,
+//          |                      | duplicate names, names with "..", absolute or "\" paths
+//     5795 | EngUnsupportedFormat | Documents.Open: .doc and .rtf (not handled yet)
+//     5796 | EngBadXml            | Documents.Open: a part is not well-formed or carries a DTD
+//     5797 | EngSaveFailed        | Document.Save: the package could not be written
+//     5941 | EngNoSuchMember      | a collection index out of range; a custom property that
+//          |                      | does not exist; Add of a name already present
+//     4605 | EngObjectGone        | a member used after its document was closed or the
+//          |                      | application quit
+//     4198 | EngBadArgument       | an argument the member cannot take (bad range, type...)
+#pragma once
+
+#include "WordAutomation.h"
+
+#include <QByteArray>
+#include <cstdint>
+#include <memory>
+
+namespace zorv::wordengine {
+
+enum EngineError : std::int32_t {
+    EngFileNotFound = 5174,
+    EngNotAPackage = 5792,
+    EngProtected = 5793,
+    EngUnsafePackage = 5794,
+    EngUnsupportedFormat = 5795,
+    EngBadXml = 5796,
+    EngSaveFailed = 5797,
+    EngNoSuchMember = 5941,
+    EngObjectGone = 4605,
+    EngBadArgument = 4198,
+};
+
+// A new, independent engine application object (no documents open).
+std::shared_ptr<word::Application> NewEngineApplication();
+
+// The package exactly as Document.Save would write it, without touching the disk.
+// Throws EngBadArgument for a document that is not the engine's.
+QByteArray PackageBytes(word::Document& document);
+
+} // namespace zorv::wordengine
