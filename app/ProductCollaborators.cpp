@@ -1,4 +1,5 @@
 #include "CreatePipeline.h"
+#include "TokensFromXML.h"
 
 namespace zorv {
 
@@ -9,7 +10,7 @@ CreateCollaborators ProductCollaborators() {
 
     // resume parser client
 
-    // token mapping
+    c.GetTokensFromXML = GetTokensFromXML;
 
     // template filling
 
