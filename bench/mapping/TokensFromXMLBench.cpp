@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <stdexcept>
 
 namespace {
 
