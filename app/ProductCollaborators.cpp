@@ -1,4 +1,5 @@
 #include "CreatePipeline.h"
+#include "TokensFromXML.h"
 #include "WordAutomation.h"
 #include "WordEngine.h"
 #include "clsReplaceTokens.h"
@@ -12,7 +13,7 @@ CreateCollaborators ProductCollaborators() {
 
     // resume parser client
 
-    // token mapping
+    c.GetTokensFromXML = GetTokensFromXML;
 
     word::SetApplicationFactory(wordengine::NewEngineApplication);
     c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };
