@@ -16,13 +16,20 @@ namespace zorv::rp {
 
 namespace {
 
+bool HasWord(const QString& fragment, const PhraseSet& set) {
+    return set.Matches(WordsOf(Fold(fragment)));
+}
+
 // A line that describes rather than names: a bullet, a long line or a sentence.
-bool IsDescriptionLine(const QString& line) {
+bool IsDescriptionLine(const QString& line, const WordLists& lists) {
     if (IsBulletLine(line) || line.size() > 110)
         return true;
     const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    // A sentence ends with a full stop; "Acme Inc." and "Ltd." do not count.
-    if (line.endsWith(QLatin1Char('.')) && words.size() > 3 && words.back().size() > 5)
+    // A sentence ends with a full stop; "Acme Inc." and "Jr." do not count.
+    const QString& last = words.isEmpty() ? line : words.back();
+    const bool abbreviation = last.size() <= 4 || (last[0].isUpper() && last.size() <= 6 &&
+                                                   HasWord(last, lists.orgWords));
+    if (line.endsWith(QLatin1Char('.')) && words.size() > 3 && !abbreviation)
         return true;
     return words.size() > 16;
 }
@@ -62,11 +69,11 @@ bool IsLabel(const QString& fragment) {
 
 QList<Fragment> Fragments(const QString& text, bool education) {
     static const QRegularExpression strongJob(
-        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:at|@|chez|bei|für|pour|"
-                       "bij|for)\\s+|\\s*[()\\[\\]]\\s*| [•·] |:\\s+|\\s{3,}"),
+        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:at|@|chez|bei|bij)\\s+"
+                       "|\\s*[()\\[\\]]\\s*| [•·] |:\\s+|\\s{3,}"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression strongEdu(
-        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:from|à l'|an der|am|au|"
+        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:from|à l'|an der|au|"
                        "bei)\\s+| [•·] |:\\s+|\\s{3,}"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comma(QStringLiteral(",\\s+"));
@@ -123,10 +130,6 @@ bool IsLocation(const QString& fragment, const WordLists& lists) {
     return remote.contains(f);
 }
 
-bool HasWord(const QString& fragment, const PhraseSet& set) {
-    return set.Matches(WordsOf(Fold(fragment)));
-}
-
 // Degree words that are also ordinary words or places ("ma", "ms", "bs") count only in
 // capitals as written.
 bool IsDegree(const QString& fragment, const WordLists& lists) {
@@ -176,7 +179,7 @@ int OrgScore(const QString& f, const WordLists& lists, bool allCapsMeansOrg) {
         for (QChar c : f)
             if (c.isLetter())
                 letters += c;
-        if (letters.size() >= 2 && letters == letters.toUpper())
+        if (letters.size() >= 3 && letters == letters.toUpper())
             score += 1;
     }
     return score;
@@ -249,7 +252,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
-        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i]) || line.size() < 90))
+        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) || line.size() < 90))
             anchors.push_back({i, r});
     }
     // All capitals everywhere says nothing about what is an employer.
@@ -268,18 +271,28 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             {0, StripBullet(WithoutDate(StripBullet(lines[at]), anchors[a].range))});
         qsizetype before = at - 1;
         int taken = 0;
-        while (before > consumedUpTo && taken < 2 && !IsDescriptionLine(lines[before])) {
+        while (before > consumedUpTo && taken < 2 && !IsDescriptionLine(lines[before], lists)) {
             headingLines.push_back({-1 - taken, StripBullet(lines[before])});
             --before;
             ++taken;
         }
         qsizetype descFrom = at + 1;
         const auto onLine = Fragments(headingLines.front().second, false);
-        if (onLine.size() < 2 && at + 1 < nextAnchor && !IsDescriptionLine(lines[at + 1])) {
+        qsizetype namedSoFar = 0;
+        for (const auto& hl : headingLines)
+            namedSoFar += Fragments(hl.second, false).size();
+        // The line under the dates names this position unless it opens the next one, whose
+        // date line follows with nothing else on it.
+        const bool nextNeedsIt =
+            a + 1 < anchors.size() && nextAnchor == at + 2 &&
+            Fragments(WithoutDate(StripBullet(lines[nextAnchor]), anchors[a + 1].range), false)
+                    .size() < 2;
+        if (namedSoFar < 2 && !nextNeedsIt && at + 1 < nextAnchor &&
+            !IsDescriptionLine(lines[at + 1], lists)) {
             headingLines.insert(headingLines.begin() + 1, {1, StripBullet(lines[at + 1])});
             descFrom = at + 2;
             if (onLine.isEmpty() && taken == 0 && at + 2 < nextAnchor &&
-                !IsDescriptionLine(lines[at + 2])) {
+                !IsDescriptionLine(lines[at + 2], lists)) {
                 headingLines.insert(headingLines.begin() + 2, {2, StripBullet(lines[at + 2])});
                 descFrom = at + 3;
             }
@@ -288,7 +301,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         if (a + 1 < anchors.size()) {
             qsizetype back = nextAnchor - 1;
             int n = 0;
-            while (back >= descFrom && n < 2 && !IsDescriptionLine(lines[back])) {
+            while (back >= descFrom && n < 2 && !IsDescriptionLine(lines[back], lists)) {
                 --back;
                 ++n;
             }
@@ -305,10 +318,14 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             for (qsizetype k = 0; k < frags.size(); ++k) {
                 const QString& f = frags[k].text;
                 // "Boston, MA": a place before a region or country is a place.
+                const QString next = k + 1 < frags.size() ? frags[k + 1].text : QString();
                 const bool beforeRegion =
                     k + 1 < frags.size() && frags[k + 1].cell == frags[k].cell &&
-                    IsRegionOrCountry(frags[k + 1].text, lists) && OrgScore(f, lists, false) <= 0 &&
-                    TitleScore(f, lists) <= 0;
+                    IsRegionOrCountry(next, lists) &&
+                    (lists.countryByCity.contains(Fold(f)) ||
+                     lists.regionByAbbr.contains(next.trimmed()) ||
+                     lists.countryByName.contains(Fold(next))) &&
+                    OrgScore(f, lists, false) <= 0 && TitleScore(f, lists) <= 0;
                 if (IsLocation(f, lists) || beforeRegion) {
                     if (h.position.location.isEmpty())
                         h.position.location = f;
@@ -409,6 +426,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         for (const Candidate& c : h.candidates) {
             if (c.slot.line == h.titleSlot.line && c.slot.index == h.titleSlot.index + 1 &&
                 c.text != h.position.employer && !h.position.title.isEmpty() &&
+                !std::any_of(c.text.begin(), c.text.end(), [](QChar ch) { return ch.isDigit(); }) &&
                 !h.position.employer.isEmpty() && OrgScore(c.text, lists, false) <= 0) {
                 const auto same =
                     std::find_if(h.candidates.begin(), h.candidates.end(),
@@ -451,6 +469,15 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
             if (IsLocation(f, lists)) {
                 if (current.location.isEmpty())
                     current.location = f;
+                last = Last::None;
+                continue;
+            }
+            static const QRegularExpression honours(
+                QStringLiteral("^(?:summa |magna )?cum laude$|^with (?:honou?rs|distinction)$|"
+                               "^(?:expected|anticipated|graduated|graduation|class of|"
+                               "mention .*|gpa.*|cgpa.*|note.*)$"),
+                QRegularExpression::CaseInsensitiveOption);
+            if (honours.match(f).hasMatch()) {
                 last = Last::None;
                 continue;
             }
@@ -507,6 +534,11 @@ QStringList ParseSkills(const QStringList& lines) {
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon > 0 && colon < 40)
             line = line.mid(colon + 1);
+        // A sentence ("References available on request.") is no list of skills.
+        if (line.endsWith(QLatin1Char('.')) &&
+            line.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() > 3 &&
+            !line.contains(QLatin1Char(',')))
+            continue;
         for (QString item : line.split(split)) {
             const qsizetype paren = item.indexOf(QLatin1Char('('));
             if (paren > 0)
