@@ -272,6 +272,11 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
         if (allAffix) {
             trailing = second + trailing;
             text = commaParts[0];
+        } else if (lists.countryByName.contains(Fold(commaParts[1])) ||
+                   lists.countryByCity.contains(Fold(commaParts[0])) ||
+                   lists.regionByName.contains(Fold(commaParts[1])) ||
+                   lists.regionByAbbr.contains(commaParts[1])) {
+            return name; // "Paris, France", "Austin, TX"
         } else if (second.size() <= 2 &&
                    commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= 2) {
             familyFirstByComma = true;
@@ -340,7 +345,8 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
     }
     for (QString& w : family)
         if (IsAllCaps(w))
-            w = TitleCased(w);
+            w = Particles().contains(w.toLower()) && &w != &family.back() ? w.toLower()
+                                                                          : TitleCased(w);
     for (QString& w : given)
         if (IsAllCaps(w) && w.size() > 2)
             w = TitleCased(w);
@@ -531,10 +537,10 @@ bool LooksLikeStreet(const QString& line) {
     static const QRegularExpression street(
         QStringLiteral(
             "^\\d+[a-zA-Z]?[,\\s]|\\b(?:street|st\\.|road|rd\\.|avenue|ave\\.?|lane|drive|"
-            "boulevard|blvd|rue|allée|chemin|place|straße|strasse|str\\.|weg|platz|"
-            "gasse|calle|avda|avenida|paseo|plaza|straat|laan|gracht|plein|nagar|"
-            "apt|suite|flat)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
+            "boulevard|blvd|rue|allée|chemin|place|calle|avda|avenida|paseo|plaza|nagar|"
+            "apt|suite|flat)\\b|(?:straße|strasse|str\\.|weg|platz|gasse|allee|ring|damm|"
+            "straat|laan|gracht|plein|kade|singel)\\s*\\d|^[\\p{L} .'\\-]+\\s\\d+[a-zA-Z]?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     return street.match(line).hasMatch() && !line.contains(QLatin1Char('@')) && line.size() < 80;
 }
 

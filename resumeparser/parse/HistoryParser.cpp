@@ -452,9 +452,11 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
         current = EducationEntry();
         hasDate = false;
     };
-    static const QRegularExpression majorAfter(
-        QStringLiteral("\\s(?:in|en|of|de|im|em|in der|en la)\\s+(.+)$"),
-        QRegularExpression::CaseInsensitiveOption);
+    // "Bachelor of Science in Nursing": the field follows "in"; else "of" ("Master of Laws").
+    static const QRegularExpression majorAfterIn(QStringLiteral("\\s(?:in|en|em|im)\\s+(.+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression majorAfterOf(QStringLiteral("\\s(?:of|de)\\s+(.+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
     for (const QString& raw : lines) {
         if (raw.size() > 160)
             continue;
@@ -499,7 +501,9 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
                     push();
                 current.degree = f;
                 usedLine = true;
-                const auto m = majorAfter.match(f);
+                auto m = majorAfterIn.match(f);
+                if (!m.hasMatch())
+                    m = majorAfterOf.match(f);
                 if (m.hasMatch())
                     current.major = m.captured(1).trimmed();
                 last = Last::Degree;
@@ -514,7 +518,7 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
             }
             lastCell = fragment.cell;
         }
-        if (r.position >= 0 && (r.end.IsSet() || frags.size() <= 3)) {
+        if (r.position >= 0 && (r.end.IsSet() || usedLine || frags.size() <= 3)) {
             if (hasDate && !usedLine)
                 push();
             current.start = r.end.IsSet() ? r.start : ResumeDate();
@@ -601,8 +605,14 @@ std::vector<LanguageSkill> ParseLanguages(const QStringList& lines, const WordLi
             LanguageSkill l;
             l.code = lists.languageByName.value(words.front());
             l.text = item;
-            if (l.code.isEmpty() && !out.empty() && words.size() <= 2 &&
-                out.back().text.size() < 40) {
+            static const QRegularExpression level(
+                QStringLiteral("^(?:[abc][12]|native|fluent|basic|intermediate|advanced|good|"
+                               "proficient|bilingual|business|conversational|courant|maternelle|"
+                               "langue maternelle|notions|bilingue|debutant|muttersprache|"
+                               "fliessend|fließend|grundkenntnisse|gut|sehr gut|"
+                               "verhandlungssicher|nativo|nativa|bilingue|basico|medio|alto|"
+                               "avanzado|moedertaal|vloeiend|goed|redelijk)$"));
+            if (l.code.isEmpty() && !out.empty() && level.match(Fold(item)).hasMatch()) {
                 // "English" on one cell, "fluent" on the next.
                 out.back().text += QStringLiteral(" ") + item;
                 continue;
