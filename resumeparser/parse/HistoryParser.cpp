@@ -63,7 +63,13 @@ bool IsLabel(const QString& fragment) {
         QStringLiteral("university"),    QStringLiteral("board"),
         QStringLiteral("percentage"),    QStringLiteral("grade"),
         QStringLiteral("diplome"),       QStringLiteral("etablissement"),
-        QStringLiteral("annee")};
+        QStringLiteral("annee"),         QStringLiteral("werkgever"),
+        QStringLiteral("functie"),       QStringLiteral("periode"),
+        QStringLiteral("bedrijf"),       QStringLiteral("organisatie"),
+        QStringLiteral("stelle"),        QStringLiteral("position"),
+        QStringLiteral("fonction"),      QStringLiteral("employeur"),
+        QStringLiteral("empleador"),     QStringLiteral("periodo"),
+        QStringLiteral("funcion")};
     return labels.contains(Fold(fragment));
 }
 
@@ -137,8 +143,9 @@ bool IsDegree(const QString& fragment, const WordLists& lists) {
     if (!lists.degrees.Matches(words))
         return false;
     static const QSet<QString> ambiguous = {
-        QStringLiteral("ba"), QStringLiteral("ma"), QStringLiteral("bs"), QStringLiteral("ms"),
-        QStringLiteral("md"), QStringLiteral("jd"), QStringLiteral("cap")};
+        QStringLiteral("ba"),  QStringLiteral("ma"), QStringLiteral("bs"),
+        QStringLiteral("ms"),  QStringLiteral("md"), QStringLiteral("jd"),
+        QStringLiteral("cap"), QStringLiteral("be"), QStringLiteral("me")};
     for (const QString& w : words) {
         const QString plain = QString(w).remove(QLatin1Char('.'));
         if (!ambiguous.contains(plain) && lists.degrees.Matches(QStringList{w}))
@@ -229,6 +236,7 @@ struct Heading {
     bool titleByWords = false;
     Slot titleSlot, employerSlot;
     bool employerChosen = false;
+    bool sameEmployerAsBefore = false;
 };
 
 bool IsUpperText(const QString& text) {
@@ -397,6 +405,25 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         }
         return bestLayout;
     }();
+    // A role listed under the previous one's employer: where the layout puts the employer on
+    // a line of its own and this heading has none, the weak candidate beside the title is
+    // part of the title ("Project Manager, Payments").
+    if (commonLayout && commonLayout->second.line != 0) {
+        for (size_t i = 1; i < headings.size(); ++i) {
+            Heading& h = headings[i];
+            if (!h.titleByWords || !h.employerChosen || h.employerSlot == commonLayout->second ||
+                h.employerSlot.line != h.titleSlot.line ||
+                OrgScore(h.position.employer, lists, !allCaps) > 0)
+                continue;
+            const bool hasEmployerLine =
+                std::any_of(h.candidates.begin(), h.candidates.end(),
+                            [&](const Candidate& c) { return c.slot.line != h.titleSlot.line; });
+            if (!hasEmployerLine) {
+                h.position.employer.clear();
+                h.sameEmployerAsBefore = true;
+            }
+        }
+    }
     for (Heading& h : headings) {
         if (h.titleByWords)
             continue;
@@ -427,7 +454,8 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             if (c.slot.line == h.titleSlot.line && c.slot.index == h.titleSlot.index + 1 &&
                 c.text != h.position.employer && !h.position.title.isEmpty() &&
                 !std::any_of(c.text.begin(), c.text.end(), [](QChar ch) { return ch.isDigit(); }) &&
-                !h.position.employer.isEmpty() && OrgScore(c.text, lists, false) <= 0) {
+                (!h.position.employer.isEmpty() || h.sameEmployerAsBefore) &&
+                OrgScore(c.text, lists, false) <= 0) {
                 const auto same =
                     std::find_if(h.candidates.begin(), h.candidates.end(),
                                  [&](const Candidate& t) { return t.slot == h.titleSlot; });
