@@ -34,6 +34,19 @@ TEST(WordLists, UserFilesExtendTheBuiltInOnes) {
     EXPECT_TRUE(HeadingKind(QStringLiteral("Superpowers"), GetWordLists({})).isEmpty());
 }
 
+TEST(WordLists, CodesTheSchemaWouldRejectAreIgnored) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(zorv::test::WriteFile(dir.filePath(QStringLiteral("countries.txt")),
+                                      "FRA|Fraland\nQQ|Qualand\n"));
+    ASSERT_TRUE(zorv::test::WriteFile(dir.filePath(QStringLiteral("languages.txt")),
+                                      "not a code|Klingon\n"));
+    const WordLists& lists = GetWordLists(dir.path());
+    EXPECT_FALSE(lists.countryByName.contains(QStringLiteral("fraland")));
+    EXPECT_EQ(lists.countryByName.value(QStringLiteral("qualand")), QStringLiteral("QQ"));
+    EXPECT_FALSE(lists.languageByName.contains(QStringLiteral("klingon")));
+}
+
 TEST(WordLists, MissingUserFolderGivesTheBuiltInLists) {
     const WordLists& lists = GetWordLists(QStringLiteral("/nonexistent/folder"));
     EXPECT_EQ(HeadingKind(QStringLiteral("Experience"), lists), QStringLiteral("experience"));
