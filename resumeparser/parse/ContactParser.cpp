@@ -544,22 +544,35 @@ bool LooksLikeStreet(const QString& line) {
     return street.match(line).hasMatch() && !line.contains(QLatin1Char('@')) && line.size() < 80;
 }
 
+constexpr qsizetype kMaxZoneLines = 200;
+// Enough of each kind of contact detail for any resume.
+constexpr qsizetype kMaxEach = 10;
+
 // The lines where contact details are looked for: the header, contact sections, and the
 // lines around an e-mail address (a contact block at the bottom).
+// At most kMaxZoneLines lines: contact details take a few, and a text without headings
+// must not make every line a candidate.
 QStringList ContactZone(const std::vector<Section>& sections) {
     QStringList zone;
+    QSet<QString> seen;
+    auto add = [&](const QString& line) {
+        if (zone.size() < kMaxZoneLines && !seen.contains(line)) {
+            seen.insert(line);
+            zone << line;
+        }
+    };
     for (const Section& s : sections)
         if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
-            zone << s.lines;
+            for (const QString& line : s.lines)
+                add(line);
     for (const Section& s : sections) {
         if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
             continue;
-        for (qsizetype i = 0; i < s.lines.size(); ++i)
+        for (qsizetype i = 0; i < s.lines.size() && zone.size() < kMaxZoneLines; ++i)
             if (EmailPattern().match(s.lines[i]).hasMatch())
                 for (qsizetype j = std::max<qsizetype>(0, i - 3);
                      j < std::min<qsizetype>(s.lines.size(), i + 4); ++j)
-                    if (!zone.contains(s.lines[j]))
-                        zone << s.lines[j];
+                    add(s.lines[j]);
     }
     return zone;
 }
@@ -604,7 +617,7 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
             QString e = it.next().captured();
             while (e.endsWith(QLatin1Char('.')))
                 e.chop(1);
-            if (!c.emails.contains(e, Qt::CaseInsensitive))
+            if (c.emails.size() < kMaxEach && !c.emails.contains(e, Qt::CaseInsensitive))
                 c.emails << e;
         }
         auto web = WebPattern().globalMatch(line);
@@ -615,7 +628,8 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
             QString w = m.captured();
             while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
                 w.chop(1);
-            if (!c.webAddresses.contains(w, Qt::CaseInsensitive))
+            if (c.webAddresses.size() < kMaxEach &&
+                !c.webAddresses.contains(w, Qt::CaseInsensitive))
                 c.webAddresses << w;
         }
     }
@@ -698,7 +712,7 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
     phones.cleanup = options.cleanupPhoneNumbers;
     auto scan = [&](const QString& line, bool labelledOnly) {
         auto it = PhoneCandidate().globalMatch(line);
-        while (it.hasNext()) {
+        while (it.hasNext() && static_cast<qsizetype>(c.phones.size()) < kMaxEach) {
             const auto m = it.next();
             const QString candidate = m.captured().trimmed();
             if (LooksLikeDates(candidate))
@@ -722,8 +736,9 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
     };
     for (const QString& line : zone)
         scan(line, false);
+    const QSet<QString> zoneLines(zone.begin(), zone.end());
     for (const QString& line : all)
-        if (!zone.contains(line))
+        if (!zoneLines.contains(line))
             scan(line, true);
 
     if (c.address.countryCode.isEmpty() && !c.address.IsEmpty()) {
@@ -732,7 +747,7 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
         for (const Phone& p : c.phones) {
             std::string region;
             PhoneNumber number;
-            if (phones.util->Parse("+" + p.digits.toStdString(), "ZZ", &number) ==
+            if (phones.util->Parse((QLatin1Char('+') + p.digits).toStdString(), "ZZ", &number) ==
                 PhoneNumberUtil::NO_PARSING_ERROR) {
                 phones.util->GetRegionCodeForNumber(number, &region);
                 fromPhone = QString::fromStdString(region);

@@ -10,11 +10,16 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
+#include <map>
 #include <optional>
 
 namespace zorv::rp {
 
 namespace {
+
+// More would be a list of something else; a resume names a few dozen skills.
+constexpr qsizetype kMaxSkills = 300;
 
 bool HasWord(const QString& fragment, const PhraseSet& set) {
     return set.Matches(WordsOf(Fold(fragment)));
@@ -395,9 +400,10 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             layouts.push_back({h.titleSlot, h.employerSlot});
     auto commonLayout = [&]() -> std::optional<std::pair<Slot, Slot>> {
         std::optional<std::pair<Slot, Slot>> bestLayout;
+        std::map<std::array<int, 4>, size_t> counts;
         size_t bestCount = 0;
         for (const auto& l : layouts) {
-            const size_t n = std::count(layouts.begin(), layouts.end(), l);
+            const size_t n = ++counts[{l.first.line, l.first.index, l.second.line, l.second.index}];
             if (n > bestCount) {
                 bestCount = n;
                 bestLayout = l;
@@ -560,6 +566,7 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
 
 QStringList ParseSkills(const QStringList& lines) {
     QStringList skills;
+    QSet<QString> seen;
     static const QRegularExpression split(QStringLiteral("\\s*(?:[,;|•·▪]|\\t| / | - )\\s*"));
     for (const QString& raw : lines) {
         QString line = StripBullet(raw);
@@ -581,8 +588,10 @@ QStringList ParseSkills(const QStringList& lines) {
             if (item.isEmpty() || item.size() > 40 ||
                 item.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() > 5)
                 continue;
-            if (!skills.contains(item, Qt::CaseInsensitive))
+            if (skills.size() < kMaxSkills && !seen.contains(item.toCaseFolded())) {
+                seen.insert(item.toCaseFolded());
                 skills << item;
+            }
         }
     }
     return skills;

@@ -10,6 +10,8 @@
 #include "Sections.h"
 #include "WordLists.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace zorv::rp {
@@ -18,6 +20,8 @@ namespace {
 
 // Far beyond any resume; keeps a runaway conversion from tying the server up.
 constexpr qsizetype kMaxResumeChars = 4 * 1024 * 1024;
+// Competencies kept from all skills sections together.
+constexpr qsizetype kMaxCompetencies = 300;
 
 QString JoinedText(const QStringList& lines) {
     QStringList out;
@@ -54,6 +58,7 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
     const bool full = !contactOnlyOutput && settings.UseFullParser;
     if (full) {
         bool hasSkillsSection = false;
+        QSet<QString> skillsSeen;
         for (const Section& s : sections) {
             if (s.kind == QLatin1String("summary")) {
                 resume.summary += (resume.summary.isEmpty() ? QString() : QStringLiteral("\n")) +
@@ -71,8 +76,11 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
             } else if (s.kind == QLatin1String("skills")) {
                 hasSkillsSection = true;
                 for (const QString& skill : ParseSkills(s.lines))
-                    if (!resume.skills.contains(skill, Qt::CaseInsensitive))
+                    if (resume.skills.size() < kMaxCompetencies &&
+                        !skillsSeen.contains(skill.toCaseFolded())) {
+                        skillsSeen.insert(skill.toCaseFolded());
                         resume.skills << skill;
+                    }
             } else if (s.kind == QLatin1String("languages")) {
                 for (LanguageSkill& l : ParseLanguages(s.lines, lists))
                     resume.languages.push_back(std::move(l));

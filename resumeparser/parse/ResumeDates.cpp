@@ -79,7 +79,7 @@ QString Alternation(bool seasons) {
 // 11 month, 12 year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
 const QRegularExpression& DatePattern() {
     static const QRegularExpression re(
-        QStringLiteral("(?<![\\w/.])(?:"
+        QStringLiteral("(?<![\\w/.])(?:(?<=(?:19|20)\\d\\d-)|(?<!-))(?:"
                        "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
                        "\\d\\d|’\\d\\d)"
                        "|(%2)\\s+((?:19|20)\\d\\d)"

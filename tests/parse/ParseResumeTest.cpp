@@ -165,6 +165,26 @@ TEST(BadInput, GarbageGivesAMinimalValidDocument) {
     }
 }
 
+TEST(BadInput, FloodsOfDetailsAreCapped) {
+    QString text = QStringLiteral("Kim Lee\nEXPERIENCE\n");
+    for (int i = 0; i < 1000; ++i)
+        text += QStringLiteral("%1 - %2 Engineer, Acme%3 Inc\nx%3@example.com (415) 782-%4\n")
+                    .arg(2000 + i % 20)
+                    .arg(2001 + i % 20)
+                    .arg(i)
+                    .arg(1000 + i);
+    text += QStringLiteral("SKILLS\n");
+    for (int i = 0; i < 2000; ++i)
+        text += QStringLiteral("skill%1, ").arg(i);
+    const auto r = ParseResume(Settings(text), false);
+    ASSERT_TRUE(r.ok);
+    const HrXmlDoc doc(r.text);
+    EXPECT_LE(doc.Values("//h:InternetEmailAddress").size(), 10);
+    EXPECT_LE(doc.Values("//h:FormattedNumber").size(), 10);
+    EXPECT_EQ(doc.Values("//h:Competency/@name").size(), 300);
+    EXPECT_EQ(doc.Values("//h:PositionHistory").size(), 1000);
+}
+
 TEST(BadInput, MarkupAndControlCharactersAreEscaped) {
     ParserSettings s =
         Settings(QStringLiteral("Kim <w:t>Lee]]>\nkim@example.com\n"

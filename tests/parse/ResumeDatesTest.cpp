@@ -86,6 +86,11 @@ TEST(DateRanges, PositionCoversTheRangeOnly) {
     EXPECT_EQ(line.mid(r.position, r.length), QStringLiteral("Mar 2018 – Jun 2020"));
 }
 
+TEST(DateRanges, PhoneNumbersEndingLikeAYearAreNoDates) {
+    EXPECT_EQ(FindDateRange(QStringLiteral("(415) 782-2019")).position, -1);
+    EXPECT_EQ(FindDateRange(QStringLiteral("2015-2019")).end.Iso(), QStringLiteral("2019"));
+}
+
 TEST(DateRanges, ALonePresentWordIsNoDate) {
     EXPECT_EQ(FindDateRange(QStringLiteral("currently leading the team")).position, -1);
 }
