@@ -21,6 +21,12 @@ TEST(WpdRefusals, NotWordPerfect) {
     EXPECT_TRUE(r.message.contains(QStringLiteral("not a WordPerfect document")));
 }
 
+TEST(WpdRefusals, BinaryWithoutMagicNamedWpdAsksLibwpd) {
+    const auto r = ConvertBytes(QByteArray("\x01\x02\0\x03binary", 10), QStringLiteral("wpd"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.contains(QStringLiteral("not a WordPerfect document")));
+}
+
 TEST(WpdRefusals, HeaderWithoutADocumentIsDamaged) {
     // A WordPerfect 6 header whose document area points past the end of the file.
     QByteArray bytes("\xFFWPC\x00\x10\x00\x00\x01\x0A\x02\x01\x00\x00\x00\x00", 16);
