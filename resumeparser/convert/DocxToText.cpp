@@ -279,6 +279,21 @@ ActionResult DocxToText(const QByteArray& bytes) {
     for (const QString& part : headerParts)
         lines << storyLines(part) << QString();
     lines << walker.Block(body, 0);
+    // Footnotes and endnotes follow the body; their separator notes hold no text.
+    for (const Relationship& r : rels) {
+        if (r.external || !(r.type.endsWith(u"/footnotes") || r.type.endsWith(u"/endnotes")))
+            continue;
+        QByteArray notesXml;
+        QString ignored;
+        if (!zip.Contains(r.target) || !zip.Read(r.target, &notesXml, &ignored))
+            continue;
+        const XmlDocPtr notes = ParseXmlPart(notesXml);
+        const xmlNode* notesRoot = RootElement(notes);
+        for (const xmlNode* n = notesRoot ? notesRoot->children : nullptr; n; n = n->next) {
+            if ((IsW(n, "footnote") || IsW(n, "endnote")) && AttributeValue(n, "type").isEmpty())
+                lines << walker.Block(n, 1);
+        }
+    }
     for (const QString& part : footerParts)
         lines << QString() << storyLines(part);
     if (walker.failed)

@@ -66,6 +66,25 @@ TEST(DocxContent, NestedTableCellsStayInTheirCell) {
     EXPECT_EQ(r.text, QStringLiteral("a b\tc d"));
 }
 
+TEST(DocxContent, FootnotesFollowTheBody) {
+    const QByteArray rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId9\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/footnotes\" Target=\"footnotes.xml\"/></Relationships>";
+    const QByteArray notes =
+        "<w:footnotes xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:footnote w:type=\"separator\" w:id=\"-1\">" +
+        P("----") +
+        "</w:footnote>"
+        "<w:footnote w:id=\"1\">" +
+        P("References on request") + "</w:footnote></w:footnotes>";
+    const auto r =
+        DocxToText(MakeDocx(P("Body"), {{QStringLiteral("word/_rels/document.xml.rels"), rels},
+                                        {QStringLiteral("word/footnotes.xml"), notes}}));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_EQ(r.text, QStringLiteral("Body\nReferences on request"));
+}
+
 TEST(DocxContent, LayoutTableIsReadCellByCell) {
     // A sidebar beside the main column, laid out with a table.
     const auto r = DocxToText(MakeDocx("<w:tbl><w:tr><w:tc>" + P("CONTACT") + P("j@x.org") +
