@@ -1,4 +1,5 @@
 #include "CreatePipeline.h"
+#include "clsProcessResume.h"
 
 namespace zorv {
 
@@ -7,7 +8,7 @@ namespace zorv {
 CreateCollaborators ProductCollaborators() {
     CreateCollaborators c;
 
-    // resume parser client
+    c.NewProcessResume = [] { return std::make_unique<clsProcessResume>(); };
 
     // token mapping
 

@@ -14,7 +14,9 @@
 namespace zorv {
 namespace {
 
-bool IsSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
+bool IsSeparator(QChar c) {
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
 
 QString TrimSpaces(const QString& text) {
     qsizetype b = 0;
@@ -46,7 +48,9 @@ bool StatPath(const QString& path, struct stat& st) {
     return ::stat(native.constData(), &st) == 0;
 }
 
-bool IsHiddenName(const QString& path) { return GetFileName(path).startsWith(QLatin1Char('.')); }
+bool IsHiddenName(const QString& path) {
+    return GetFileName(path).startsWith(QLatin1Char('.'));
+}
 
 } // namespace
 
@@ -108,7 +112,20 @@ QString GetTempDir() {
     return dir.isEmpty() ? QString() : AddBackslash(QDir::toNativeSeparators(dir));
 }
 
+namespace {
+QString& SystemDirOverride() {
+    static QString dir;
+    return dir;
+}
+} // namespace
+
+void SetSystemDirOverride(const QString& dir) {
+    SystemDirOverride() = AddBackslash(dir);
+}
+
 QString GetSystemDir() {
+    if (!SystemDirOverride().isEmpty())
+        return SystemDirOverride();
 #ifdef _WIN32
     return AddBackslash(QDir::toNativeSeparators(QString::fromLocal8Bit(qgetenv("SystemRoot")) +
                                                  QStringLiteral("\\System32")));
