@@ -14,9 +14,7 @@
 namespace zorv {
 namespace {
 
-bool IsSeparator(QChar c) {
-    return c == QLatin1Char('\\') || c == QLatin1Char('/');
-}
+bool IsSeparator(QChar c) { return c == QLatin1Char('\\') || c == QLatin1Char('/'); }
 
 QString TrimSpaces(const QString& text) {
     qsizetype b = 0;
@@ -48,9 +46,7 @@ bool StatPath(const QString& path, struct stat& st) {
     return ::stat(native.constData(), &st) == 0;
 }
 
-bool IsHiddenName(const QString& path) {
-    return GetFileName(path).startsWith(QLatin1Char('.'));
-}
+bool IsHiddenName(const QString& path) { return GetFileName(path).startsWith(QLatin1Char('.')); }
 
 } // namespace
 
