@@ -71,10 +71,10 @@ void StopTimeOutTimer() {
 }
 
 void TimerProc(int idEvent) {
-    if (idEvent != TimeOutTimerId) {
-        KillTimer(idEvent);
+    // Starting a timer stops the one before, so a tick of another one is a leftover of
+    // the same event-loop pass: it belongs to no running try.
+    if (idEvent != TimeOutTimerId)
         return;
-    }
     StopTimeOutTimer(); // it fires once
     clsProcessResume* running = CurrentProcessResume;
     if (!running)

@@ -25,8 +25,8 @@ void StartTimeOutTimer(std::int32_t Seconds, const QString& What);
 void StopTimeOutTimer();
 
 // The timer's callback: ends the parser's processes (through ZorvKPN in the system folder
-// when it is there, else by name) and retries the running action. A stale timer (not the
-// last one started) is only stopped.
+// when it is there, else by name) and retries the running action. A tick of any timer but
+// the last one started is ignored.
 void TimerProc(int idEvent);
 
 // Ends every process whose executable's name ends with ExeName, compared without regard
