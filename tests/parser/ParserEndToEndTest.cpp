@@ -3,6 +3,7 @@
 #include "CreatePipeline.h"
 #include "ParserTestSupport.h"
 #include "ProcessResumeInterface.h"
+#include "clsProcessResume.h"
 
 using namespace zorv;
 using zorv::test::ParserTest;
@@ -60,8 +61,8 @@ TEST_F(EndToEnd, CreateRunGoesThroughTheClientAndServer) {
 }
 
 TEST_F(EndToEnd, RealServerTurnsATextResumeIntoHRXML) {
-    if (!ZORV_RP_CORE_BUILT)
-        GTEST_SKIP() << "this build has no converters and parser";
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
     UseRealServer();
     test::MessageRecorder messages;
     View view;
@@ -79,8 +80,8 @@ TEST_F(EndToEnd, RealServerTurnsATextResumeIntoHRXML) {
 }
 
 TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
-    if (!ZORV_RP_CORE_BUILT)
-        GTEST_SKIP() << "this build has no converters and parser";
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
     const QString resume =
         WriteResume(QStringLiteral("cv.txt"), "Jane Doe\njane.doe@example.com\n");
     const QString out = Path(QStringLiteral("cv.hrxml"));
@@ -91,6 +92,30 @@ TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
     EXPECT_TRUE(test::ReadFile(out).contains("jane.doe@example.com"));
     EXPECT_EQ(RunQarn({QStringLiteral("parse"), resume}, stdOut, stdErr), 0) << stdErr.constData();
     EXPECT_TRUE(stdOut.contains("jane.doe@example.com"));
+}
+
+TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
+    if (!ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no parser";
+    UseRealServer();
+    SetHostSetting(QStringLiteral("UseFullParser"), QStringLiteral("1"));
+    clsProcessResume pr;
+    pr.TableName = QStringLiteral("Consultants");
+    pr.PutResumeContentInXML = true;
+    pr.CleanupPhoneNumbers = true;
+    pr.XMLResumeFileName = Path(QStringLiteral("tmp/~iqarn~cv.xml"));
+    pr.ResumeContent = QStringLiteral("Jane Doe\njane.doe@example.com\n(217) 555-0134\n\n"
+                                      "EXPERIENCE\nAcme Corp, Engineer, 2019-2024\n");
+    ASSERT_TRUE(pr.ProcessResume(QStringLiteral("Parse"))) << qPrintable(pr.ErrMsg);
+    EXPECT_TRUE(pr.XMLResume.contains(QStringLiteral("jane.doe@example.com")));
+    const QString hrxml = Path(QStringLiteral("tmp/~iqarn~cv_HRXML.XML"));
+    EXPECT_EQ(QString::fromUtf8(test::ReadFile(hrxml)), pr.XMLResume);
+
+    QFile::remove(hrxml);
+    pr.XMLResume.clear();
+    ASSERT_TRUE(pr.ProcessResume(QStringLiteral("Extract"))) << qPrintable(pr.ErrMsg);
+    EXPECT_TRUE(pr.XMLResume.contains(QStringLiteral("jane.doe@example.com")));
+    EXPECT_FALSE(QFile::exists(hrxml));
 }
 
 TEST_F(EndToEnd, QarnParseOfAMissingResumeFails) {
