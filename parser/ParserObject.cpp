@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kGreetingTimeoutMs = 30000;
 constexpr int kCallTimeoutMs = 30000;
+constexpr int kEndTimeoutMs = 3000;
 constexpr int kProtocolVersion = 1;
 
 QString& ProgramOverride() {
@@ -137,12 +138,19 @@ void ParserObject::Release() {
     QProcess& p = *d.process;
     QObject::disconnect(&p, nullptr, nullptr, nullptr);
     if (p.state() != QProcess::NotRunning) {
-        // The server holds no state worth an orderly end: end its group at once.
-        if (d.pid > 0)
-            ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
-        p.kill();
-        p.waitForFinished(5000);
+        // Closing its input ends the server at once (it does not wait for a stuck
+        // action); one that does not end is ended with its whole group.
+        p.closeWriteChannel();
+        if (!p.waitForFinished(kEndTimeoutMs)) {
+            if (d.pid > 0)
+                ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
+            p.kill();
+            p.waitForFinished(kEndTimeoutMs);
+        }
     }
+    // Whatever it started and left behind goes too.
+    if (d.pid > 0)
+        ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
 }
 
 void ParserObject::AbandonTry() {

@@ -61,8 +61,17 @@ ParserServer::ParserServer(std::function<bool(const QByteArray&)> send) : send_(
 
 ParserServer::~ParserServer() {
     // A worker stuck in a converter cannot be stopped; the process ends without it.
-    if (worker_.joinable())
-        worker_.detach();
+    if (worker_.joinable()) {
+        if (Busy())
+            worker_.detach();
+        else
+            worker_.join();
+    }
+}
+
+bool ParserServer::Busy() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return busy_;
 }
 
 void ParserServer::SendReady() {

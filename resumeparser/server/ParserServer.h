@@ -32,6 +32,8 @@ public:
     void HandleLine(const QByteArray& line);
     // Replies to a request line that was too long to read.
     void RejectOverlongLine();
+    // True while an action runs.
+    bool Busy();
 
 protected:
     // The work of one action, on the worker thread. The default runs the real parser.

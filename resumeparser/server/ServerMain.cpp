@@ -10,14 +10,12 @@ namespace zorv::rp {
 namespace {
 
 // The client started this process as the leader of its own process group, so the group
-// holds exactly what the server started: end it, then this process, without waiting for
-// a worker that may be stuck in a converter.
-[[noreturn]] void EndWithChildren(int status) {
+// holds what the server started: ask it to end.
+void EndChildren() {
     if (::getpgrp() == ::getpid()) {
         ::signal(SIGTERM, SIG_IGN);
         ::kill(0, SIGTERM);
     }
-    ::_exit(status);
 }
 
 } // namespace
@@ -28,8 +26,10 @@ int ServeStandardStreams(int argc, char** argv, const ServerFactory& makeServer)
     QCoreApplication app(argc, argv);
 
     std::unique_ptr<ParserServer> server = makeServer([&channel](const QByteArray& line) {
-        if (!channel.WriteLine(line))
-            EndWithChildren(1);
+        if (!channel.WriteLine(line)) {
+            EndChildren();
+            ::_exit(1); // the client is gone
+        }
         return true;
     });
     server->SendReady();
@@ -41,7 +41,13 @@ int ServeStandardStreams(int argc, char** argv, const ServerFactory& makeServer)
         else if (!line.trimmed().isEmpty())
             server->HandleLine(line);
     }
-    EndWithChildren(0);
+    EndChildren();
+    // A worker stuck in a converter cannot be stopped: end without waiting for it. Else end
+    // normally, so that what the converters keep until the end (temporary folders) goes.
+    if (server->Busy())
+        ::_exit(0);
+    server.reset();
+    return 0;
 }
 
 } // namespace zorv::rp

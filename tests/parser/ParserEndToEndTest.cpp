@@ -60,23 +60,41 @@ TEST_F(EndToEnd, CreateRunGoesThroughTheClientAndServer) {
     EXPECT_EQ(test::ReadFile(view.outputResume), QByteArray("template bytes"));
 }
 
-TEST_F(EndToEnd, RealServerTurnsATextResumeIntoHRXML) {
+TEST_F(EndToEnd, RealServerTurnsTextDocxAndHtmlResumesIntoHRXML) {
     if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
         GTEST_SKIP() << "this build has no converters or no parser";
     UseRealServer();
-    test::MessageRecorder messages;
-    View view;
-    view.input =
+    const QString txt =
         WriteResume(QStringLiteral("resume.txt"),
                     "Jane Doe\n12 Main Street\nSpringfield, IL 62704\n"
                     "jane.doe@example.com\n(217) 555-0134\n\nEXPERIENCE\n"
                     "Acme Corp, Engineer, 2019-2024\n\nEDUCATION\nState University, BSc\n");
-    view.resumeTemplate = WriteResume(QStringLiteral("template.docx"), "template bytes");
-    QByteArray hrxml;
-    ASSERT_TRUE(RunCreate(view, hrxml)) << qPrintable(messages.Texts().join('\n'));
-    EXPECT_TRUE(hrxml.contains("Resume"));
-    EXPECT_TRUE(hrxml.contains("jane.doe@example.com"));
-    EXPECT_TRUE(FileExists(view.outputHRXML));
+    const QString html = WriteResume(
+        QStringLiteral("resume.html"),
+        "<html><head><style>p{color:red}</style><script>var x='hidden@example.com';</script>"
+        "</head><body><h1>John Roe</h1><p>john.roe@example.org</p><p>(312) 555-0199</p>"
+        "<h2>Experience</h2><p>Widget Inc, Analyst, 2020-2023</p></body></html>");
+    const QString docx = test::DataPath(QStringLiteral("parser/two_page_resume.docx"));
+    const QString docxCopy = Path(QStringLiteral("two page.docx"));
+    ASSERT_TRUE(QFile::copy(docx, docxCopy));
+    const std::vector<std::pair<QString, QByteArray>> cases = {
+        {txt, "jane.doe@example.com"},
+        {html, "john.roe@example.org"},
+        {docxCopy, "alexandra.petrov@example.com"},
+    };
+    for (const auto& [input, email] : cases) {
+        test::MessageRecorder messages;
+        View view;
+        view.input = input;
+        view.resumeTemplate = WriteResume(QStringLiteral("template.docx"), "template bytes");
+        QByteArray hrxml;
+        ASSERT_TRUE(RunCreate(view, hrxml)) << qPrintable(messages.Texts().join('\n'));
+        EXPECT_TRUE(messages.messages.empty()) << qPrintable(input);
+        EXPECT_TRUE(hrxml.contains("<Resume")) << qPrintable(input);
+        EXPECT_TRUE(hrxml.contains(email)) << qPrintable(input);
+        EXPECT_FALSE(hrxml.contains("hidden@example.com"));
+        EXPECT_EQ(QString::fromUtf8(test::ReadFile(view.outputHRXML)).toUtf8(), hrxml);
+    }
 }
 
 TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {

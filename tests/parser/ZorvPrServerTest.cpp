@@ -79,6 +79,36 @@ TEST_F(Server, RefusesFilesThatCannotBeConvertedWithAClearMessage) {
     }
 }
 
+TEST_F(Server, RefusesUnknownAndCorruptFilesWithoutHanging) {
+    if (!ZORV_RP_CONVERT_BUILT)
+        GTEST_SKIP() << "this build has no converters";
+    UseRealServer();
+    static const char kNoise[] = "\x13\x37\x00\xffPK\x03\x04garbage";
+    const QByteArray noise(kNoise, sizeof kNoise - 1);
+    for (const QString& name :
+         {QStringLiteral("r.xyz"), QStringLiteral("r.docx"), QStringLiteral("r.pdf")}) {
+        const DoneEvent done = Convert(WriteResume(name, noise));
+        EXPECT_TRUE(done.received) << qPrintable(name);
+        EXPECT_FALSE(done.ok) << qPrintable(name);
+        EXPECT_FALSE(done.msg.isEmpty()) << qPrintable(name);
+    }
+}
+
+TEST_F(Server, ConvertsADocxResume) {
+    if (!ZORV_RP_CONVERT_BUILT)
+        GTEST_SKIP() << "this build has no converters";
+    UseRealServer();
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"),
+                    test::DataPath(QStringLiteral("parser/two_page_resume.docx")));
+    const DoneEvent done = Run(*pr, QStringLiteral("Convert"));
+    ASSERT_TRUE(done.ok) << qPrintable(done.msg);
+    const QString text = pr->GetProperty(QStringLiteral("ResumeContent")).toString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Alexandra M. Petrov")));
+    EXPECT_TRUE(text.contains(QStringLiteral("PROFESSIONAL EXPERIENCE")));
+}
+
 TEST_F(Server, ParseWithoutContentFailsClearlyAndWritesNothing) {
     UseRealServer();
     auto pr = Start();
