@@ -12,8 +12,12 @@
 
 #include <csignal>
 #include <cstring>
-#include <sys/prctl.h>
+#ifdef Q_OS_UNIX
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace zorv {
 namespace {
@@ -26,6 +30,16 @@ constexpr int kProtocolVersion = 1;
 QString& ProgramOverride() {
     static QString path;
     return path;
+}
+
+// Ends the server's process group: the server and whatever it started.
+void EndProcessGroup(std::int64_t pid) {
+#ifdef Q_OS_UNIX
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+#else
+    Q_UNUSED(pid);
+#endif
 }
 
 QString Described(const QString& what, const QString& program) {
@@ -78,10 +92,14 @@ std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events) {
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Its own process group, so that releasing it ends whatever it started; and it dies
     // with the thread that started it, should this process end abruptly.
+#ifdef Q_OS_UNIX
     p.setChildProcessModifier([] {
         ::setpgid(0, 0);
+#ifdef Q_OS_LINUX
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
     });
+#endif
     std::weak_ptr<ParserObject> weak = self;
     QObject::connect(&p, &QProcess::readyReadStandardOutput, &p, [weak] {
         if (auto s = weak.lock())
@@ -142,15 +160,13 @@ void ParserObject::Release() {
         // action); one that does not end is ended with its whole group.
         p.closeWriteChannel();
         if (!p.waitForFinished(kEndTimeoutMs)) {
-            if (d.pid > 0)
-                ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
+            EndProcessGroup(d.pid);
             p.kill();
             p.waitForFinished(kEndTimeoutMs);
         }
     }
     // Whatever it started and left behind goes too.
-    if (d.pid > 0)
-        ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
+    EndProcessGroup(d.pid);
 }
 
 void ParserObject::AbandonTry() {
@@ -282,12 +298,12 @@ void ParserObject::OnFinished(int exitCode, bool crashed) {
     Private& d = *d_;
     ReadLines(); // a Done written just before the end still counts
     // Whatever the server started goes with it.
-    if (d.pid > 0)
-        ::kill(-static_cast<pid_t>(d.pid), SIGKILL);
+    EndProcessGroup(d.pid);
     if (d.released || d.abandoned || !d.actionRunning)
         return;
     d.actionRunning = false;
     QString how;
+#ifdef Q_OS_UNIX
     if (crashed) {
         // QProcess gives the signal number as the exit code of a crash.
         const char* name = ::strsignal(exitCode);
@@ -297,6 +313,10 @@ void ParserObject::OnFinished(int exitCode, bool crashed) {
     } else {
         how = QStringLiteral("exit code %1").arg(exitCode);
     }
+#else
+    Q_UNUSED(crashed);
+    how = QStringLiteral("exit code %1").arg(exitCode);
+#endif
     Post(d.runningAction, false,
          QStringLiteral("The resume parser ended unexpectedly during ") + d.runningAction +
              QStringLiteral(" (") + how + QStringLiteral(")."),
