@@ -43,6 +43,9 @@ ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extensio
         return Failed(QStringLiteral("The document is protected by a password or in an "
                                      "unsupported format (an encrypted Office file)."));
     case FileType::Unknown:
+        // Early WordPerfect versions have no magic bytes: libwpd's own detection decides.
+        if (extension.compare(u"wpd", Qt::CaseInsensitive) == 0)
+            return WpdToText(bytes);
         break;
     }
     const QString mismatch = MismatchMessage(extension);

@@ -21,6 +21,25 @@ ActionResult Succeeded(const QString& rawText, const QString& noTextMessage) {
     return r;
 }
 
+void AppendTableRow(std::vector<QStringList> cells, QStringList* out) {
+    qsizetype longest = 0;
+    for (QStringList& cell : cells) {
+        cell.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        longest = std::max(longest, cell.size());
+    }
+    if (longest > 2) {
+        for (const QStringList& cell : cells)
+            *out << cell;
+        return;
+    }
+    QStringList row;
+    for (const QStringList& cell : cells)
+        row << cell.join(u' ').replace(u'\t', u' ');
+    while (!row.isEmpty() && row.last().trimmed().isEmpty())
+        row.removeLast();
+    *out << row.join(u'\t');
+}
+
 namespace {
 
 bool IsLineBreak(char16_t c) {

@@ -117,17 +117,10 @@ private:
 
     void Table(const xmlNode* tbl, int depth, QStringList* lines) {
         for (const xmlNode* row : Children(tbl, "tr", depth)) {
-            QStringList cells;
-            for (const xmlNode* cell : Children(row, "tc", depth + 1)) {
-                QStringList cellLines = Block(cell, depth + 2);
-                cellLines.removeAll(QString());
-                for (QString& l : cellLines)
-                    l.replace(u'\t', u' ');
-                cells << cellLines.join(u' ');
-            }
-            while (!cells.isEmpty() && cells.last().trimmed().isEmpty())
-                cells.removeLast();
-            *lines << cells.join(u'\t');
+            std::vector<QStringList> cells;
+            for (const xmlNode* cell : Children(row, "tc", depth + 1))
+                cells.push_back(Block(cell, depth + 2));
+            AppendTableRow(std::move(cells), lines);
         }
     }
 

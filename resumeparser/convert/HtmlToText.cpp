@@ -49,36 +49,52 @@ public:
                 BreakLine(true);
                 continue;
             }
+            if (name == u"tr") {
+                if (!Row(n, depth))
+                    return false;
+                continue;
+            }
             const bool block = BlockElements().contains(name);
-            const bool cell = name == u"td" || name == u"th";
             if (block)
                 BreakLine(false);
-            if (cell && cellInRow_ > 0)
-                line_ += u'\t';
-            if (name == u"tr")
-                cellInRow_ = 0;
             const bool pre = name == u"pre";
             preDepth_ += pre;
-            const int savedCells = cellInRow_;
             if (!Walk(n->children, depth + 1))
                 return false;
             preDepth_ -= pre;
-            if (cell)
-                cellInRow_ = savedCells + 1;
-            if (name == u"tr")
-                cellInRow_ = 0;
             if (block)
                 BreakLine(false);
         }
         return true;
     }
 
-    QString Text() {
+    QStringList Lines() {
         BreakLine(false);
-        return lines_.join(u'\n');
+        return lines_;
     }
 
 private:
+    // A table row: each cell walked on its own, then laid out as a row or as columns.
+    bool Row(const xmlNode* tr, int depth) {
+        BreakLine(false);
+        std::vector<QStringList> cells;
+        for (const xmlNode* c = tr->children; c; c = c->next) {
+            if (c->type != XML_ELEMENT_NODE)
+                continue;
+            const QString name =
+                QString::fromUtf8(reinterpret_cast<const char*>(c->name)).toLower();
+            if (name != u"td" && name != u"th")
+                continue;
+            HtmlWalker cell;
+            cell.preDepth_ = preDepth_;
+            if (!cell.Walk(c->children, depth + 2))
+                return false;
+            cells.push_back(cell.Lines());
+        }
+        AppendTableRow(std::move(cells), &lines_);
+        return true;
+    }
+
     void AddText(const QString& raw) {
         if (preDepth_ > 0) {
             const QStringList parts = raw.split(u'\n');
@@ -107,7 +123,6 @@ private:
 
     QStringList lines_;
     QString line_;
-    int cellInRow_ = 0;
     int preDepth_ = 0;
 };
 
@@ -133,7 +148,7 @@ ActionResult HtmlToText(QByteArrayView bytes) {
     HtmlWalker walker;
     if (!walker.Walk(doc->children, 0))
         return Failed(QStringLiteral("The HTML file is nested too deeply to be a resume."));
-    return Succeeded(walker.Text(), QStringLiteral("The HTML file contains no text."));
+    return Succeeded(walker.Lines().join(u'\n'), QStringLiteral("The HTML file contains no text."));
 }
 
 } // namespace zorv::rp::convert

@@ -289,10 +289,24 @@ private:
             defaultCodePage_ = state_.codePage = 437;
         else if (word == "pca")
             defaultCodePage_ = state_.codePage = 850;
-        else if (word == "par" || word == "line" || word == "sect" || word == "page" ||
-                 word == "row" || word == "nestrow")
+        else if (word == "par" || word == "line" || word == "sect" || word == "page") {
             Char(u'\n');
-        else if (word == "tab" || word == "cell" || word == "nestcell")
+            breaksInCell_ += inTable_;
+        } else if (word == "intbl") {
+            inTable_ = true;
+        } else if (word == "pard") {
+            inTable_ = false;
+        } else if (word == "trowd") {
+            breaksInCell_ = 0;
+        } else if (word == "row" || word == "nestrow") {
+            Char(u'\n');
+            breaksInCell_ = 0;
+        } else if (word == "cell" || word == "nestcell") {
+            // A cell of one line is a cell of a row; a cell of several lines is a column
+            // of a layout table and is followed by the next one line by line.
+            Char(breaksInCell_ > 0 ? u'\n' : u'\t');
+            breaksInCell_ = 0;
+        } else if (word == "tab")
             Char(u'\t');
         else if (word == "emdash")
             Char(u'\u2014');
@@ -354,6 +368,8 @@ private:
     QByteArray pending_;
     QString out_;
     int skipChars_ = 0;
+    int breaksInCell_ = 0; // line ends inside the current table cell
+    bool inTable_ = false; // the current paragraph is in a table (\intbl)
     int defaultCodePage_ = 1252;
     int currentFont_ = 0;
     QHash<int, int> fontCodePages_;

@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace zorv;
 using namespace zorv::test;
@@ -104,4 +106,30 @@ TEST(ConvertResumeRefusals, FileWithOnlySpacesHasNoText) {
     const auto r = ConvertBytes("   \r\n\t \n", QStringLiteral("txt"));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.message.contains(QStringLiteral("no text")));
+}
+
+TEST(ConvertResumeQuiet, DamagedFilesPrintNothing) {
+    // The libraries underneath (poppler, libxml2, libwpd) like to report on standard
+    // error; the converters keep them quiet, since the server's streams are its protocol.
+    QTemporaryDir dir;
+    const QString capture = dir.filePath(QStringLiteral("stderr.txt"));
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    FILE* sink = std::fopen(capture.toLocal8Bit().constData(), "w");
+    ASSERT_TRUE(sink);
+    ::dup2(::fileno(sink), 2);
+    const QByteArray pdf = Fixture(QStringLiteral("resume.pdf"));
+    ConvertBytes(pdf.left(pdf.size() / 2) + pdf.right(300), QStringLiteral("pdf"));
+    ConvertBytes(
+        "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 9 0 R >> endobj\ntrailer << /Root 1 0 R >>",
+        QStringLiteral("pdf"));
+    ConvertBytes(MakeDocx("<w:p><w:r><w:t>unclosed</w:r></w:p>"), QStringLiteral("docx"));
+    ConvertBytes("<html><body><p>a<b>b</i></p><?bad", QStringLiteral("html"));
+    ConvertBytes(QByteArray("\xFFWPC\x10\0\0\0\x01\x0A\x02\x01\0\0\0\0garbage", 23),
+                 QStringLiteral("wpd"));
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    std::fclose(sink);
+    EXPECT_EQ(ReadFile(capture), QByteArray());
 }

@@ -66,6 +66,15 @@ TEST(DocxContent, NestedTableCellsStayInTheirCell) {
     EXPECT_EQ(r.text, QStringLiteral("a b\tc d"));
 }
 
+TEST(DocxContent, LayoutTableIsReadCellByCell) {
+    // A sidebar beside the main column, laid out with a table.
+    const auto r = DocxToText(MakeDocx("<w:tbl><w:tr><w:tc>" + P("CONTACT") + P("j@x.org") +
+                                       P("Milano") + "</w:tc><w:tc>" + P("EXPERIENCE") +
+                                       P("Lead Developer") + "</w:tc></w:tr></w:tbl>"));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.text, QStringLiteral("CONTACT\nj@x.org\nMilano\nEXPERIENCE\nLead Developer"));
+}
+
 TEST(DocxHostile, EntitiesAreNeverExpandedNorLoaded) {
     const QByteArray laughs =
         "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a \"haha\">"

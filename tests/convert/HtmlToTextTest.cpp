@@ -20,6 +20,15 @@ TEST(HtmlContent, BlocksCellsAndDroppedParts) {
                                      "2015\tInitech\nC++\nGo\nContact: j@x.org"));
 }
 
+TEST(HtmlContent, LayoutTableIsReadCellByCellDataTableByRow) {
+    const auto r = HtmlToText("<table><tr><td><p>CONTACT</p><p>j@x.org</p><p>Milano</p></td>"
+                              "<td><h2>EXPERIENCE</h2><p>Lead Developer</p></td></tr></table>"
+                              "<table><tr><td>2019<br>now</td><td>Acme</td></tr></table>");
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.text, QStringLiteral("CONTACT\nj@x.org\nMilano\nEXPERIENCE\nLead Developer\n"
+                                     "2019 now\tAcme"));
+}
+
 TEST(HtmlContent, PreKeepsItsLines) {
     const auto r = HtmlToText("<body><pre>Name:  Jane\nPhone: 555</pre></body>");
     ASSERT_TRUE(r.ok);

@@ -66,6 +66,12 @@ TEST(RtfContent, TableCellsAndRows) {
               QStringLiteral("2019\tAcme\n2015\tInitech\nafter"));
 }
 
+TEST(RtfContent, LayoutTableCellsAreReadOneAfterTheOther) {
+    EXPECT_EQ(Rtf("\\trowd\\cellx3000\\cellx9000 \\intbl CONTACT\\par j@x.org\\cell "
+                  "\\intbl EXPERIENCE\\par Lead\\cell\\row"),
+              QStringLiteral("CONTACT\nj@x.org\nEXPERIENCE\nLead"));
+}
+
 TEST(RtfContent, BinaryDataIsSkipped) {
     QByteArray body("{\\*\\blipuid x}{\\pict\\bin4 ");
     body.append(QByteArray("\x7b\x7d\\\0", 4));

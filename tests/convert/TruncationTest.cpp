@@ -34,6 +34,9 @@ TEST(Truncation, PrefixesOfPdf) {
 TEST(Truncation, PrefixesOfSmallPdf) {
     ConvertPrefixes(QStringLiteral("ligatures.pdf"), QStringLiteral("pdf"), 5, 64);
 }
+TEST(Truncation, EveryPrefixOfWordPerfect) {
+    ConvertPrefixes(QStringLiteral("resume.wpd"), QStringLiteral("wpd"), 1, 0);
+}
 TEST(Truncation, EveryPrefixOfHtmlAndUtf16Text) {
     const QByteArray html =
         "<html><head><meta charset=utf-8><style>x{}</style></head><body>"

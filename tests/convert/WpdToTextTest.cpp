@@ -1,5 +1,5 @@
-// WordPerfect through libwpd. No WordPerfect writer is available to make a real fixture,
-// so these tests hold libwpd's refusals: damaged and truncated documents fail cleanly.
+// WordPerfect through libwpd: a hand-made WordPerfect 5.1 document (no WordPerfect writer
+// is at hand, so it holds body text only), and libwpd's refusals of damaged documents.
 #include "WpdToText.h"
 #include "ConvertTestSupport.h"
 
@@ -8,8 +8,21 @@
 using namespace zorv::rp::convert;
 using namespace zorv::test;
 
+TEST(WpdContent, HandMadeWordPerfect51Body) {
+    const auto r = ConvertBytes(Fixture(QStringLiteral("resume.wpd")), QStringLiteral("wpd"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_EQ(r.text, QStringLiteral("Jane Q. Doe\njane.doe@example.com\nSenior Software Engineer\n"
+                                     "Northwind Payments, 2019 - Present"));
+}
+
 TEST(WpdRefusals, NotWordPerfect) {
     const auto r = WpdToText("plain text, no WordPerfect header");
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.contains(QStringLiteral("not a WordPerfect document")));
+}
+
+TEST(WpdRefusals, BinaryWithoutMagicNamedWpdAsksLibwpd) {
+    const auto r = ConvertBytes(QByteArray("\x01\x02\0\x03binary", 10), QStringLiteral("wpd"));
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.message.contains(QStringLiteral("not a WordPerfect document")));
 }

@@ -13,4 +13,5 @@ mkdir -p "$profile/enc"
 office --convert-to 'pdf:writer_pdf_Export:{"EncryptFile":{"type":"boolean","value":"true"},"DocumentOpenPassword":{"type":"string","value":"secret"}}' --outdir "$profile/enc" two-column.fodt
 mv "$profile/enc/two-column.pdf" encrypted.pdf
 python3 make-pdfs.py
+python3 make-wpd.py
 rm -rf "$profile"
