@@ -250,6 +250,12 @@ BENCHMARK(BM_ParseSampleSet)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    // ZORV_PARSE_DUMP=FILE prints the HR-XML of one resume text instead.
+    if (const QString dump = qEnvironmentVariable("ZORV_PARSE_DUMP"); !dump.isEmpty()) {
+        const auto result = zorv::rp::ParseResume(SettingsFor(ReadText(dump)), false);
+        std::printf("%s\n%s\n", qPrintable(result.message), qPrintable(result.text));
+        return result.ok ? 0 : 1;
+    }
     PrintQualityReport();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -142,8 +142,15 @@ const QSet<QString>& Particles() {
     return set;
 }
 
-QString AffixKind(const QString& word, bool atStart) {
+QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
     const QString w = Fold(word).remove(QLatin1Char('.')).remove(QLatin1Char(','));
+    // Post-nominal letters in capitals ("MBBS", "MRCP", "P.Eng.") after the name.
+    static const QRegularExpression postNominal(
+        QStringLiteral("^(?:[A-Z]\\.?){2,6}$|^P\\.\\s?Eng\\.?$"));
+    if (afterComma && w != QLatin1String("ii") && w != QLatin1String("iii") &&
+        w != QLatin1String("iv") && postNominal.match(word.trimmed()).hasMatch() &&
+        word.trimmed().size() >= 3)
+        return QStringLiteral("qualification");
     static const QSet<QString> address = {
         QStringLiteral("mr"),     QStringLiteral("mrs"),    QStringLiteral("ms"),
         QStringLiteral("miss"),   QStringLiteral("dr"),     QStringLiteral("prof"),
@@ -248,7 +255,7 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
     while (commaParts.size() > 2) {
         bool allAffix = true;
         for (const QString& w : commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            allAffix = allAffix && !AffixKind(w, false).isEmpty();
+            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
         if (!allAffix)
             break;
         trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + trailing;
@@ -261,10 +268,15 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
         const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
         bool allAffix = true;
         for (const QString& w : second)
-            allAffix = allAffix && !AffixKind(w, false).isEmpty();
+            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
         if (allAffix) {
             trailing = second + trailing;
             text = commaParts[0];
+        } else if (lists.countryByName.contains(Fold(commaParts[1])) ||
+                   lists.countryByCity.contains(Fold(commaParts[0])) ||
+                   lists.regionByName.contains(Fold(commaParts[1])) ||
+                   lists.regionByAbbr.contains(commaParts[1])) {
+            return name; // "Paris, France", "Austin, TX"
         } else if (second.size() <= 2 &&
                    commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= 2) {
             familyFirstByComma = true;
@@ -285,7 +297,7 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
         words.pop_back();
     }
     for (const QString& t : trailing) {
-        const QString kind = AffixKind(t, false);
+        const QString kind = AffixKind(t, false, true);
         if (kind == QLatin1String("generation"))
             name.generations << t;
         else
@@ -305,7 +317,7 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
     }
     if (capitalised < 2)
         return name;
-    const QStringList folded_words = WordsOf(folded);
+    const QStringList folded_words = WordsOf(Fold(words.join(QLatin1Char(' '))));
     if (lists.titles.Matches(folded_words) || lists.schools.Matches(folded_words) ||
         lists.orgWords.Matches(folded_words) || lists.degrees.Matches(folded_words))
         return name;
@@ -333,7 +345,8 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
     }
     for (QString& w : family)
         if (IsAllCaps(w))
-            w = TitleCased(w);
+            w = Particles().contains(w.toLower()) && &w != &family.back() ? w.toLower()
+                                                                          : TitleCased(w);
     for (QString& w : given)
         if (IsAllCaps(w) && w.size() > 2)
             w = TitleCased(w);
@@ -524,10 +537,10 @@ bool LooksLikeStreet(const QString& line) {
     static const QRegularExpression street(
         QStringLiteral(
             "^\\d+[a-zA-Z]?[,\\s]|\\b(?:street|st\\.|road|rd\\.|avenue|ave\\.?|lane|drive|"
-            "boulevard|blvd|rue|allée|chemin|place|straße|strasse|str\\.|weg|platz|"
-            "gasse|calle|avda|avenida|paseo|plaza|straat|laan|gracht|plein|nagar|"
-            "apt|suite|flat)\\b"),
-        QRegularExpression::CaseInsensitiveOption);
+            "boulevard|blvd|rue|allée|chemin|place|calle|avda|avenida|paseo|plaza|nagar|"
+            "apt|suite|flat)\\b|(?:straße|strasse|str\\.|weg|platz|gasse|allee|ring|damm|"
+            "straat|laan|gracht|plein|kade|singel)\\s*\\d|^[\\p{L} .'\\-]+\\s\\d+[a-zA-Z]?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     return street.match(line).hasMatch() && !line.contains(QLatin1Char('@')) && line.size() < 80;
 }
 
@@ -618,6 +631,27 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
         }
         if (!c.name.IsEmpty())
             break;
+    }
+    if (c.name.IsEmpty()) {
+        // A sidebar layout can put the name anywhere: take the name-like line that a job
+        // title follows, else the first one outside the skill lists.
+        int bestScore = -100;
+        for (const Section& s : sections) {
+            const bool list =
+                s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
+            for (qsizetype i = 0; i < s.lines.size(); ++i) {
+                PersonNameParts n = ParsePersonName(s.lines[i], lists);
+                if (n.IsEmpty())
+                    continue;
+                int score = list ? -1 : 0;
+                if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
+                    score += 2;
+                if (score > bestScore) {
+                    bestScore = score;
+                    c.name = n;
+                }
+            }
+        }
     }
 
     // Address: the first chunk that parses as one; a street on the line before it.

@@ -16,13 +16,20 @@ namespace zorv::rp {
 
 namespace {
 
+bool HasWord(const QString& fragment, const PhraseSet& set) {
+    return set.Matches(WordsOf(Fold(fragment)));
+}
+
 // A line that describes rather than names: a bullet, a long line or a sentence.
-bool IsDescriptionLine(const QString& line) {
+bool IsDescriptionLine(const QString& line, const WordLists& lists) {
     if (IsBulletLine(line) || line.size() > 110)
         return true;
     const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    // A sentence ends with a full stop; "Acme Inc." and "Ltd." do not count.
-    if (line.endsWith(QLatin1Char('.')) && words.size() > 3 && words.back().size() > 5)
+    // A sentence ends with a full stop; "Acme Inc." and "Jr." do not count.
+    const QString& last = words.isEmpty() ? line : words.back();
+    const bool abbreviation = last.size() <= 4 || (last[0].isUpper() && last.size() <= 6 &&
+                                                   HasWord(last, lists.orgWords));
+    if (line.endsWith(QLatin1Char('.')) && words.size() > 3 && !abbreviation)
         return true;
     return words.size() > 16;
 }
@@ -56,17 +63,23 @@ bool IsLabel(const QString& fragment) {
         QStringLiteral("university"),    QStringLiteral("board"),
         QStringLiteral("percentage"),    QStringLiteral("grade"),
         QStringLiteral("diplome"),       QStringLiteral("etablissement"),
-        QStringLiteral("annee")};
+        QStringLiteral("annee"),         QStringLiteral("werkgever"),
+        QStringLiteral("functie"),       QStringLiteral("periode"),
+        QStringLiteral("bedrijf"),       QStringLiteral("organisatie"),
+        QStringLiteral("stelle"),        QStringLiteral("position"),
+        QStringLiteral("fonction"),      QStringLiteral("employeur"),
+        QStringLiteral("empleador"),     QStringLiteral("periodo"),
+        QStringLiteral("funcion")};
     return labels.contains(Fold(fragment));
 }
 
 QList<Fragment> Fragments(const QString& text, bool education) {
     static const QRegularExpression strongJob(
-        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:at|@|chez|bei|für|pour|"
-                       "bij|for)\\s+|\\s*[()\\[\\]]\\s*| [•·] |:\\s+|\\s{3,}"),
+        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:at|@|chez|bei|bij)\\s+"
+                       "|\\s*[()\\[\\]]\\s*| [•·] |:\\s+|\\s{3,}"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression strongEdu(
-        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:from|à l'|an der|am|au|"
+        QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:from|à l'|an der|au|"
                        "bei)\\s+| [•·] |:\\s+|\\s{3,}"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression comma(QStringLiteral(",\\s+"));
@@ -123,10 +136,6 @@ bool IsLocation(const QString& fragment, const WordLists& lists) {
     return remote.contains(f);
 }
 
-bool HasWord(const QString& fragment, const PhraseSet& set) {
-    return set.Matches(WordsOf(Fold(fragment)));
-}
-
 // Degree words that are also ordinary words or places ("ma", "ms", "bs") count only in
 // capitals as written.
 bool IsDegree(const QString& fragment, const WordLists& lists) {
@@ -134,8 +143,9 @@ bool IsDegree(const QString& fragment, const WordLists& lists) {
     if (!lists.degrees.Matches(words))
         return false;
     static const QSet<QString> ambiguous = {
-        QStringLiteral("ba"), QStringLiteral("ma"), QStringLiteral("bs"), QStringLiteral("ms"),
-        QStringLiteral("md"), QStringLiteral("jd"), QStringLiteral("cap")};
+        QStringLiteral("ba"),  QStringLiteral("ma"), QStringLiteral("bs"),
+        QStringLiteral("ms"),  QStringLiteral("md"), QStringLiteral("jd"),
+        QStringLiteral("cap"), QStringLiteral("be"), QStringLiteral("me")};
     for (const QString& w : words) {
         const QString plain = QString(w).remove(QLatin1Char('.'));
         if (!ambiguous.contains(plain) && lists.degrees.Matches(QStringList{w}))
@@ -176,7 +186,7 @@ int OrgScore(const QString& f, const WordLists& lists, bool allCapsMeansOrg) {
         for (QChar c : f)
             if (c.isLetter())
                 letters += c;
-        if (letters.size() >= 2 && letters == letters.toUpper())
+        if (letters.size() >= 3 && letters == letters.toUpper())
             score += 1;
     }
     return score;
@@ -226,6 +236,7 @@ struct Heading {
     bool titleByWords = false;
     Slot titleSlot, employerSlot;
     bool employerChosen = false;
+    bool sameEmployerAsBefore = false;
 };
 
 bool IsUpperText(const QString& text) {
@@ -249,7 +260,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
-        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i]) || line.size() < 90))
+        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) || line.size() < 90))
             anchors.push_back({i, r});
     }
     // All capitals everywhere says nothing about what is an employer.
@@ -268,18 +279,28 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             {0, StripBullet(WithoutDate(StripBullet(lines[at]), anchors[a].range))});
         qsizetype before = at - 1;
         int taken = 0;
-        while (before > consumedUpTo && taken < 2 && !IsDescriptionLine(lines[before])) {
+        while (before > consumedUpTo && taken < 2 && !IsDescriptionLine(lines[before], lists)) {
             headingLines.push_back({-1 - taken, StripBullet(lines[before])});
             --before;
             ++taken;
         }
         qsizetype descFrom = at + 1;
         const auto onLine = Fragments(headingLines.front().second, false);
-        if (onLine.size() < 2 && at + 1 < nextAnchor && !IsDescriptionLine(lines[at + 1])) {
+        qsizetype namedSoFar = 0;
+        for (const auto& hl : headingLines)
+            namedSoFar += Fragments(hl.second, false).size();
+        // The line under the dates names this position unless it opens the next one, whose
+        // date line follows with nothing else on it.
+        const bool nextNeedsIt =
+            a + 1 < anchors.size() && nextAnchor == at + 2 &&
+            Fragments(WithoutDate(StripBullet(lines[nextAnchor]), anchors[a + 1].range), false)
+                    .size() < 2;
+        if (namedSoFar < 2 && !nextNeedsIt && at + 1 < nextAnchor &&
+            !IsDescriptionLine(lines[at + 1], lists)) {
             headingLines.insert(headingLines.begin() + 1, {1, StripBullet(lines[at + 1])});
             descFrom = at + 2;
             if (onLine.isEmpty() && taken == 0 && at + 2 < nextAnchor &&
-                !IsDescriptionLine(lines[at + 2])) {
+                !IsDescriptionLine(lines[at + 2], lists)) {
                 headingLines.insert(headingLines.begin() + 2, {2, StripBullet(lines[at + 2])});
                 descFrom = at + 3;
             }
@@ -288,7 +309,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         if (a + 1 < anchors.size()) {
             qsizetype back = nextAnchor - 1;
             int n = 0;
-            while (back >= descFrom && n < 2 && !IsDescriptionLine(lines[back])) {
+            while (back >= descFrom && n < 2 && !IsDescriptionLine(lines[back], lists)) {
                 --back;
                 ++n;
             }
@@ -305,10 +326,14 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             for (qsizetype k = 0; k < frags.size(); ++k) {
                 const QString& f = frags[k].text;
                 // "Boston, MA": a place before a region or country is a place.
+                const QString next = k + 1 < frags.size() ? frags[k + 1].text : QString();
                 const bool beforeRegion =
                     k + 1 < frags.size() && frags[k + 1].cell == frags[k].cell &&
-                    IsRegionOrCountry(frags[k + 1].text, lists) && OrgScore(f, lists, false) <= 0 &&
-                    TitleScore(f, lists) <= 0;
+                    IsRegionOrCountry(next, lists) &&
+                    (lists.countryByCity.contains(Fold(f)) ||
+                     lists.regionByAbbr.contains(next.trimmed()) ||
+                     lists.countryByName.contains(Fold(next))) &&
+                    OrgScore(f, lists, false) <= 0 && TitleScore(f, lists) <= 0;
                 if (IsLocation(f, lists) || beforeRegion) {
                     if (h.position.location.isEmpty())
                         h.position.location = f;
@@ -380,6 +405,25 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         }
         return bestLayout;
     }();
+    // A role listed under the previous one's employer: where the layout puts the employer on
+    // a line of its own and this heading has none, the weak candidate beside the title is
+    // part of the title ("Project Manager, Payments").
+    if (commonLayout && commonLayout->second.line != 0) {
+        for (size_t i = 1; i < headings.size(); ++i) {
+            Heading& h = headings[i];
+            if (!h.titleByWords || !h.employerChosen || h.employerSlot == commonLayout->second ||
+                h.employerSlot.line != h.titleSlot.line ||
+                OrgScore(h.position.employer, lists, !allCaps) > 0)
+                continue;
+            const bool hasEmployerLine =
+                std::any_of(h.candidates.begin(), h.candidates.end(),
+                            [&](const Candidate& c) { return c.slot.line != h.titleSlot.line; });
+            if (!hasEmployerLine) {
+                h.position.employer.clear();
+                h.sameEmployerAsBefore = true;
+            }
+        }
+    }
     for (Heading& h : headings) {
         if (h.titleByWords)
             continue;
@@ -409,7 +453,9 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         for (const Candidate& c : h.candidates) {
             if (c.slot.line == h.titleSlot.line && c.slot.index == h.titleSlot.index + 1 &&
                 c.text != h.position.employer && !h.position.title.isEmpty() &&
-                !h.position.employer.isEmpty() && OrgScore(c.text, lists, false) <= 0) {
+                !std::any_of(c.text.begin(), c.text.end(), [](QChar ch) { return ch.isDigit(); }) &&
+                (!h.position.employer.isEmpty() || h.sameEmployerAsBefore) &&
+                OrgScore(c.text, lists, false) <= 0) {
                 const auto same =
                     std::find_if(h.candidates.begin(), h.candidates.end(),
                                  [&](const Candidate& t) { return t.slot == h.titleSlot; });
@@ -434,9 +480,11 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
         current = EducationEntry();
         hasDate = false;
     };
-    static const QRegularExpression majorAfter(
-        QStringLiteral("\\s(?:in|en|of|de|im|em|in der|en la)\\s+(.+)$"),
-        QRegularExpression::CaseInsensitiveOption);
+    // "Bachelor of Science in Nursing": the field follows "in"; else "of" ("Master of Laws").
+    static const QRegularExpression majorAfterIn(QStringLiteral("\\s(?:in|en|em|im)\\s+(.+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression majorAfterOf(QStringLiteral("\\s(?:of|de)\\s+(.+)$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
     for (const QString& raw : lines) {
         if (raw.size() > 160)
             continue;
@@ -451,6 +499,15 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
             if (IsLocation(f, lists)) {
                 if (current.location.isEmpty())
                     current.location = f;
+                last = Last::None;
+                continue;
+            }
+            static const QRegularExpression honours(
+                QStringLiteral("^(?:summa |magna )?cum laude$|^with (?:honou?rs|distinction)$|"
+                               "^(?:expected|anticipated|graduated|graduation|class of|"
+                               "mention .*|gpa.*|cgpa.*|note.*)$"),
+                QRegularExpression::CaseInsensitiveOption);
+            if (honours.match(f).hasMatch()) {
                 last = Last::None;
                 continue;
             }
@@ -472,7 +529,9 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
                     push();
                 current.degree = f;
                 usedLine = true;
-                const auto m = majorAfter.match(f);
+                auto m = majorAfterIn.match(f);
+                if (!m.hasMatch())
+                    m = majorAfterOf.match(f);
                 if (m.hasMatch())
                     current.major = m.captured(1).trimmed();
                 last = Last::Degree;
@@ -487,7 +546,7 @@ std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordL
             }
             lastCell = fragment.cell;
         }
-        if (r.position >= 0 && (r.end.IsSet() || frags.size() <= 3)) {
+        if (r.position >= 0 && (r.end.IsSet() || usedLine || frags.size() <= 3)) {
             if (hasDate && !usedLine)
                 push();
             current.start = r.end.IsSet() ? r.start : ResumeDate();
@@ -507,6 +566,11 @@ QStringList ParseSkills(const QStringList& lines) {
         const qsizetype colon = line.indexOf(QLatin1Char(':'));
         if (colon > 0 && colon < 40)
             line = line.mid(colon + 1);
+        // A sentence ("References available on request.") is no list of skills.
+        if (line.endsWith(QLatin1Char('.')) &&
+            line.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() > 3 &&
+            !line.contains(QLatin1Char(',')))
+            continue;
         for (QString item : line.split(split)) {
             const qsizetype paren = item.indexOf(QLatin1Char('('));
             if (paren > 0)
@@ -569,8 +633,14 @@ std::vector<LanguageSkill> ParseLanguages(const QStringList& lines, const WordLi
             LanguageSkill l;
             l.code = lists.languageByName.value(words.front());
             l.text = item;
-            if (l.code.isEmpty() && !out.empty() && words.size() <= 2 &&
-                out.back().text.size() < 40) {
+            static const QRegularExpression level(
+                QStringLiteral("^(?:[abc][12]|native|fluent|basic|intermediate|advanced|good|"
+                               "proficient|bilingual|business|conversational|courant|maternelle|"
+                               "langue maternelle|notions|bilingue|debutant|muttersprache|"
+                               "fliessend|fließend|grundkenntnisse|gut|sehr gut|"
+                               "verhandlungssicher|nativo|nativa|bilingue|basico|medio|alto|"
+                               "avanzado|moedertaal|vloeiend|goed|redelijk)$"));
+            if (l.code.isEmpty() && !out.empty() && level.match(Fold(item)).hasMatch()) {
                 // "English" on one cell, "fluent" on the next.
                 out.back().text += QStringLiteral(" ") + item;
                 continue;

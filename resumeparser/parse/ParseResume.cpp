@@ -83,6 +83,13 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
         }
         if (!hasSkillsSection)
             resume.skills = FindKnownSkills(lines, lists);
+        if (resume.positions.empty()) {
+            // No experience heading: a dated line under the contact details that names a job
+            // title ("Warehouse Associate, Amazon, 2021 - present") is still a position.
+            for (Position& p : ParsePositions(sections.front().lines, lists))
+                if (!p.employer.isEmpty() && lists.titles.Matches(WordsOf(Fold(p.title))))
+                    resume.positions.push_back(std::move(p));
+        }
         // Newest first; positions without a start keep their place after the dated ones.
         std::stable_sort(resume.positions.begin(), resume.positions.end(),
                          [](const Position& a, const Position& b) {

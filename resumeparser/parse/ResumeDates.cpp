@@ -79,8 +79,9 @@ QString Alternation(bool seasons) {
 // 11 month, 12 year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
 const QRegularExpression& DatePattern() {
     static const QRegularExpression re(
-        QStringLiteral("(?<![\\w/.\\-])(?:"
-                       "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?\\s*((?:19|20)\\d\\d|'\\d\\d|’\\d\\d)"
+        QStringLiteral("(?<![\\w/.])(?:"
+                       "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
+                       "\\d\\d|’\\d\\d)"
                        "|(%2)\\s+((?:19|20)\\d\\d)"
                        "|((?:19|20)\\d\\d)[\\-/.](0?[1-9]|1[0-2])(?:[\\-/.]\\d{1,2})?(?![\\d])"
                        "|(\\d{1,2})[/.\\-](\\d{1,2})[/.\\-]((?:19|20)\\d\\d)"

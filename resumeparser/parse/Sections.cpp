@@ -122,11 +122,15 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
 std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
+    bool skillsUnderOwnHeading = false;
     for (const QString& line : lines) {
         QString rest;
         const QString kind = HeadingKind(line, lists, &rest);
-        // Contact labels ("Contact: ...") inside the header stay contact lines.
-        if (!kind.isEmpty()) {
+        // "Languages: Python, SQL" inside a skills section is a group of skills.
+        const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
+                                sections.back().kind == QLatin1String("skills");
+        if (!kind.isEmpty() && !skillGroup) {
+            skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
             Section s;
             s.kind = kind;
             s.heading = line;

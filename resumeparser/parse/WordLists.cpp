@@ -138,6 +138,17 @@ QStringList ListLines(const QString& name, const QString& customizePath) {
     return lines;
 }
 
+// Codes that the HR-XML schema accepts: ISO 3166 alpha-2 in capitals; language tags.
+bool IsCountryCode(const QString& code) {
+    static const QRegularExpression re(QStringLiteral("^[A-Z]{2}$"));
+    return re.match(code).hasMatch();
+}
+
+bool IsLanguageCode(const QString& code) {
+    static const QRegularExpression re(QStringLiteral("^[a-z]{2,3}(?:-[a-zA-Z0-9]{1,8})*$"));
+    return re.match(code).hasMatch();
+}
+
 std::unique_ptr<WordLists> Load(const QString& customizePath) {
     InitParseResources();
     auto lists = std::make_unique<WordLists>();
@@ -160,27 +171,33 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
     }
     for (const QString& line : ListLines(QStringLiteral("countries.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < parts.size(); ++i)
-            lists->countryByName.insert(Fold(parts[i]), parts[0].trimmed().toUpper());
+        const QString code = parts[0].trimmed().toUpper();
+        for (qsizetype i = 1; i < parts.size() && IsCountryCode(code); ++i)
+            lists->countryByName.insert(Fold(parts[i]), code);
     }
     for (const QString& line : ListLines(QStringLiteral("regions.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
-        if (parts.size() != 3)
+        if (parts.size() != 3 || !IsCountryCode(parts[0].trimmed().toUpper()))
             continue;
         Region r{parts[0].trimmed().toUpper(), parts[1].trimmed(), parts[2].trimmed()};
         lists->regionByName.insert(Fold(r.name), r);
-        if (!r.abbreviation.isEmpty())
+        // Two-letter abbreviations are read as regions only for the US and Canada, whose
+        // addresses use them; elsewhere they would clash ("WA", "VIC").
+        if (!r.abbreviation.isEmpty() && !lists->regionByAbbr.contains(r.abbreviation.toUpper()) &&
+            (r.country == QLatin1String("US") || r.country == QLatin1String("CA")))
             lists->regionByAbbr.insert(r.abbreviation.toUpper(), r);
     }
     for (const QString& line : ListLines(QStringLiteral("languages.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < parts.size(); ++i)
-            lists->languageByName.insert(Fold(parts[i]), parts[0].trimmed().toLower());
+        const QString code = parts[0].trimmed().toLower();
+        for (qsizetype i = 1; i < parts.size() && IsLanguageCode(code); ++i)
+            lists->languageByName.insert(Fold(parts[i]), code);
     }
     for (const QString& line : ListLines(QStringLiteral("cities.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
-        for (qsizetype i = 1; i < parts.size(); ++i)
-            lists->countryByCity.insert(Fold(parts[i]), parts[0].trimmed().toUpper());
+        const QString code = parts[0].trimmed().toUpper();
+        for (qsizetype i = 1; i < parts.size() && IsCountryCode(code); ++i)
+            lists->countryByCity.insert(Fold(parts[i]), code);
     }
     lists->skills = ListLines(QStringLiteral("skills.txt"), customizePath);
     return lists;
