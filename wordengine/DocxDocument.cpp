@@ -143,6 +143,7 @@ std::unique_ptr<DocxDocument> DocxDocument::FromBytes(const QString& path, QByte
                                             .arg(path));
     d->main_->story = std::make_unique<Story>(d->main_->doc.get(), body);
     d->LoadSections(mainName);
+    d->CustomPropsRoot(false); // a damaged property part fails the open, not a later call
     d->empty_ = std::make_unique<Story>(nullptr, nullptr);
     return d;
 }

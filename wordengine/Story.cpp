@@ -54,6 +54,13 @@ struct Item {
 
 std::vector<Item> SplitReplacement(const QString& r) {
     std::vector<Item> items;
+    const QString safe = XmlSafeText(r);
+    if (safe.size() == r.size() && !r.contains(u'\t') && !r.contains(u'\r') && !r.contains(u'\n') &&
+        !r.contains(QChar(kLineBreak))) {
+        if (!r.isEmpty())
+            items.push_back({Story::Kind::Text, r});
+        return items; // plain text, the common case
+    }
     auto textItem = [&]() -> QString& {
         if (items.empty() || items.back().kind != Story::Kind::Text)
             items.push_back({Story::Kind::Text, {}});
@@ -445,9 +452,14 @@ void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, i
         // segStart to the right of the match is stale but no longer read: the remaining
         // matches lie to the left.
     }
-    para.text.clear();
+    qsizetype size = 0;
     for (const Segment& seg : para.segs)
-        para.text += seg.text;
+        size += seg.text.size();
+    QString text;
+    text.reserve(size);
+    for (const Segment& seg : para.segs)
+        text += seg.text;
+    para.text = std::move(text);
     treeChanged_ = true;
 }
 
