@@ -8,6 +8,7 @@
 #include <libxml/tree.h>
 
 #include <mutex>
+#include <string>
 
 namespace zorv::wordengine {
 namespace {
@@ -71,7 +72,7 @@ namespace {
 // and a fill serialises every changed story.
 class Writer {
 public:
-    explicit Writer(QByteArray& out) : out_(out) {}
+    explicit Writer(std::string& out) : out_(out) {}
 
     void Node(const xmlNode* n) {
         switch (n->type) {
@@ -199,13 +200,13 @@ private:
         out_ += '>';
     }
 
-    QByteArray& out_;
+    std::string& out_;
 };
 
 } // namespace
 
 QByteArray SerializeXml(_xmlDoc* doc) {
-    QByteArray out;
+    std::string out;
     out.reserve(64 * 1024);
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"";
     if (doc->standalone == 1)
@@ -220,7 +221,7 @@ QByteArray SerializeXml(_xmlDoc* doc) {
             if (n->type != XML_ELEMENT_NODE)
                 out += '\n';
         }
-    return out;
+    return QByteArray(out.data(), qsizetype(out.size()));
 }
 
 } // namespace zorv::wordengine
