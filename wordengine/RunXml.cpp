@@ -78,6 +78,22 @@ QString XmlSafeText(const QString& text) {
     return out;
 }
 
+xmlNode* CopyInScope(const xmlNode* element) {
+    xmlNode* copy = xmlNewDocNode(element->doc, element->ns, element->name, nullptr);
+    for (const xmlAttr* a = element->properties; a; a = a->next) {
+        xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
+        xmlSetNsProp(copy, a->ns, a->name, v);
+        xmlFree(v);
+    }
+    for (const xmlNode* c = element->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE)
+            xmlAddChild(copy, CopyInScope(c));
+        else if (c->type == XML_TEXT_NODE)
+            xmlAddChild(copy, xmlNewDocText(element->doc, c->content));
+    }
+    return copy;
+}
+
 void SetElementText(xmlNode* element, const QString& raw) {
     const QString text = XmlSafeText(raw);
     xmlNodeSetContent(element, nullptr);

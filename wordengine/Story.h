@@ -86,6 +86,9 @@ private:
                       const std::vector<Piece>& items);
     std::vector<std::int32_t> ParagraphStarts() const;
     Paragraph NewParagraphAfterLast();
+    // Makes a run boundary fall at character `at` of the paragraph's text.
+    void SplitRunsAt(Paragraph& para, qsizetype at);
+    void SplitRunBefore(Paragraph& para, size_t seg);
 
     _xmlDoc* doc_;
     _xmlNode* container_;
