@@ -48,22 +48,16 @@ int CmdCreate(const QStringList& arguments) {
         QStringLiteral("Parses RESUME, takes the token values out of it through the map file and "
                        "fills a copy of TEMPLATE, written beside RESUME as <name>_QX.<template "
                        "extension>. Prints the output resume's and the HR-XML file's paths."));
-    parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("RESUME"),
                                  QStringLiteral("The candidate's resume."));
     parser.addPositionalArgument(QStringLiteral("TEMPLATE"),
                                  QStringLiteral("The company's Word template."));
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "qarn create: %s\n", qPrintable(parser.errorText()));
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
+    if (const auto status = ParseArguments(parser, arguments, "create"))
+        return *status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 2) {
-        std::fprintf(stderr, "qarn create: expected RESUME and TEMPLATE; see qarn create --help\n");
+        PrintError("create",
+                   QStringLiteral("expected RESUME and TEMPLATE; see qarn create --help"));
         return 2;
     }
 

@@ -21,8 +21,7 @@ namespace {
 constexpr qint64 kMaxTokenFileBytes = 64 * 1024 * 1024;
 
 void Fail(const QString& text) {
-    std::fprintf(stderr, "qarn fill: %s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    PrintError("fill", text);
 }
 
 // Reads the token lines of path ("-" is standard input). False after a message.
@@ -62,7 +61,6 @@ int CmdFill(const QStringList& arguments) {
         "Copies TEMPLATE to OUTPUT and replaces every [[NAME]] marker in its main text, headers "
         "and footers with the token's value. The tokens are NAME<TAB>VALUE lines as `qarn tokens` "
         "prints them (--tokens, \"-\" for standard input) or --set options."));
-    parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The Word template."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
                                  QStringLiteral("The document to write."));
@@ -75,14 +73,8 @@ int CmdFill(const QStringList& arguments) {
                                        QStringLiteral("NAME=VALUE"));
     parser.addOption(tokensOption);
     parser.addOption(setOption);
-    if (!parser.parse(arguments)) {
-        Fail(parser.errorText());
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
+    if (const auto status = ParseArguments(parser, arguments, "fill"))
+        return *status;
     const QStringList args = parser.positionalArguments();
     const QStringList sets = parser.values(setOption);
     const QStringList tokenFiles = parser.values(tokensOption);

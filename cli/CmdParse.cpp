@@ -19,7 +19,7 @@ namespace zorv::cli {
 namespace {
 
 void Fail(const QString& text) {
-    std::fprintf(stderr, "qarn parse: %s\n", text.toLocal8Bit().constData());
+    PrintError("parse", text);
 }
 
 // The properties a Create run gives the client, without the window's host values.
@@ -76,20 +76,13 @@ int CmdParse(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Converts and parses RESUME with the resume parser ZorvPr, as a Create run "
                        "does, and writes the HR-XML document to FILE or standard output."));
-    parser.addHelpOption();
     parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
                       QStringLiteral("Write the HR-XML document to FILE."),
                       QStringLiteral("FILE")});
     parser.addPositionalArgument(QStringLiteral("RESUME"),
                                  QStringLiteral("The candidate's resume."));
-    if (!parser.parse(arguments)) {
-        Fail(parser.errorText());
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
+    if (const auto status = ParseArguments(parser, arguments, "parse"))
+        return *status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 1) {
         Fail(QStringLiteral("expected one RESUME; see qarn parse --help"));

@@ -30,7 +30,6 @@ int CmdTokens(const QStringList& arguments) {
         "Prints the tokens the map file takes out of HRXML, in map order: one a line as "
         "name<TAB>value (backslash, tab and line breaks written as \\\\, \\t, \\r, \\n), or as "
         "a JSON array of {name, value} with --json."));
-    parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("HRXML"), QStringLiteral("The HR-XML file."));
     const QCommandLineOption mapOption(
         QStringLiteral("map"), QStringLiteral("The map file (default: ZorvQarn.xml beside qarn)."),
@@ -39,17 +38,11 @@ int CmdTokens(const QStringList& arguments) {
                                         QStringLiteral("Print a JSON array instead of lines."));
     parser.addOption(mapOption);
     parser.addOption(jsonOption);
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "qarn tokens: %s\n", qPrintable(parser.errorText()));
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
+    if (const auto status = ParseArguments(parser, arguments, "tokens"))
+        return *status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 1) {
-        std::fprintf(stderr, "qarn tokens: expected one HRXML file; see qarn tokens --help\n");
+        PrintError("tokens", QStringLiteral("expected one HRXML file; see qarn tokens --help"));
         return 2;
     }
     const QString hrxml = args[0];

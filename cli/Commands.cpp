@@ -42,6 +42,25 @@ RegisterCommand::RegisterCommand(Command command) {
         command);
 }
 
+void PrintError(const char* command, const QString& text) {
+    std::fprintf(stderr, "qarn %s: %s\n", command, text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& arguments,
+                                  const char* command) {
+    parser.addHelpOption();
+    if (!parser.parse(arguments)) {
+        PrintError(command, parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    return std::nullopt;
+}
+
 MessageCounter::MessageCounter() {
     gPrevious = SetMessageHandler([this](const MessageRequest& m) {
         ++count_;

@@ -2,7 +2,9 @@
 // returns the process exit status.
 #pragma once
 
+#include <QCommandLineParser>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 namespace zorv::cli {
@@ -24,6 +26,14 @@ struct RegisterCommand {
 
 // The top level: dispatches to a subcommand, or handles --help and --version.
 int RunQarn(const QStringList& arguments);
+
+// Writes "qarn COMMAND: text" to standard error.
+void PrintError(const char* command, const QString& text);
+
+// Parses a command's arguments. Returns the exit status when the command stops here (2 after
+// a usage error, 0 after printing --help), or nothing when it goes on.
+std::optional<int> ParseArguments(QCommandLineParser& parser, const QStringList& arguments,
+                                  const char* command);
 
 // Counts the messages shown while it lives, printing each to standard error.
 class MessageCounter {

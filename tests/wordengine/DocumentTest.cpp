@@ -21,17 +21,17 @@ QByteArray Ref(const char* kind, const char* type, const char* part) {
 // Section 1: default and first-page header, default footer. Section 2: even header only,
 // so its default header and footer are the first section's.
 DocxSpec TwoSections() {
-    DocxSpec spec;
-    spec.body = P("Body [[A]]");
-    spec.headers = {{"header1.xml", P("Default [[A]]")},
-                    {"header2.xml", P("First [[A]]")},
-                    {"header3.xml", P("Even")}};
-    spec.footers = {{"footer1.xml", P("Page [[A]]")}};
-    spec.sections = {Ref("header", "default", "header1.xml") +
-                         Ref("header", "first", "header2.xml") +
-                         Ref("footer", "default", "footer1.xml") + "<w:titlePg/>",
-                     Ref("header", "even", "header3.xml")};
-    return spec;
+    DocxSpec layout;
+    layout.body = P("Body [[A]]");
+    layout.headers = {{"header1.xml", P("Default [[A]]")},
+                      {"header2.xml", P("First [[A]]")},
+                      {"header3.xml", P("Even")}};
+    layout.footers = {{"footer1.xml", P("Page [[A]]")}};
+    layout.sections = {Ref("header", "default", "header1.xml") +
+                           Ref("header", "first", "header2.xml") +
+                           Ref("footer", "default", "footer1.xml") + "<w:titlePg/>",
+                       Ref("header", "even", "header3.xml")};
+    return layout;
 }
 
 QString HeaderText(word::Document& d, int section, int kind, bool footer = false) {
@@ -141,9 +141,9 @@ TEST(Saving, AFailedSaveRaisesAndLeavesTheOldFile) {
     // be written beside the document (permissions would not stop a root test run).
     Scratch scratch;
     QDir(scratch.Path(".")).mkdir("d");
-    DocxSpec spec;
-    spec.body = P("[[A]]");
-    const QByteArray before = MakeDocx(spec);
+    DocxSpec layout;
+    layout.body = P("[[A]]");
+    const QByteArray before = MakeDocx(layout);
     zorv::test::WriteFile(scratch.Path("d/t.docx"), before);
     auto app = NewEngineApplication();
     auto doc = app->Documents()->Open(scratch.Path("d/t.docx"), false, false);

@@ -50,7 +50,7 @@ QByteArray P(const QByteArray& text) {
     return "<w:p><w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>";
 }
 
-QByteArray MakeDocx(const DocxSpec& spec) {
+QByteArray MakeDocx(const DocxSpec& layout) {
     const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     QByteArray types = decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                               "content-types\"><Default Extension=\"rels\" "
@@ -78,17 +78,18 @@ QByteArray MakeDocx(const DocxSpec& spec) {
         parts.push_back({"word/" + name, decl + "<w:" + (footer ? "ftr " : "hdr ") + WNs() + ">" +
                                              kids + "</w:" + (footer ? "ftr" : "hdr") + ">"});
     };
-    for (const auto& [n, k] : spec.headers)
+    for (const auto& [n, k] : layout.headers)
         addStory(n, k, false);
-    for (const auto& [n, k] : spec.footers)
+    for (const auto& [n, k] : layout.footers)
         addStory(n, k, true);
     types += "</Types>";
     docRels += "</Relationships>";
     QByteArray body;
-    for (size_t i = 0; i + 1 < spec.sections.size(); ++i)
-        body += "<w:p><w:pPr><w:sectPr>" + spec.sections[i] + "</w:sectPr></w:pPr></w:p>";
-    QByteArray document = decl + "<w:document " + WNs() + "><w:body>" + spec.body + body +
-                          "<w:sectPr>" + spec.sections.back() + "</w:sectPr></w:body></w:document>";
+    for (size_t i = 0; i + 1 < layout.sections.size(); ++i)
+        body += "<w:p><w:pPr><w:sectPr>" + layout.sections[i] + "</w:sectPr></w:pPr></w:p>";
+    QByteArray document = decl + "<w:document " + WNs() + "><w:body>" + layout.body + body +
+                          "<w:sectPr>" + layout.sections.back() +
+                          "</w:sectPr></w:body></w:document>";
     Entries all = {
         {"[Content_Types].xml", types},
         {"_rels/.rels",

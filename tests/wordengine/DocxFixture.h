@@ -29,7 +29,7 @@ struct DocxSpec {
 };
 
 // A complete package; a section's children may name a part as r:id="Rheader1.xml".
-QByteArray MakeDocx(const DocxSpec& spec);
+QByteArray MakeDocx(const DocxSpec& layout);
 
 // A paragraph with one plain run of text.
 QByteArray P(const QByteArray& text);

@@ -23,9 +23,9 @@ inline std::unique_ptr<OpenDoc> OpenBytes(const QByteArray& bytes,
 }
 
 inline std::unique_ptr<OpenDoc> OpenBody(const QByteArray& body) {
-    DocxSpec spec;
-    spec.body = body;
-    return OpenBytes(MakeDocx(spec));
+    DocxSpec layout;
+    layout.body = body;
+    return OpenBytes(MakeDocx(layout));
 }
 
 // One replace-all over the range, as token replacement issues it.
