@@ -1,6 +1,7 @@
 // The Word automation surface: exactly the members that template filling and the
 // submitter block use, as C++ interfaces. Our OOXML engine implements them; tests may put
-// a recording double in their place. Indices and positions are one-based. Every member may
+// a recording double in their place. Collection indices are one-based; character positions
+// (Range.Start/End) count from 0 as in Word. Every member may
 // throw zorv::ZorvError (number and description). Objects are reference-counted handles.
 #pragma once
 
