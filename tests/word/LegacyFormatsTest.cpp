@@ -1,0 +1,240 @@
+// .doc and .rtf templates end to end: filled through clsReplaceTokens, `qarn fill` and
+// `qarn submitter` with the real LibreOffice, written back in their own format, and read by
+// LibreOffice with the values in header, footer and body. Also: the real type is sniffed,
+// and without LibreOffice the open fails saying that it is needed. All the office work is
+// done once for the suite: every run of the office costs seconds.
+#include "LegacyFormats.h"
+#include "LibreOfficeReader.h"
+#include "OfficeConverter.h"
+#include "QtPrinters.h"
+#include "TestSupport.h"
+#include "WordEngine.h"
+#include "ZorvError.h"
+#include "clsReplaceTokens.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using zorv::clsReplaceTokens;
+using zorv::test::MessageRecorder;
+namespace word = zorv::word;
+namespace engine = zorv::wordengine;
+
+namespace {
+
+const QStringList kNames{"FullName", "Email", "Phone", "Summary"};
+const QStringList kValues{"Zoë Sample-Łukasz", "zoe.sample@example.com", "(217) 555-0142",
+                          "Logistics & <team> lead"};
+
+const QByteArray kCompoundMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+QStringList OwnOfficeFolders(qint64 pid) {
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("zorv-office-%1-*").arg(pid)}, QDir::Dirs | QDir::Hidden);
+}
+
+bool Fill(const QString& path) {
+    clsReplaceTokens rt;
+    rt.NTokens = std::int32_t(kNames.size());
+    rt.TokenNames = kNames;
+    rt.TokenValues = kValues;
+    return rt.ReplaceTokensInDoc(path, false);
+}
+
+struct QarnRun {
+    int status = -1;
+    qint64 pid = 0;
+    QString err;
+};
+
+QarnRun Qarn(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
+    QarnRun r;
+    if (!p.waitForStarted())
+        return r;
+    r.pid = p.processId();
+    p.waitForFinished(600000);
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class LegacyFormatsTest : public ::testing::Test {
+protected:
+    struct Shared {
+        QTemporaryDir dir;
+        bool filledDoc = false, filledRtf = false;
+        QStringList messages;
+        QarnRun qarnFill, qarnSubmitter;
+        bool readBack = false;
+        QString readLog;
+        QString Path(const QString& name) const { return dir.filePath(name); }
+        QString Pdf(const QString& name) const {
+            return zorv::test::PdfText(zorv::test::ConvertedPath(Path(name), Path("pdf"), "pdf"));
+        }
+    };
+    static inline Shared* shared = nullptr;
+
+    static void SetUpTestSuite() {
+        if (zorv::FindOfficeProgram().isEmpty())
+            return;
+        shared = new Shared;
+        Shared& s = *shared;
+        const QString doc = zorv::test::DataPath("word/legacy-template.doc");
+        const QString rtf = zorv::test::DataPath("word/legacy-template.rtf");
+        QFile::copy(doc, s.Path("filled-doc.doc"));
+        QFile::copy(rtf, s.Path("filled-rtf.rtf"));
+        {
+            const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
+            MessageRecorder messages;
+            s.filledDoc = Fill(s.Path("filled-doc.doc"));
+            s.filledRtf = Fill(s.Path("filled-rtf.rtf"));
+            s.messages = messages.Texts();
+            word::SetApplicationFactory(previous);
+        }
+        QStringList sets;
+        for (qsizetype k = 0; k < kNames.size(); ++k)
+            sets << "--set" << kNames[k] + "=" + kValues[k];
+        s.qarnFill = Qarn(QStringList{"fill", doc, s.Path("qarn-fill.doc")} + sets);
+        s.qarnSubmitter =
+            Qarn({"submitter", rtf, "--name", "Ann Recruiter", "--company", "Northwind Staffing",
+                  "--phone", "555-0100", "--fax", "555-0101", "--email", "ann@northwind.example",
+                  "-o", s.Path("qarn-submitter.rtf")});
+        QDir().mkpath(s.Path("pdf"));
+        s.readBack = zorv::test::ConvertWithLibreOffice(
+            {s.Path("filled-doc.doc"), s.Path("filled-rtf.rtf"), s.Path("qarn-fill.doc"),
+             s.Path("qarn-submitter.rtf")},
+            "pdf", s.Path("pdf"), &s.readLog);
+    }
+    static void TearDownTestSuite() {
+        delete shared;
+        shared = nullptr;
+    }
+    void SetUp() override {
+        if (!shared)
+            GTEST_SKIP() << "LibreOffice is not installed";
+        ASSERT_TRUE(shared->readBack) << shared->readLog.toStdString();
+    }
+
+    // The PDF text LibreOffice made of an output, with header, footer and body.
+    static void ExpectFilled(const QString& name) {
+        const QString text = shared->Pdf(name);
+        for (const QString& v : kValues)
+            EXPECT_TRUE(text.contains(v))
+                << name.toStdString() << " lacks " << v.toStdString() << "\n"
+                << text.toStdString();
+        for (const QString& n : kNames)
+            EXPECT_FALSE(text.contains("[[" + n + "]]")) << name.toStdString();
+        EXPECT_TRUE(text.contains("Northwind Staffing – candidate " + kValues[0])) << "header";
+        EXPECT_TRUE(text.contains("Confidential – contact " + kValues[1])) << "footer";
+        EXPECT_TRUE(text.contains("Resume of " + kValues[0])) << "a marker split by formatting";
+        EXPECT_TRUE(text.contains("Unknown marker stays: [[NotAToken]]"));
+    }
+};
+
+TEST_F(LegacyFormatsTest, DocTemplateIsFilledAndStaysADoc) {
+    EXPECT_TRUE(shared->filledDoc);
+    EXPECT_TRUE(shared->messages.isEmpty()) << shared->messages.join("\n").toStdString();
+    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("filled-doc.doc")).startsWith(kCompoundMagic));
+    ExpectFilled("filled-doc.doc");
+}
+
+TEST_F(LegacyFormatsTest, RtfTemplateIsFilledAndStaysRtf) {
+    EXPECT_TRUE(shared->filledRtf);
+    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("filled-rtf.rtf")).startsWith("{\\rtf"));
+    ExpectFilled("filled-rtf.rtf");
+}
+
+TEST_F(LegacyFormatsTest, QarnFillWritesADoc) {
+    EXPECT_EQ(shared->qarnFill.status, 0) << shared->qarnFill.err.toStdString();
+    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("qarn-fill.doc")).startsWith(kCompoundMagic));
+    ExpectFilled("qarn-fill.doc");
+    EXPECT_TRUE(OwnOfficeFolders(shared->qarnFill.pid).isEmpty()) << "profile left behind";
+}
+
+TEST_F(LegacyFormatsTest, QarnSubmitterAppendsTheBlockToAnRtf) {
+    EXPECT_EQ(shared->qarnSubmitter.status, 0) << shared->qarnSubmitter.err.toStdString();
+    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("qarn-submitter.rtf")).startsWith("{\\rtf"));
+    const QString text = shared->Pdf("qarn-submitter.rtf");
+    for (const char* line : {"This resume is submitted by:", "Name: Ann Recruiter",
+                             "Company: Northwind Staffing", "Phone: 555-0100", "Fax: 555-0101",
+                             "EMail: ann@northwind.example", "Resume of [[FullName]]"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
+    EXPECT_TRUE(OwnOfficeFolders(shared->qarnSubmitter.pid).isEmpty()) << "profile left behind";
+}
+
+TEST_F(LegacyFormatsTest, NoProfileFolderIsLeftBehind) {
+    EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
+}
+
+// --- Without LibreOffice --------------------------------------------------------------
+
+class WithoutOffice : public ::testing::Test {
+protected:
+    WithoutOffice() { zorv::SetOfficeProgram(QStringLiteral("/nonexistent/program/soffice")); }
+    ~WithoutOffice() override { zorv::SetOfficeProgram(QString()); }
+    QTemporaryDir dir;
+};
+
+TEST_F(WithoutOffice, OpeningADocSaysLibreOfficeIsNeededAndChangesNothing) {
+    const QString path = dir.filePath("template.doc");
+    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.doc"), path));
+    const QByteArray before = zorv::test::ReadFile(path);
+    auto app = engine::NewEngineApplication();
+    try {
+        app->Documents()->Open(path, false, false);
+        ADD_FAILURE() << "opened";
+    } catch (const zorv::ZorvError& e) {
+        EXPECT_EQ(e.Number(), engine::EngOfficeMissing);
+        EXPECT_TRUE(e.Description().contains("needs LibreOffice, which is not installed"))
+            << e.what();
+        EXPECT_TRUE(e.Description().contains(path));
+    }
+    EXPECT_EQ(app->Documents()->Count(), 0);
+    EXPECT_EQ(zorv::test::ReadFile(path), before);
+    app->Quit();
+    EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
+}
+
+TEST_F(WithoutOffice, FillingAnRtfReportsTheOpenError) {
+    const QString path = dir.filePath("template.rtf");
+    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.rtf"), path));
+    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
+    MessageRecorder messages;
+    EXPECT_FALSE(Fill(path));
+    word::SetApplicationFactory(previous);
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_TRUE(messages.Texts()[0].startsWith("Error opening " + path + "\r\nDescription: "));
+    EXPECT_TRUE(messages.Texts()[0].contains("needs LibreOffice"));
+    EXPECT_TRUE(messages.Texts()[0].endsWith("\r\nNumber: 5798"));
+    EXPECT_TRUE(messages.Texts()[1].startsWith("Error creating output resume." + path));
+}
+
+// --- The real type, not the name ---------------------------------------------------------
+
+TEST(SniffLegacyFormat, TheBytesDecide) {
+    using engine::LegacyFormat;
+    const QByteArray compound = kCompoundMagic;
+    EXPECT_EQ(engine::SniffLegacyFormat("a.doc", compound), LegacyFormat::Doc);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.DOT", compound), LegacyFormat::Doc);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.rtf", compound), LegacyFormat::Doc);
+    // A compound file named .docx is an encrypted package: the package reader says so.
+    EXPECT_EQ(engine::SniffLegacyFormat("a.docx", compound), LegacyFormat::None);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.doc", "{\\rtf1\\ansi"), LegacyFormat::Rtf);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.docx", "{\\rtf1\\ansi"), LegacyFormat::Rtf);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.doc", "PK\x03\x04xxxx"), LegacyFormat::None);
+    EXPECT_EQ(engine::SniffLegacyFormat("a.docx", "PK\x03\x04xxxx"), LegacyFormat::None);
+    try {
+        engine::SniffLegacyFormat("/t/plain.doc", "Hello wo");
+        ADD_FAILURE() << "a text file named .doc passed";
+    } catch (const zorv::ZorvError& e) {
+        EXPECT_EQ(e.Number(), engine::EngNotAPackage);
+        EXPECT_TRUE(e.Description().contains("/t/plain.doc"));
+    }
+}
+
+} // namespace
