@@ -171,6 +171,49 @@ TEST_F(LegacyFormatsTest, NoProfileFolderIsLeftBehind) {
     EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
 }
 
+TEST_F(LegacyFormatsTest, SaveWritesBesideAndRenamesKeepingPermissions) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("letter.rtf");
+    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.rtf"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadGroup);
+    const QByteArray original = zorv::test::ReadFile(path);
+    auto app = engine::NewEngineApplication();
+    auto doc = app->Documents()->Open(path, false, false);
+    EXPECT_EQ(app->Documents()->Open(path, false, false), doc) << "open already";
+    auto find = doc->Content()->Find();
+    find->SetText("[[Phone]]");
+    find->Replacement()->SetText("555");
+    find->Execute(true, true, word::wdReplaceAll);
+
+    // The way back fails: the original stays as it was, nothing is left beside it.
+    zorv::SetOfficeProgram(QStringLiteral("/nonexistent/soffice"));
+    try {
+        doc->Save();
+        ADD_FAILURE() << "saved without an office";
+    } catch (const zorv::ZorvError& e) {
+        EXPECT_EQ(e.Number(), engine::EngSaveFailed);
+        EXPECT_TRUE(e.Description().contains("needs LibreOffice")) << e.what();
+    }
+    zorv::SetOfficeProgram(QString());
+    EXPECT_EQ(zorv::test::ReadFile(path), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
+    doc->Save();
+    const QByteArray saved = zorv::test::ReadFile(path);
+    EXPECT_TRUE(saved.startsWith("{\\rtf"));
+    EXPECT_TRUE(saved.contains("555"));
+    const auto kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    const auto looked = kept | QFileDevice::WriteGroup | QFileDevice::ReadOther |
+                        QFileDevice::WriteOther | QFileDevice::ExeOwner;
+    EXPECT_EQ(QFile::permissions(path) & looked, kept) << "permissions kept";
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    const QString folder = OwnOfficeFolders(QCoreApplication::applicationPid()).value(0);
+    EXPECT_FALSE(folder.isEmpty()) << "the instance's private folder while it runs";
+    app->Quit();
+    EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
+}
+
 // --- Without LibreOffice --------------------------------------------------------------
 
 class WithoutOffice : public ::testing::Test {
