@@ -2,6 +2,7 @@
 #include "TokensFromXML.h"
 #include "WordAutomation.h"
 #include "WordEngine.h"
+#include "clsProcessResume.h"
 #include "clsReplaceTokens.h"
 
 namespace zorv {
@@ -11,7 +12,7 @@ namespace zorv {
 CreateCollaborators ProductCollaborators() {
     CreateCollaborators c;
 
-    // resume parser client
+    c.NewProcessResume = [] { return std::make_unique<clsProcessResume>(); };
 
     c.GetTokensFromXML = GetTokensFromXML;
 

@@ -112,7 +112,20 @@ QString GetTempDir() {
     return dir.isEmpty() ? QString() : AddBackslash(QDir::toNativeSeparators(dir));
 }
 
+namespace {
+QString& SystemDirOverride() {
+    static QString dir;
+    return dir;
+}
+} // namespace
+
+void SetSystemDirOverride(const QString& dir) {
+    SystemDirOverride() = AddBackslash(dir);
+}
+
 QString GetSystemDir() {
+    if (!SystemDirOverride().isEmpty())
+        return SystemDirOverride();
 #ifdef _WIN32
     return AddBackslash(QDir::toNativeSeparators(QString::fromLocal8Bit(qgetenv("SystemRoot")) +
                                                  QStringLiteral("\\System32")));

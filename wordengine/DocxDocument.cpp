@@ -10,6 +10,12 @@
 #include <QSaveFile>
 #include <libxml/tree.h>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace zorv::wordengine {
 namespace {
 
@@ -78,6 +84,14 @@ QString ElementText(const xmlNode* n) {
     return s;
 }
 
+bool SyncToDisk(int fd) {
+#ifdef _WIN32
+    return _commit(fd) == 0;
+#else
+    return ::fsync(fd) == 0;
+#endif
+}
+
 void CheckFormat(const QString& path, const QByteArray& head) {
     const QString ext = QFileInfo(path).suffix().toLower();
     static const char cfb[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -144,6 +158,7 @@ std::unique_ptr<DocxDocument> DocxDocument::FromBytes(const QString& path, QByte
                                             .arg(path));
     d->main_->story = std::make_unique<Story>(d->main_->doc.get(), body);
     d->LoadSections(mainName);
+    d->CustomPropsRoot(false); // a damaged property part fails the open, not a later call
     d->empty_ = std::make_unique<Story>(nullptr, nullptr);
     return d;
 }
@@ -354,8 +369,12 @@ QByteArray DocxDocument::Serialize() {
 
 void DocxDocument::Save() {
     QByteArray bytes = Serialize();
+    // QSaveFile writes beside the file, keeps its permissions and renames over it; the
+    // data reaches the disk before the rename, so a crash leaves the old or the new file.
     QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    const bool written = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() &&
+                         out.flush() && SyncToDisk(out.handle());
+    if (!written || !out.commit())
         throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
                                            .arg(path_, out.errorString()));
     package_.Rebase(std::move(bytes));

@@ -149,13 +149,14 @@ public:
         if (Replace != word::wdReplaceAll)
             throw ZorvError(EngBadArgument,
                             QStringLiteral("Only replacing all occurrences is supported."));
-        const std::int32_t before = story.Length();
+        const std::int32_t before = range_->Whole() ? 0 : story.Length();
         const int n = range_->Whole()
                           ? story.ReplaceAll(text_, replacement_->text_, MatchCase, MatchWholeWord,
                                              range_->StartPos(), -1)
                           : story.ReplaceAll(text_, replacement_->text_, MatchCase, MatchWholeWord,
                                              range_->StartPos(), range_->EndPos());
-        range_->Grow(story.Length() - before);
+        if (!range_->Whole())
+            range_->Grow(story.Length() - before);
         return n > 0;
     }
 

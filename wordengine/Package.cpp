@@ -95,33 +95,43 @@ QByteArray InflateEntry(zip_t* za, zip_uint64_t i, const zip_stat_t& st, const Q
 
 } // namespace
 
-Package Package::FromBytes(QByteArray bytes, const QString& file) {
-    Package pkg;
-    pkg.raw_ = std::move(bytes);
+void Package::ZipCloser::operator()(zip* z) const {
+    zip_discard(z);
+}
+
+void Package::OpenReader(const QString& file) {
     zip_error_t zerr;
     zip_error_init(&zerr);
     ZipSourcePtr src(
-        zip_source_buffer_create(pkg.raw_.constData(), zip_uint64_t(pkg.raw_.size()), 0, &zerr));
+        zip_source_buffer_create(raw_.constData(), zip_uint64_t(raw_.size()), 0, &zerr));
     if (!src) {
         zip_error_fini(&zerr);
         throw NotPackage(file, QStringLiteral("out of memory"));
     }
-    ZipPtr za(zip_open_from_source(src.get(), ZIP_RDONLY | ZIP_CHECKCONS, &zerr));
-    if (!za) {
+    reader_.reset(zip_open_from_source(src.get(), ZIP_RDONLY | ZIP_CHECKCONS, &zerr));
+    if (!reader_) {
         const QString why = QString::fromUtf8(zip_error_strerror(&zerr));
         zip_error_fini(&zerr);
         throw NotPackage(file, QStringLiteral("it is not a readable zip archive (%1)").arg(why));
     }
     src.release(); // the archive owns the source now
     zip_error_fini(&zerr);
+}
 
-    const zip_int64_t count = zip_get_num_entries(za.get(), 0);
+Package Package::FromBytes(QByteArray bytes, const QString& file) {
+    Package pkg;
+    pkg.raw_ = std::move(bytes);
+    pkg.displayName_ = file;
+    pkg.budget_ = kMaxTotalInflated;
+    pkg.OpenReader(file);
+    zip_t* za = pkg.reader_.get();
+
+    const zip_int64_t count = zip_get_num_entries(za, 0);
     if (count > kMaxEntries)
         throw Unsafe(file, QStringLiteral("it holds %1 entries").arg(count));
-    qint64 budget = kMaxTotalInflated;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        if (zip_stat_index(za.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name)
+        if (zip_stat_index(za, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name)
             throw NotPackage(file, QStringLiteral("entry %1 cannot be read").arg(i + 1));
         const QString name = QString::fromUtf8(st.name);
         if (UnsafeName(name))
@@ -138,16 +148,9 @@ Package Package::FromBytes(QByteArray bytes, const QString& file) {
             qint64(st.size) > kRatioFloor &&
             qint64(st.size) > kMaxRatio * std::max<qint64>(qint64(st.comp_size), 1))
             throw Unsafe(file, QStringLiteral("the part %1 is a compression bomb").arg(name));
-        if (name.endsWith(u'/')) { // a folder entry carries no part
-            pkg.index_.insert(key, int(pkg.names_.size()));
-            pkg.names_.push_back(name);
-            pkg.data_.emplace_back();
-            continue;
-        }
-        QByteArray data = InflateEntry(za.get(), zip_uint64_t(i), st, file, budget);
         pkg.index_.insert(key, int(pkg.names_.size()));
         pkg.names_.push_back(name);
-        pkg.data_.push_back(std::move(data));
+        pkg.data_.emplace_back();
     }
     return pkg;
 }
@@ -160,7 +163,18 @@ const QByteArray* Package::Part(const QString& name) const {
     if (it == index_.constEnd())
         return nullptr;
     auto p = pending_.find(names_[size_t(*it)]);
-    return p != pending_.end() ? &p->second : &data_[size_t(*it)];
+    if (p != pending_.end())
+        return &p->second;
+    std::optional<QByteArray>& slot = data_[size_t(*it)];
+    if (!slot) {
+        zip_stat_t st;
+        if (zip_stat_index(reader_.get(), zip_uint64_t(*it), ZIP_FL_ENC_GUESS, &st) != 0)
+            throw NotPackage(displayName_, QStringLiteral("the part %1 cannot be read").arg(name));
+        slot = names_[size_t(*it)].endsWith(u'/')
+                   ? QByteArray()
+                   : InflateEntry(reader_.get(), zip_uint64_t(*it), st, displayName_, budget_);
+    }
+    return &*slot;
 }
 
 void Package::SetPart(const QString& name, QByteArray bytes) {
@@ -178,20 +192,13 @@ QByteArray Package::Serialize() const {
     };
     // The base archive is read as it is; a new archive is written into an empty buffer,
     // unchanged entries copied compressed, so their bytes stay exactly the same.
+    zip_t* in = reader_.get();
     zip_error_t zerr;
     zip_error_init(&zerr);
-    ZipSourcePtr inSrc(
-        zip_source_buffer_create(raw_.constData(), zip_uint64_t(raw_.size()), 0, &zerr));
     ZipSourcePtr outSrc(zip_source_buffer_create(nullptr, 0, 0, &zerr));
     zip_error_fini(&zerr);
-    if (!inSrc || !outSrc)
+    if (!outSrc)
         throw fail(QStringLiteral("out of memory"));
-    zip_error_init(&zerr);
-    ZipPtr in(zip_open_from_source(inSrc.get(), ZIP_RDONLY, &zerr));
-    zip_error_fini(&zerr);
-    if (!in)
-        throw fail(QStringLiteral("the package cannot be reopened"));
-    inSrc.release();
     zip_error_init(&zerr);
     ZipPtr out(zip_open_from_source(outSrc.get(), ZIP_TRUNCATE, &zerr));
     zip_error_fini(&zerr);
@@ -207,13 +214,14 @@ QByteArray Package::Serialize() const {
             zip_source_free(data);
             throw fail(QString::fromUtf8(zip_strerror(out.get())));
         }
-        zip_set_file_compression(out.get(), zip_uint64_t(idx), method, 0);
+        zip_set_file_compression(out.get(), zip_uint64_t(idx), method,
+                                 method == ZIP_CM_STORE ? 0 : 1);
     };
     QSet<QString> written;
-    const zip_int64_t count = zip_get_num_entries(in.get(), 0);
+    const zip_int64_t count = zip_get_num_entries(in, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        if (zip_stat_index(in.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0)
+        if (zip_stat_index(in, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0)
             throw fail(QStringLiteral("the package cannot be reopened"));
         const QString name = QString::fromUtf8(st.name);
         const QByteArray utf8 = name.toUtf8();
@@ -225,8 +233,7 @@ QByteArray Package::Serialize() const {
                 ZIP_CM_DEFLATE);
             written.insert(name);
         } else {
-            add(utf8,
-                zip_source_zip(out.get(), in.get(), zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1),
+            add(utf8, zip_source_zip(out.get(), in, zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1),
                 st.comp_method == ZIP_CM_STORE ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
         }
     }
@@ -252,13 +259,23 @@ QByteArray Package::Serialize() const {
 }
 
 void Package::Rebase(QByteArray bytes) {
+    // The written archive has the old entries in their order, then the new ones.
+    QByteArray oldRaw = std::move(raw_);
+    std::unique_ptr<zip, ZipCloser> old = std::move(reader_);
     raw_ = std::move(bytes);
+    try {
+        OpenReader(displayName_);
+    } catch (...) {
+        raw_ = std::move(oldRaw);
+        reader_ = std::move(old);
+        throw;
+    }
     for (auto& [name, data] : pending_) {
         auto it = index_.constFind(name.toLower());
         if (it == index_.constEnd()) {
             index_.insert(name.toLower(), int(names_.size()));
             names_.push_back(name);
-            data_.push_back(std::move(data));
+            data_.emplace_back(std::move(data));
         } else {
             data_[size_t(*it)] = std::move(data);
         }

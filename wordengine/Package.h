@@ -7,17 +7,24 @@
 #include <QHash>
 #include <QString>
 #include <map>
+#include <memory>
+#include <optional>
 #include <vector>
+
+struct zip;
 
 namespace zorv::wordengine {
 
 class Package {
 public:
-    // Reads and checks the archive; throws ZorvError (EngNotAPackage, EngUnsafePackage,
-    // EngProtected) with a description that names `displayName`.
+    // Reads and checks the archive's directory; throws ZorvError (EngNotAPackage,
+    // EngUnsafePackage, EngProtected) with a description that names `displayName`.
     static Package FromBytes(QByteArray bytes, const QString& displayName);
 
     // The part's bytes (part names are case-insensitive, without a leading "/"), or nullptr.
+    // A part is inflated when first asked for, with the real output capped: a part that
+    // is a bomb or whose header lies throws EngUnsafePackage. Parts never asked for are
+    // written back as they came, never inflated.
     const QByteArray* Part(const QString& name) const;
     // Replaces a part or adds a new one; written by Serialize.
     void SetPart(const QString& name, QByteArray bytes);
@@ -27,11 +34,19 @@ public:
     void Rebase(QByteArray bytes);
 
 private:
+    struct ZipCloser {
+        void operator()(zip* z) const;
+    };
+    void OpenReader(const QString& displayName);
+
     QByteArray raw_;
-    std::vector<QString> names_;            // archive order, as stored
-    std::vector<QByteArray> data_;          // inflated, same order
-    QHash<QString, int> index_;             // lower-case name -> position
-    std::map<QString, QByteArray> pending_; // stored name -> new bytes
+    QString displayName_;
+    std::unique_ptr<zip, ZipCloser> reader_;              // reads raw_
+    std::vector<QString> names_;                          // archive order, as stored
+    mutable std::vector<std::optional<QByteArray>> data_; // inflated on first use
+    mutable qint64 budget_ = 0;                           // inflated bytes still allowed
+    QHash<QString, int> index_;                           // lower-case name -> position
+    std::map<QString, QByteArray> pending_;               // stored name -> new bytes
 };
 
 // OPC part-name arithmetic: `target` of a relationship of part `source` ("word/document.xml")

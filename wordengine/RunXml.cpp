@@ -45,7 +45,20 @@ xmlNode* NewWElement(const xmlNode* like, const char* name) {
     return xmlNewDocNode(like->doc, like->ns, reinterpret_cast<const xmlChar*>(name), nullptr);
 }
 
+namespace {
+bool NeedsCleaning(char16_t c) {
+    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0xD800 && c <= 0xDFFF) ||
+           c >= 0xFFFE;
+}
+} // namespace
+
 QString XmlSafeText(const QString& text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
+    const char16_t* end = p + text.size();
+    while (p != end && !NeedsCleaning(*p))
+        ++p;
+    if (p == end)
+        return text; // the common case: shared, not copied
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -63,6 +76,22 @@ QString XmlSafeText(const QString& text) {
         out.append(QChar(c));
     }
     return out;
+}
+
+xmlNode* CopyInScope(const xmlNode* element) {
+    xmlNode* copy = xmlNewDocNode(element->doc, element->ns, element->name, nullptr);
+    for (const xmlAttr* a = element->properties; a; a = a->next) {
+        xmlChar* v = xmlNodeListGetString(element->doc, a->children, 1);
+        xmlSetNsProp(copy, a->ns, a->name, v);
+        xmlFree(v);
+    }
+    for (const xmlNode* c = element->children; c; c = c->next) {
+        if (c->type == XML_ELEMENT_NODE)
+            xmlAddChild(copy, CopyInScope(c));
+        else if (c->type == XML_TEXT_NODE)
+            xmlAddChild(copy, xmlNewDocText(element->doc, c->content));
+    }
+    return copy;
 }
 
 void SetElementText(xmlNode* element, const QString& raw) {

@@ -24,6 +24,9 @@ xmlNode* NewWElement(const xmlNode* like, const char* name);
 // The text without the characters XML 1.0 cannot hold (controls other than TAB, LF, CR;
 // U+FFFE, U+FFFF; unpaired surrogates).
 QString XmlSafeText(const QString& text);
+// A deep copy of `element` for a place in the same namespace scope (the copy reuses the
+// document's namespace declarations instead of repeating them), not yet linked.
+xmlNode* CopyInScope(const xmlNode* element);
 // Replaces the element's content by literal text (made XML-safe), keeping leading and trailing
 // spaces.
 void SetElementText(xmlNode* element, const QString& text);

@@ -43,17 +43,18 @@ bool IsWordChar(QChar c) {
     return c.isLetterOrNumber() || c == u'_';
 }
 
-// What a replacement text becomes: text, tab and line-break items; characters that
-// XML 1.0 cannot hold are dropped.
-struct Item {
-    Story::Kind kind;
-    QString text;
-    bool fromCR = false;
-    bool fromLF = false;
-};
+// Characters that XML 1.0 cannot hold are dropped.
+using Item = Story::Piece;
 
 std::vector<Item> SplitReplacement(const QString& r) {
     std::vector<Item> items;
+    const QString safe = XmlSafeText(r);
+    if (safe.size() == r.size() && !r.contains(u'\t') && !r.contains(u'\r') && !r.contains(u'\n') &&
+        !r.contains(QChar(kLineBreak))) {
+        if (!r.isEmpty())
+            items.push_back({Story::Kind::Text, r});
+        return items; // plain text, the common case
+    }
     auto textItem = [&]() -> QString& {
         if (items.empty() || items.back().kind != Story::Kind::Text)
             items.push_back({Story::Kind::Text, {}});
@@ -287,6 +288,8 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
 
     std::vector<int> hits;
     std::vector<int> matchStarts;
+    std::vector<Piece> items;
+    bool split = false;
     int total = 0;
     for (const int pi : candidates) {
         Paragraph& para = paras_[size_t(pi)];
@@ -334,7 +337,11 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
             continue;
         hits.push_back(pi);
         total += int(matchStarts.size());
-        ApplyMatches(para, matchStarts, int(needle.size()), replacement);
+        if (!split) {
+            items = SplitReplacement(replacement);
+            split = true;
+        }
+        ApplyMatches(para, matchStarts, int(needle.size()), items);
     }
     lastValid_ = whole;
     lastFind_ = find;
@@ -345,8 +352,7 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
 }
 
 void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, int length,
-                         const QString& replacement) {
-    const std::vector<Item> items = SplitReplacement(replacement);
+                         const std::vector<Piece>& items) {
     std::vector<qsizetype> segStart(para.segs.size());
     {
         qsizetype pos = 0;
@@ -368,6 +374,19 @@ void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, i
         const qsizetype s = *m, e = s + length;
         const size_t i0 = segAt(s);
         const size_t iLast = segAt(e - 1);
+        if (i0 == iLast && para.segs[i0].kind == Kind::Text && items.size() <= 1 &&
+            (items.empty() || items[0].kind == Kind::Text)) {
+            // The common case: the whole match inside one text element, plain text in.
+            Segment& seg = para.segs[i0];
+            seg.text.replace(s - segStart[i0], length, items.empty() ? QString() : items[0].text);
+            seg.dirty = true;
+            if (seg.text.isEmpty()) {
+                RemoveNode(seg.node);
+                para.segs.erase(para.segs.begin() + std::ptrdiff_t(i0));
+                segStart.erase(segStart.begin() + std::ptrdiff_t(i0));
+            }
+            continue;
+        }
         // Characters of the match after its first segment: trimmed off or removed; markup
         // between them (bookmarks, proofing marks, run boundaries) stays where it is.
         for (size_t i = iLast; i > i0; --i) {
@@ -445,9 +464,14 @@ void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, i
         // segStart to the right of the match is stale but no longer read: the remaining
         // matches lie to the left.
     }
-    para.text.clear();
+    qsizetype size = 0;
     for (const Segment& seg : para.segs)
-        para.text += seg.text;
+        size += seg.text.size();
+    QString text;
+    text.reserve(size);
+    for (const Segment& seg : para.segs)
+        text += seg.text;
+    para.text = std::move(text);
     treeChanged_ = true;
 }
 

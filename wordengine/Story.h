@@ -69,15 +69,26 @@ public:
         QString marks; // "\r", plus "\a" ends of table cells and rows
     };
 
+    // What a replacement text becomes: text, tab and line-break pieces.
+    struct Piece {
+        Kind kind;
+        QString text;
+        bool fromCR = false;
+        bool fromLF = false;
+    };
+
 private:
     void WalkBlocks(_xmlNode* container);
     void WalkTable(_xmlNode* tbl);
     void WalkInline(Paragraph& para, _xmlNode* parent);
     void WalkRun(Paragraph& para, _xmlNode* run);
     void ApplyMatches(Paragraph& para, const std::vector<int>& starts, int length,
-                      const QString& replacement);
+                      const std::vector<Piece>& items);
     std::vector<std::int32_t> ParagraphStarts() const;
     Paragraph NewParagraphAfterLast();
+    // Makes a run boundary fall at character `at` of the paragraph's text.
+    void SplitRunsAt(Paragraph& para, qsizetype at);
+    void SplitRunBefore(Paragraph& para, size_t seg);
 
     _xmlDoc* doc_;
     _xmlNode* container_;

@@ -176,7 +176,7 @@ Story::Paragraph Story::NewParagraphAfterLast() {
     Paragraph& last = paras_.back();
     xmlNode* p = NewWElement(last.p, "p");
     if (xmlNode* pPr = Child(last.p, "pPr")) {
-        xmlNode* copy = xmlDocCopyNode(pPr, doc_, 1);
+        xmlNode* copy = CopyInScope(pPr);
         if (xmlNode* sect = Child(copy, "sectPr")) {
             xmlUnlinkNode(sect);
             xmlFreeNode(sect);
@@ -240,7 +240,7 @@ void Story::AppendText(const QString& text) {
         xmlNode* run = NewWElement(para.p, "r");
         if (xmlNode* pPr = Child(para.p, "pPr"))
             if (xmlNode* markProps = Child(pPr, "rPr"))
-                xmlAddChild(run, xmlDocCopyNode(markProps, doc_, 1));
+                xmlAddChild(run, CopyInScope(markProps));
         xmlAddChild(para.p, run);
         QString chunk;
         auto flush = [&] {
@@ -267,6 +267,56 @@ void Story::AppendText(const QString& text) {
     }
 }
 
+void Story::SplitRunBefore(Paragraph& para, size_t seg) {
+    xmlNode* node = para.segs[seg].node;
+    xmlNode* run = node->parent;
+    if (!run || !IsW(run) || !Is(run, "r"))
+        return;
+    bool contentBefore = false;
+    for (xmlNode* c = run->children; c && c != node; c = c->next)
+        if (c->type == XML_ELEMENT_NODE && !(IsW(c) && Is(c, "rPr")))
+            contentBefore = true;
+    if (!contentBefore)
+        return;
+    // The second half becomes a run of its own with a copy of the run's properties.
+    xmlNode* second = NewWElement(run, "r");
+    if (xmlNode* rPr = Child(run, "rPr"))
+        xmlAddChild(second, CopyInScope(rPr));
+    xmlAddNextSibling(run, second);
+    for (xmlNode* c = node; c;) {
+        xmlNode* next = c->next;
+        xmlUnlinkNode(c);
+        xmlAddChild(second, c);
+        c = next;
+    }
+    treeChanged_ = true;
+}
+
+void Story::SplitRunsAt(Paragraph& para, qsizetype at) {
+    qsizetype pos = 0;
+    for (size_t i = 0; i < para.segs.size(); ++i) {
+        Segment& s = para.segs[i];
+        const qsizetype end = pos + s.text.size();
+        if (at == pos && !s.text.isEmpty()) {
+            SplitRunBefore(para, i);
+            return;
+        }
+        if (at > pos && at < end) {
+            if (s.kind != Kind::Text)
+                return;
+            xmlNode* t = NewWElement(s.node, "t");
+            xmlAddNextSibling(s.node, t);
+            Segment tail{Kind::Text, false, true, t, s.text.mid(at - pos)};
+            s.text.truncate(at - pos);
+            s.dirty = true;
+            para.segs.insert(para.segs.begin() + std::ptrdiff_t(i) + 1, std::move(tail));
+            SplitRunBefore(para, i + 1);
+            return;
+        }
+        pos = end;
+    }
+}
+
 void Story::ApplyFont(std::int32_t start, std::int32_t end, const FontChange& change) {
     lastValid_ = false;
     const std::vector<std::int32_t> starts = ParagraphStarts();
@@ -276,6 +326,12 @@ void Story::ApplyFont(std::int32_t start, std::int32_t end, const FontChange& ch
         const std::int32_t markAt = pStart + std::int32_t(para.text.size());
         if (starts[pi + 1] <= start || pStart >= end)
             continue;
+        // Runs that the range covers only in part are split, so text outside the range
+        // keeps its formatting.
+        if (end < markAt)
+            SplitRunsAt(para, end - pStart);
+        if (start > pStart && start < markAt)
+            SplitRunsAt(para, start - pStart);
         std::int32_t pos = pStart;
         xmlNode* lastRun = nullptr;
         for (const Segment& s : para.segs) {

@@ -224,3 +224,14 @@ TEST(Paragraphs, AppendedBlockIsFormattedAndEarlierTextKeepsItsFormatting) {
                              "</w:rPr><w:t>Name: A</w:t>"))
         << xml.constData();
 }
+
+TEST(Paragraphs, FormattingPartOfARunSplitsItAndLeavesTheRestAlone) {
+    auto o = OpenBody("<w:p><w:r><w:rPr><w:i/></w:rPr><w:t>abcd</w:t></w:r></w:p>");
+    o->doc->Range(1, 3)->Font()->SetBold(true);
+    EXPECT_EQ(o->doc->Content()->Text(), QStringLiteral("abcd\r"));
+    const QByteArray xml = SavedPart(*o->doc);
+    EXPECT_TRUE(xml.contains("<w:r><w:rPr><w:i/></w:rPr><w:t>a</w:t></w:r>"
+                             "<w:r><w:rPr><w:b w:val=\"1\"/><w:bCs w:val=\"1\"/><w:i/></w:rPr>"
+                             "<w:t>bc</w:t></w:r><w:r><w:rPr><w:i/></w:rPr><w:t>d</w:t></w:r>"))
+        << xml.constData();
+}

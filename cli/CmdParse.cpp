@@ -1,0 +1,117 @@
+// qarn parse: the resume parser client on its own, with the Create run's settings: the
+// resume is converted and parsed by ZorvPr and the HR-XML document is written out.
+#include "Commands.h"
+
+#include "CreatePipeline.h"
+#include "FuncLib.h"
+#include "Settings.h"
+#include "StartupValues.h"
+#include "ZorvError.h"
+#include "clsProcessResume.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+
+namespace zorv::cli {
+namespace {
+
+void Fail(const QString& text) {
+    std::fprintf(stderr, "qarn parse: %s\n", text.toLocal8Bit().constData());
+}
+
+// The properties a Create run gives the client, without the window's host values.
+void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input) {
+    const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
+                                       QStringLiteral("ResumeCountry"), QString());
+    pr.DebugMode = false;
+    pr.UseFullParser = true;
+    pr.ResumeFileName = input;
+    pr.XMLResumeFileName = TempXMLResumePath(input);
+    pr.PutResumeContentInXML = true;
+    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
+    pr.NTries = 3;
+    pr.TimeOutSeconds = 120;
+    pr.TableName = QStringLiteral("Consultants");
+}
+
+int Run(const QString& input, const QString& output) {
+    clsProcessResume pr;
+    ConfigureAsCreateRun(pr, input);
+    const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
+    if (!pr.ProcessResume(QStringLiteral("Convert"))) {
+        Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);
+        return 1;
+    }
+    if (!pr.ProcessResume(QStringLiteral("Parse"))) {
+        Fail(QStringLiteral("the resume could not be parsed: ") + pr.ErrMsg);
+        return 1;
+    }
+    QFile written(hrXML);
+    if (!written.open(QIODevice::ReadOnly)) {
+        Fail(QStringLiteral("the HR-XML file cannot be read: ") + hrXML);
+        return 1;
+    }
+    const QByteArray bytes = written.readAll();
+    written.close();
+    DeleteFileIfExists(hrXML);
+    if (output.isEmpty()) {
+        const bool ok = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()),
+                                    stdout) == static_cast<size_t>(bytes.size()) &&
+                        std::fflush(stdout) == 0;
+        return ok ? 0 : 1;
+    }
+    QSaveFile out(output);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        Fail(QStringLiteral("cannot write ") + output + QStringLiteral(": ") + out.errorString());
+        return 1;
+    }
+    return 0;
+}
+
+int CmdParse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Converts and parses RESUME with the resume parser ZorvPr, as a Create run "
+                       "does, and writes the HR-XML document to FILE or standard output."));
+    parser.addHelpOption();
+    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                      QStringLiteral("Write the HR-XML document to FILE."),
+                      QStringLiteral("FILE")});
+    parser.addPositionalArgument(QStringLiteral("RESUME"),
+                                 QStringLiteral("The candidate's resume."));
+    if (!parser.parse(arguments)) {
+        Fail(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1) {
+        Fail(QStringLiteral("expected one RESUME; see qarn parse --help"));
+        return 2;
+    }
+    const QString input = QFileInfo(args[0]).absoluteFilePath();
+    if (!FileExists(input)) {
+        Fail(QStringLiteral("resume not found: ") + args[0]);
+        return 1;
+    }
+    MessageCounter messages;
+    try {
+        return Run(input, parser.value(QStringLiteral("output")));
+    } catch (const ZorvError& e) {
+        Fail(e.Description() + QStringLiteral(" (number ") + ErrNumberText(e.Number()) +
+             QLatin1Char(')'));
+        return 1;
+    }
+}
+
+const RegisterCommand kParse({20, "parse", "Convert and parse RESUME into an HR-XML document",
+                              CmdParse});
+
+} // namespace
+} // namespace zorv::cli

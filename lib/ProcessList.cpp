@@ -1,0 +1,95 @@
+#include "ProcessList.h"
+
+#ifdef _WIN32
+#include <tlhelp32.h>
+#include <windows.h>
+#else
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <unistd.h>
+#endif
+
+namespace zorv {
+
+#ifdef _WIN32
+
+std::vector<ProcessEntry> ProcessSnapshot() {
+    std::vector<ProcessEntry> out;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return out;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snap, &entry); more; more = Process32NextW(snap, &entry))
+        out.push_back({static_cast<std::int64_t>(entry.th32ProcessID),
+                       QString::fromWCharArray(entry.szExeFile)});
+    CloseHandle(snap);
+    return out;
+}
+
+std::int64_t CurrentProcessId() {
+    return static_cast<std::int64_t>(GetCurrentProcessId());
+}
+
+bool TerminateProcessNow(std::int64_t pid) {
+    HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
+    if (!h)
+        return false;
+    const bool ok = TerminateProcess(h, 0) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+#else
+
+namespace {
+
+// The file name of /proc/<pid>/exe; the kernel's short name when the link cannot be read
+// (another user's process, a kernel thread).
+QString ExecutableName(const QString& procDir) {
+    QString target = QFile::symLinkTarget(procDir + QStringLiteral("/exe"));
+    if (!target.isEmpty()) {
+        // A program replaced on disk while running keeps its name with this suffix.
+        const QString deleted = QStringLiteral(" (deleted)");
+        if (target.endsWith(deleted))
+            target.chop(deleted.size());
+        return target.mid(target.lastIndexOf(QLatin1Char('/')) + 1);
+    }
+    QFile comm(procDir + QStringLiteral("/comm"));
+    if (!comm.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromLocal8Bit(comm.readAll()).trimmed();
+}
+
+} // namespace
+
+std::vector<ProcessEntry> ProcessSnapshot() {
+    std::vector<ProcessEntry> out;
+    const QDir proc(QStringLiteral("/proc"));
+    const QStringList names = proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        bool isNumber = false;
+        const qint64 pid = name.toLongLong(&isNumber);
+        if (!isNumber || pid <= 0)
+            continue;
+        const QString exe = ExecutableName(proc.filePath(name));
+        if (!exe.isEmpty())
+            out.push_back({pid, exe});
+    }
+    return out;
+}
+
+std::int64_t CurrentProcessId() {
+    return static_cast<std::int64_t>(::getpid());
+}
+
+bool TerminateProcessNow(std::int64_t pid) {
+    if (pid <= 0)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+}
+
+#endif
+
+} // namespace zorv

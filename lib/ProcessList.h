@@ -1,0 +1,26 @@
+// The running processes as a list of identifiers and executable names, and ending one of
+// them at once. POSIX reads the process list in /proc; Windows takes a Toolhelp snapshot.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace zorv {
+
+struct ProcessEntry {
+    std::int64_t pid = 0;
+    QString exeName; // the executable's file name, without its folder
+};
+
+// Every process visible to this one, the calling process included.
+std::vector<ProcessEntry> ProcessSnapshot();
+
+// The identifier of the calling process.
+std::int64_t CurrentProcessId();
+
+// Ends the process at once (SIGKILL; TerminateProcess with exit code 0 on Windows).
+// Returns false when it could not be ended (gone already, no right to).
+bool TerminateProcessNow(std::int64_t pid);
+
+} // namespace zorv

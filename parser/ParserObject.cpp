@@ -1,0 +1,349 @@
+#include "ParserObject.h"
+
+#include "FuncLib.h"
+#include "ParserErrors.h"
+#include "Platform.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <csignal>
+#include <cstring>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+
+namespace zorv {
+namespace {
+
+constexpr int kGreetingTimeoutMs = 30000;
+constexpr int kCallTimeoutMs = 30000;
+constexpr int kEndTimeoutMs = 3000;
+constexpr int kProtocolVersion = 1;
+
+QString& ProgramOverride() {
+    static QString path;
+    return path;
+}
+
+// Ends the server's process group: the server and whatever it started.
+void EndProcessGroup(std::int64_t pid) {
+#ifdef Q_OS_UNIX
+    if (pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
+#else
+    Q_UNUSED(pid);
+#endif
+}
+
+QString Described(const QString& what, const QString& program) {
+    return what + QStringLiteral(" (") + program + QLatin1Char(')');
+}
+
+} // namespace
+
+QString ParserServerProgram() {
+    if (!ProgramOverride().isEmpty())
+        return ProgramOverride();
+    return ProgramDir() + PathSeparator() + ImageName(QStringLiteral("ZorvPr.exe"));
+}
+
+void SetParserServerProgram(const QString& path) {
+    ProgramOverride() = path;
+}
+
+struct ParserObject::Private {
+    ParserEvents events;
+    std::unique_ptr<QProcess> process;
+    std::int64_t pid = 0;
+    bool greeted = false;
+    bool released = false;
+    bool abandoned = false;       // the running try timed out: its events are dropped
+    std::uint64_t generation = 0; // events read before an abandonment are dropped too
+    bool actionRunning = false;   // an action was accepted and its Done not yet read
+    QString runningAction;
+    std::int64_t nextId = 0;
+    // The one call waiting for its reply.
+    std::int64_t waitingId = -1;
+    bool waitingIsAction = false;
+    QString waitingName;
+    bool replied = false;
+    QJsonObject reply;
+};
+
+ParserObject::ParserObject(Key, ParserEvents events) : d_(std::make_unique<Private>()) {
+    d_->events = std::move(events);
+}
+
+std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events) {
+    const auto self = std::make_shared<ParserObject>(Key{}, std::move(events));
+    Private& d = *self->d_;
+    const QString program = ParserServerProgram();
+    d.process = std::make_unique<QProcess>();
+    QProcess& p = *d.process;
+    p.setProgram(program);
+    // The server's diagnostics go where ours go; its standard output is the protocol.
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its own process group, so that releasing it ends whatever it started; and it dies
+    // with the thread that started it, should this process end abruptly.
+#ifdef Q_OS_UNIX
+    p.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+#ifdef Q_OS_LINUX
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+    });
+#endif
+    std::weak_ptr<ParserObject> weak = self;
+    QObject::connect(&p, &QProcess::readyReadStandardOutput, &p, [weak] {
+        if (auto s = weak.lock())
+            s->ReadLines();
+    });
+    QObject::connect(&p, &QProcess::finished, &p, [weak](int code, QProcess::ExitStatus status) {
+        if (auto s = weak.lock())
+            s->OnFinished(code, status == QProcess::CrashExit);
+    });
+    p.start(QIODevice::ReadWrite);
+    if (!p.waitForStarted(kGreetingTimeoutMs)) {
+        const QString why = p.errorString();
+        self->Release();
+        throw ZorvError(
+            ErrCannotCreateComponent,
+            Described(QStringLiteral("The resume parser could not be started: ") + why, program));
+    }
+    d.pid = p.processId();
+    QElapsedTimer clock;
+    clock.start();
+    while (!d.greeted) {
+        const qint64 left = kGreetingTimeoutMs - clock.elapsed();
+        if (left <= 0 || p.state() != QProcess::Running ||
+            !p.waitForReadyRead(static_cast<int>(left))) {
+            self->ReadLines();
+            if (d.greeted)
+                break;
+            self->Release();
+            throw ZorvError(
+                ErrCannotCreateComponent,
+                Described(QStringLiteral("The resume parser did not start up."), program));
+        }
+        self->ReadLines();
+    }
+    return self;
+}
+
+ParserObject::~ParserObject() {
+    Release();
+}
+
+std::int64_t ParserObject::ProcessId() const {
+    return d_->pid;
+}
+
+void ParserObject::Release() {
+    Private& d = *d_;
+    if (d.released)
+        return;
+    d.released = true;
+    d.actionRunning = false;
+    if (!d.process)
+        return;
+    QProcess& p = *d.process;
+    QObject::disconnect(&p, nullptr, nullptr, nullptr);
+    if (p.state() != QProcess::NotRunning) {
+        // Closing its input ends the server at once (it does not wait for a stuck
+        // action); one that does not end is ended with its whole group.
+        p.closeWriteChannel();
+        if (!p.waitForFinished(kEndTimeoutMs)) {
+            EndProcessGroup(d.pid);
+            p.kill();
+            p.waitForFinished(kEndTimeoutMs);
+        }
+    }
+    // Whatever it started and left behind goes too.
+    EndProcessGroup(d.pid);
+}
+
+void ParserObject::AbandonTry() {
+    d_->abandoned = true;
+    d_->actionRunning = false;
+    ++d_->generation;
+}
+
+void ParserObject::Call(const QString& name) {
+    const bool isAction = name == QLatin1String("Convert") || name == QLatin1String("Parse") ||
+                          name == QLatin1String("Extract");
+    Request(name, QString(), QVariant(), isAction);
+}
+
+void ParserObject::SetProperty(const QString& name, const QString& value) {
+    Request(QStringLiteral("set"), name, QVariant(value), false);
+}
+
+void ParserObject::SetProperty(const QString& name, bool value) {
+    Request(QStringLiteral("set"), name, QVariant(value), false);
+}
+
+QVariant ParserObject::GetProperty(const QString& name) {
+    return Request(QStringLiteral("get"), name, QVariant(), false);
+}
+
+QVariant ParserObject::Request(const QString& call, const QString& name, const QVariant& value,
+                               bool isAction) {
+    Private& d = *d_;
+    if (d.released || !d.process || d.process->state() != QProcess::Running)
+        throw ZorvError(ErrServerUnavailable, QStringLiteral("The resume parser is not running."));
+    QJsonObject request{{"id", static_cast<qint64>(++d.nextId)}, {"call", call}};
+    if (!name.isEmpty())
+        request.insert("name", name);
+    if (value.isValid())
+        request.insert("value", QJsonValue::fromVariant(value));
+    d.waitingId = d.nextId;
+    d.waitingIsAction = isAction;
+    d.waitingName = call;
+    d.replied = false;
+    if (isAction)
+        d.abandoned = false; // a new try on this object
+    QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
+    line.append('\n');
+    QProcess& p = *d.process;
+    if (p.write(line) != line.size())
+        throw ZorvError(ErrServerUnavailable, QStringLiteral("The resume parser is not running."));
+
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        ReadLines();
+        if (d.replied)
+            break;
+        if (d.released || p.state() != QProcess::Running)
+            throw ZorvError(ErrServerUnavailable,
+                            QStringLiteral("The resume parser ended during the call ") + call +
+                                QLatin1Char('.'));
+        const qint64 left = kCallTimeoutMs - clock.elapsed();
+        if (left <= 0)
+            throw ZorvError(ErrCallFailed,
+                            QStringLiteral("The resume parser did not answer the call ") + call +
+                                QLatin1Char('.'));
+        // Flushes the request too. Signals emitted meanwhile only read and queue.
+        p.waitForReadyRead(static_cast<int>(std::min<qint64>(left, 200)));
+    }
+    d.waitingId = -1;
+    const QJsonObject reply = d.reply;
+    if (!reply.value("ok").toBool()) {
+        const int code = reply.value("code").toInt(ErrAutomation);
+        throw ZorvError(code, reply.value("error").toString(
+                                  QStringLiteral("The resume parser refused the call ") + call +
+                                  QLatin1Char('.')));
+    }
+    return reply.value("value").toVariant();
+}
+
+void ParserObject::ReadLines() {
+    Private& d = *d_;
+    if (!d.process)
+        return;
+    while (!d.released && d.process->canReadLine()) {
+        QByteArray line = d.process->readLine();
+        if (line.endsWith('\n'))
+            line.chop(1);
+        HandleLine(line);
+    }
+}
+
+void ParserObject::HandleLine(const QByteArray& line) {
+    Private& d = *d_;
+    const QJsonObject msg = QJsonDocument::fromJson(line).object();
+    const QString event = msg.value("event").toString();
+    if (event == QLatin1String("Ready")) {
+        d.greeted = msg.value("protocol").toInt() == kProtocolVersion;
+        return;
+    }
+    if (event == QLatin1String("Done")) {
+        d.actionRunning = false;
+        if (!d.abandoned)
+            Post(msg.value("What").toString(), msg.value("OK").toBool(),
+                 msg.value("Msg").toString(), true);
+        return;
+    }
+    if (event == QLatin1String("Message")) {
+        if (!d.abandoned)
+            Post(msg.value("Text").toString(), false, QString(), false);
+        return;
+    }
+    if (!msg.contains("id") || d.waitingId < 0 || d.replied)
+        return; // nothing waits for it: not ours to interpret
+    if (msg.value("id").toInteger(-2) != d.waitingId) {
+        // Only an unreadable request gets a reply that names no request.
+        d.reply = QJsonObject{{"ok", false},
+                              {"code", static_cast<qint64>(ErrCallFailed)},
+                              {"error", QStringLiteral("The resume parser answered out of turn: ") +
+                                            msg.value("error").toString()}};
+    } else {
+        d.reply = msg;
+    }
+    d.replied = true;
+    if (d.waitingIsAction && d.reply.value("ok").toBool()) {
+        d.actionRunning = true;
+        d.runningAction = d.waitingName;
+    }
+}
+
+void ParserObject::OnFinished(int exitCode, bool crashed) {
+    Private& d = *d_;
+    ReadLines(); // a Done written just before the end still counts
+    // Whatever the server started goes with it.
+    EndProcessGroup(d.pid);
+    if (d.released || d.abandoned || !d.actionRunning)
+        return;
+    d.actionRunning = false;
+    QString how;
+#ifdef Q_OS_UNIX
+    if (crashed) {
+        // QProcess gives the signal number as the exit code of a crash.
+        const char* name = ::strsignal(exitCode);
+        how = QStringLiteral("signal %1%2")
+                  .arg(exitCode)
+                  .arg(name ? QStringLiteral(", ") + QString::fromLocal8Bit(name) : QString());
+    } else {
+        how = QStringLiteral("exit code %1").arg(exitCode);
+    }
+#else
+    Q_UNUSED(crashed);
+    how = QStringLiteral("exit code %1").arg(exitCode);
+#endif
+    Post(d.runningAction, false,
+         QStringLiteral("The resume parser ended unexpectedly during ") + d.runningAction +
+             QStringLiteral(" (") + how + QStringLiteral(")."),
+         true);
+}
+
+void ParserObject::Post(const QString& what, bool ok, const QString& msg, bool isDone) {
+    std::weak_ptr<ParserObject> weak = weak_from_this();
+    const std::uint64_t generation = d_->generation;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [weak, generation, what, ok, msg, isDone] {
+            // The lock keeps the object alive while its handler runs, so that the handler
+            // may release it (a retry replaces it there).
+            const std::shared_ptr<ParserObject> self = weak.lock();
+            if (!self || self->d_->released || self->d_->generation != generation)
+                return;
+            try {
+                if (isDone && self->d_->events.Done)
+                    self->d_->events.Done(what, ok, msg);
+                else if (!isDone && self->d_->events.Message)
+                    self->d_->events.Message(what);
+            } catch (...) {
+                // A handler's error has nowhere to go from the event loop.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace zorv

@@ -1,0 +1,14 @@
+// The converter behind ConvertResume, on bytes already read: for tests and fuzzing.
+#pragma once
+
+#include "ResumeParserCore.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace zorv::rp::convert {
+
+// Converts a resume's bytes by their sniffed type; extension without its dot.
+ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extension);
+
+} // namespace zorv::rp::convert

@@ -1,0 +1,304 @@
+// WordprocessingML to text over the hardened zip reader and libxml2.
+#include "DocxToText.h"
+
+#include "ConvertText.h"
+#include "LibXmlSupport.h"
+#include "ZipReader.h"
+
+#include <QHash>
+#include <QStringList>
+
+namespace zorv::rp::convert {
+
+namespace {
+
+// Both the transitional and the strict WordprocessingML namespaces end like this.
+constexpr const char* kW = "wordprocessingml/2006/main";
+constexpr const char* kWStrict = "ooxml/wordprocessingml/main";
+constexpr const char* kMc = "markup-compatibility/2006";
+constexpr const char* kRels = "package/2006/relationships";
+
+bool IsW(const xmlNode* n, const char* name) {
+    return IsElement(n, name, kW) || IsElement(n, name, kWStrict);
+}
+
+// Collects the lines of a WordprocessingML story (body, header, cell, text box).
+class StoryWalker {
+public:
+    bool failed = false;
+
+    QStringList Block(const xmlNode* parent, int depth) {
+        QStringList lines;
+        if (depth > kMaxXmlDepth) {
+            failed = true;
+            return lines;
+        }
+        for (const xmlNode* n = parent ? parent->children : nullptr; n; n = n->next) {
+            if (IsW(n, "p"))
+                Paragraph(n, depth + 1, &lines);
+            else if (IsW(n, "tbl"))
+                Table(n, depth + 1, &lines);
+            else if (IsW(n, "del") || IsW(n, "moveFrom") || IsW(n, "sectPr") || IsW(n, "pPr"))
+                continue;
+            else if (IsElement(n, "AlternateContent", kMc))
+                lines << Block(FirstChoice(n), depth + 1);
+            else if (n->type == XML_ELEMENT_NODE)
+                lines << Block(n, depth + 1); // sdt, sdtContent, customXml, ins ...
+        }
+        return lines;
+    }
+
+private:
+    // Only the first choice of alternate content: the fallback repeats it (a VML copy of a
+    // text box, for instance).
+    static const xmlNode* FirstChoice(const xmlNode* alternate) {
+        for (const xmlNode* c = alternate->children; c; c = c->next) {
+            if (IsElement(c, "Choice", kMc))
+                return c;
+        }
+        for (const xmlNode* c = alternate->children; c; c = c->next) {
+            if (IsElement(c, "Fallback", kMc))
+                return c;
+        }
+        return nullptr;
+    }
+
+    void Paragraph(const xmlNode* p, int depth, QStringList* lines) {
+        QString text;
+        QStringList boxes;
+        Inline(p, depth, &text, &boxes);
+        // Text boxes anchored in a paragraph come before it: they float at or above it.
+        *lines << boxes;
+        *lines << text.split(u'\n');
+    }
+
+    void Inline(const xmlNode* parent, int depth, QString* text, QStringList* boxes) {
+        if (depth > kMaxXmlDepth) {
+            failed = true;
+            return;
+        }
+        for (const xmlNode* n = parent->children; n; n = n->next) {
+            if (n->type != XML_ELEMENT_NODE)
+                continue;
+            if (IsW(n, "t")) {
+                for (const xmlNode* c = n->children; c; c = c->next) {
+                    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE)
+                        *text += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
+                }
+            } else if (IsW(n, "tab") || IsW(n, "ptab")) {
+                *text += u'\t';
+            } else if (IsW(n, "br") || IsW(n, "cr")) {
+                *text += u'\n';
+            } else if (IsW(n, "noBreakHyphen")) {
+                *text += u'-';
+            } else if (IsW(n, "sym")) {
+                bool ok = false;
+                const uint code = AttributeValue(n, "char").toUInt(&ok, 16);
+                if (ok && code >= 0x20 && code < 0xE000) // symbol-font glyphs carry no text
+                    *text += QChar(char16_t(code));
+            } else if (IsW(n, "txbxContent")) {
+                *boxes << Block(n, depth + 1);
+            } else if (IsElement(n, "AlternateContent", kMc)) {
+                if (const xmlNode* choice = FirstChoice(n))
+                    Inline(choice, depth + 1, text, boxes);
+            } else if (IsW(n, "delText") || IsW(n, "instrText") || IsW(n, "del") ||
+                       IsW(n, "moveFrom") || IsW(n, "rPr") || IsW(n, "pPr")) {
+                continue;
+            } else if (IsW(n, "p")) {
+                // Block content inside runs (shapes, objects): its own lines.
+                Paragraph(n, depth + 1, boxes);
+            } else if (IsW(n, "tbl")) {
+                Table(n, depth + 1, boxes);
+            } else {
+                Inline(n, depth + 1, text, boxes); // r, hyperlink, smartTag, fldSimple, ins ...
+            }
+        }
+    }
+
+    void Table(const xmlNode* tbl, int depth, QStringList* lines) {
+        for (const xmlNode* row : Children(tbl, "tr", depth)) {
+            std::vector<QStringList> cells;
+            for (const xmlNode* cell : Children(row, "tc", depth + 1))
+                cells.push_back(Block(cell, depth + 2));
+            AppendTableRow(std::move(cells), lines);
+        }
+    }
+
+    // The rows of a table or the cells of a row, also inside content controls.
+    std::vector<const xmlNode*> Children(const xmlNode* parent, const char* name, int depth) {
+        std::vector<const xmlNode*> out;
+        if (depth > kMaxXmlDepth) {
+            failed = true;
+            return out;
+        }
+        for (const xmlNode* n = parent->children; n; n = n->next) {
+            if (IsW(n, name))
+                out.push_back(n);
+            else if (IsW(n, "sdt") || IsW(n, "sdtContent") || IsW(n, "customXml"))
+                for (const xmlNode* c : Children(n, name, depth + 1))
+                    out.push_back(c);
+        }
+        return out;
+    }
+};
+
+const xmlNode* RootElement(const XmlDocPtr& doc) {
+    return doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+}
+
+// Resolves a relationship target against the folder of the part that names it.
+QString ResolveTarget(const QString& partFolder, QString target) {
+    if (target.startsWith(u'/'))
+        target.remove(0, 1);
+    else if (!partFolder.isEmpty())
+        target = partFolder + u'/' + target;
+    QStringList out;
+    for (const QString& seg : target.split(u'/')) {
+        if (seg == u"..") {
+            if (!out.isEmpty())
+                out.removeLast();
+        } else if (!seg.isEmpty() && seg != u".") {
+            out << seg;
+        }
+    }
+    return out.join(u'/');
+}
+
+struct Relationship {
+    QString type;
+    QString target;
+    bool external = false;
+};
+
+QHash<QString, Relationship> ReadRelationships(ZipReader& zip, const QString& relsName,
+                                               const QString& partFolder) {
+    QHash<QString, Relationship> rels;
+    QByteArray bytes;
+    QString ignored;
+    if (!zip.Contains(relsName) || !zip.Read(relsName, &bytes, &ignored))
+        return rels;
+    const XmlDocPtr doc = ParseXmlPart(bytes);
+    const xmlNode* root = RootElement(doc);
+    for (const xmlNode* n = root ? root->children : nullptr; n; n = n->next) {
+        if (!IsElement(n, "Relationship", kRels))
+            continue;
+        Relationship r;
+        r.type = AttributeValue(n, "Type");
+        r.external = AttributeValue(n, "TargetMode").compare(u"External", Qt::CaseInsensitive) == 0;
+        r.target = r.external ? AttributeValue(n, "Target")
+                              : ResolveTarget(partFolder, AttributeValue(n, "Target"));
+        rels.insert(AttributeValue(n, "Id"), r);
+    }
+    return rels;
+}
+
+QString FolderOf(const QString& part) {
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return slash < 0 ? QString() : part.left(slash);
+}
+
+QString RelsNameOf(const QString& part) {
+    const QString folder = FolderOf(part);
+    const QString file = part.mid(folder.isEmpty() ? 0 : folder.size() + 1);
+    return (folder.isEmpty() ? QString() : folder + QStringLiteral("/")) +
+           QStringLiteral("_rels/") + file + QStringLiteral(".rels");
+}
+
+// The header or footer parts the sections name, in order, each once.
+void CollectSectionParts(const xmlNode* node, const char* refName,
+                         const QHash<QString, Relationship>& rels, QStringList* parts, int depth) {
+    if (depth > kMaxXmlDepth)
+        return;
+    for (const xmlNode* n = node ? node->children : nullptr; n; n = n->next) {
+        if (IsW(n, refName)) {
+            const auto it = rels.constFind(AttributeValue(n, "id"));
+            if (it != rels.constEnd() && !it->external && !parts->contains(it->target))
+                parts->append(it->target);
+        } else if (n->type == XML_ELEMENT_NODE) {
+            CollectSectionParts(n, refName, rels, parts, depth + 1);
+        }
+    }
+}
+
+} // namespace
+
+ActionResult DocxToText(const QByteArray& bytes) {
+    ZipReader zip;
+    QString error;
+    if (!zip.Open(bytes, &error))
+        return Failed(error);
+
+    QString mainPart = QStringLiteral("word/document.xml");
+    for (const Relationship& r : ReadRelationships(zip, QStringLiteral("_rels/.rels"), QString())) {
+        if (r.type.endsWith(u"/officeDocument") && !r.external && zip.Contains(r.target))
+            mainPart = r.target;
+    }
+    if (!zip.Contains(mainPart)) {
+        if (zip.Contains(QStringLiteral("EncryptedPackage")))
+            return Failed(QStringLiteral("The document is protected by a password."));
+        return Failed(QStringLiteral("The file is a zip package but not a Word document (.docx)."));
+    }
+    QByteArray xml;
+    if (!zip.Read(mainPart, &xml, &error))
+        return Failed(error);
+    const XmlDocPtr doc = ParseXmlPart(xml);
+    const xmlNode* root = RootElement(doc);
+    if (!root)
+        return Failed(QStringLiteral("The Word document is damaged: its main part is not "
+                                     "well-formed XML."));
+    const xmlNode* body = nullptr;
+    for (const xmlNode* n = root->children; n && !body; n = n->next) {
+        if (IsW(n, "body"))
+            body = n;
+    }
+
+    const QHash<QString, Relationship> rels =
+        ReadRelationships(zip, RelsNameOf(mainPart), FolderOf(mainPart));
+    QStringList headerParts, footerParts;
+    CollectSectionParts(body, "headerReference", rels, &headerParts, 0);
+    CollectSectionParts(body, "footerReference", rels, &footerParts, 0);
+
+    StoryWalker walker;
+    QStringList seenStories;
+    auto storyLines = [&](const QString& part) {
+        QByteArray partXml;
+        QString ignored;
+        if (!zip.Contains(part) || !zip.Read(part, &partXml, &ignored))
+            return QStringList();
+        const XmlDocPtr partDoc = ParseXmlPart(partXml);
+        QStringList lines = walker.Block(RootElement(partDoc), 0);
+        // First-page and even-page headers often repeat the default one.
+        const QString joined = lines.join(u'\n').trimmed();
+        if (joined.isEmpty() || seenStories.contains(joined))
+            return QStringList();
+        seenStories << joined;
+        return lines;
+    };
+
+    QStringList lines;
+    for (const QString& part : headerParts)
+        lines << storyLines(part) << QString();
+    lines << walker.Block(body, 0);
+    // Footnotes and endnotes follow the body; their separator notes hold no text.
+    for (const Relationship& r : rels) {
+        if (r.external || !(r.type.endsWith(u"/footnotes") || r.type.endsWith(u"/endnotes")))
+            continue;
+        QByteArray notesXml;
+        QString ignored;
+        if (!zip.Contains(r.target) || !zip.Read(r.target, &notesXml, &ignored))
+            continue;
+        const XmlDocPtr notes = ParseXmlPart(notesXml);
+        const xmlNode* notesRoot = RootElement(notes);
+        for (const xmlNode* n = notesRoot ? notesRoot->children : nullptr; n; n = n->next) {
+            if ((IsW(n, "footnote") || IsW(n, "endnote")) && AttributeValue(n, "type").isEmpty())
+                lines << walker.Block(n, 1);
+        }
+    }
+    for (const QString& part : footerParts)
+        lines << QString() << storyLines(part);
+    if (walker.failed)
+        return Failed(QStringLiteral("The Word document is nested too deeply to be a resume."));
+    return Succeeded(lines.join(u'\n'), QStringLiteral("The Word document contains no text."));
+}
+
+} // namespace zorv::rp::convert

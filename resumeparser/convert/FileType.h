@@ -1,0 +1,30 @@
+// The real type of a resume file, told from its first bytes and, where the bytes say
+// nothing, from its extension.
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace zorv::rp::convert {
+
+enum class FileType {
+    Unknown,
+    Text,
+    Html,
+    Rtf,
+    Pdf,
+    Docx,        // a zip package (checked for a Word document when opened)
+    Wpd,         // WordPerfect
+    Doc,         // an OLE compound file that is not an encrypted package
+    EncryptedOle // a password-protected Office document (compound file with EncryptionInfo)
+};
+
+// Decides the type from the content first; the extension (without its dot, any case)
+// only chooses between text and HTML, or names what the content should have been.
+FileType SniffFileType(QByteArrayView bytes, const QString& extension);
+
+// The message for a file whose content does not match a binary type its extension names
+// (a .pdf that is no PDF ...); empty when the extension names no such type.
+QString MismatchMessage(const QString& extension);
+
+} // namespace zorv::rp::convert

@@ -1,0 +1,41 @@
+// Reading order for PDF text: words with their boxes become lines, two-column pages are
+// read column by column, headers and footers repeated on every page are kept once, and
+// ligatures and hyphenation at line ends are repaired. Pure geometry, no PDF library.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace zorv::rp::convert {
+
+// One word as a PDF page places it; y grows downwards from the page's top.
+struct PdfWord {
+    QString text;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool spaceAfter = false;
+};
+
+struct PdfLine {
+    QString text;
+    double top = 0, bottom = 0;
+};
+
+// The page's lines in reading order. Pieces of one line far apart (table cells, dates set
+// at the right margin) are joined by a tab.
+std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth);
+
+struct PdfPage {
+    std::vector<PdfLine> lines;
+    double height = 0;
+};
+
+// All pages' lines; a line in the top or bottom band of the page that recurs on other
+// pages (digits aside, so page numbers count as recurring) is kept at its first place only.
+QStringList JoinPages(const std::vector<PdfPage>& pages);
+
+// Typographic ligatures (U+FB00..U+FB06) spelled out, and words hyphenated at a line end
+// joined again on the first line.
+QStringList RepairLigaturesAndHyphens(QStringList lines);
+
+} // namespace zorv::rp::convert

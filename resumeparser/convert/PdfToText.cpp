@@ -1,0 +1,76 @@
+// poppler-cpp glue: the words of every page with their boxes, handed to PdfLayout.
+#include "PdfToText.h"
+
+#include "ConvertText.h"
+#include "PdfLayout.h"
+
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <poppler-document.h>
+#include <poppler-global.h>
+#include <poppler-page.h>
+
+namespace zorv::rp::convert {
+
+namespace {
+
+// A resume has a few pages; a document with hundreds is something else.
+constexpr int kMaxPages = 100;
+
+void IgnorePopplerMessage(const std::string&, void*) {}
+
+void SilencePoppler() {
+    static std::once_flag once;
+    std::call_once(once, [] { poppler::set_debug_error_function(IgnorePopplerMessage, nullptr); });
+}
+
+QString ToQString(const poppler::ustring& text) {
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data()),
+                              static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+ActionResult PdfToText(const QByteArray& bytes) {
+    SilencePoppler();
+    if (bytes.size() > std::numeric_limits<int>::max())
+        return Failed(QStringLiteral("The PDF file is too large."));
+    // poppler reads the bytes in place: they outlive the document.
+    std::unique_ptr<poppler::document> doc(
+        poppler::document::load_from_raw_data(bytes.constData(), static_cast<int>(bytes.size())));
+    if (!doc)
+        return Failed(QStringLiteral("The PDF file is damaged and cannot be read."));
+    if (doc->is_locked())
+        return Failed(QStringLiteral("The PDF file is protected by a password."));
+    const int count = doc->pages();
+    if (count <= 0)
+        return Failed(QStringLiteral("The PDF file has no pages."));
+    if (count > kMaxPages)
+        return Failed(
+            QStringLiteral("The PDF file has %1 pages, too many for a resume.").arg(count));
+
+    std::vector<PdfPage> pages;
+    bool anyText = false;
+    for (int i = 0; i < count; ++i) {
+        std::unique_ptr<poppler::page> page(doc->create_page(i));
+        if (!page)
+            continue;
+        const poppler::rectf rect = page->page_rect(poppler::media_box);
+        std::vector<PdfWord> words;
+        for (const poppler::text_box& box : page->text_list()) {
+            const poppler::rectf b = box.bbox();
+            words.push_back(PdfWord{ToQString(box.text()), b.left(), b.top(), b.right(), b.bottom(),
+                                    box.has_space_after()});
+        }
+        anyText = anyText || !words.empty();
+        pages.push_back(PdfPage{LayOutPage(std::move(words), rect.width()), rect.height()});
+    }
+    if (!anyText)
+        return Failed(QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+    const QStringList lines = RepairLigaturesAndHyphens(JoinPages(pages));
+    return Succeeded(lines.join(u'\n'),
+                     QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+}
+
+} // namespace zorv::rp::convert

@@ -1,0 +1,391 @@
+// An RTF reader that keeps only the text.
+#include "RtfToText.h"
+
+#include "ConvertText.h"
+#include "TextDecoding.h"
+
+#include <QHash>
+#include <QSet>
+#include <vector>
+
+namespace zorv::rp::convert {
+
+namespace {
+
+constexpr int kMaxGroupDepth = 1000;
+
+// Destinations whose content is not text of the document.
+const QSet<QByteArray>& SkippedDestinations() {
+    static const QSet<QByteArray> names{"colortbl",
+                                        "stylesheet",
+                                        "info",
+                                        "pict",
+                                        "themedata",
+                                        "colorschememapping",
+                                        "datastore",
+                                        "latentstyles",
+                                        "listtable",
+                                        "listoverridetable",
+                                        "revtbl",
+                                        "rsidtbl",
+                                        "generator",
+                                        "xmlnstbl",
+                                        "mmathPr",
+                                        "fldinst",
+                                        "bkmkstart",
+                                        "bkmkend",
+                                        "objdata",
+                                        "nonshppict",
+                                        "shprslt",
+                                        "sp",
+                                        "sn",
+                                        "sv",
+                                        "footnote",
+                                        "xe",
+                                        "tc",
+                                        "template",
+                                        "docvar",
+                                        "userprops",
+                                        "filetbl",
+                                        "annotation",
+                                        "atnid",
+                                        "atnauthor",
+                                        "protusertbl",
+                                        "ftnsep",
+                                        "ftnsepc",
+                                        "aftnsep",
+                                        "aftnsepc",
+                                        "pgdsctbl",
+                                        "upr",
+                                        "blipuid",
+                                        "falt",
+                                        "panose",
+                                        "fontemb",
+                                        "fontfile",
+                                        "listtext_unused",
+                                        "pnseclvl",
+                                        "wgrffmtfilter",
+                                        "passwordhash",
+                                        "private",
+                                        "formfield"};
+    return names;
+}
+
+// Ignorable (\*) destinations whose content is text after all.
+const QSet<QByteArray>& KeptStarDestinations() {
+    static const QSet<QByteArray> names{"shpinst", "shptxt", "ud"};
+    return names;
+}
+
+int CodePageOfCharset(int charset, int fallback) {
+    switch (charset) {
+    case 0:
+    case 1:
+    case 2:
+        return fallback;
+    case 77:
+        return 10000;
+    case 128:
+        return 932;
+    case 129:
+        return 949;
+    case 134:
+        return 936;
+    case 136:
+        return 950;
+    case 161:
+        return 1253;
+    case 162:
+        return 1254;
+    case 163:
+        return 1258;
+    case 177:
+        return 1255;
+    case 178:
+        return 1256;
+    case 186:
+        return 1257;
+    case 204:
+        return 1251;
+    case 222:
+        return 874;
+    case 238:
+        return 1250;
+    default:
+        return fallback;
+    }
+}
+
+struct GroupState {
+    bool skip = false;
+    bool fontTable = false;
+    bool firstWord = true; // the next control word is the group's first
+    bool star = false;     // the group began with \*
+    int uc = 1;
+    int codePage = 1252;
+};
+
+class RtfReader {
+public:
+    explicit RtfReader(QByteArrayView in) : in_(in) {}
+
+    bool Run() {
+        for (pos_ = 0; pos_ < in_.size();) {
+            const char c = in_[pos_++];
+            if (c == '{') {
+                if (stack_.size() >= kMaxGroupDepth)
+                    return false;
+                stack_.push_back(state_);
+                state_.firstWord = true;
+                state_.star = false;
+                skipChars_ = 0;
+            } else if (c == '}') {
+                Flush();
+                if (stack_.empty())
+                    break; // the end of the document
+                state_ = stack_.back();
+                stack_.pop_back();
+                skipChars_ = 0;
+            } else if (c == '\\') {
+                Control();
+            } else if (c == '\r' || c == '\n') {
+                continue;
+            } else {
+                Byte(c);
+            }
+        }
+        Flush();
+        return true;
+    }
+
+    QString Text() const { return out_; }
+
+private:
+    void Control() {
+        if (pos_ >= in_.size())
+            return;
+        const char c = in_[pos_];
+        if (IsAsciiLetter(c)) {
+            Word();
+            return;
+        }
+        ++pos_;
+        state_.firstWord = false;
+        switch (c) {
+        case '\'':
+            if (pos_ + 2 <= in_.size()) {
+                bool ok = false;
+                const int value = QByteArray(in_.data() + pos_, 2).toInt(&ok, 16);
+                pos_ += 2;
+                if (ok)
+                    Byte(static_cast<char>(value));
+            }
+            break;
+        case '*':
+            state_.star = true;
+            state_.firstWord = true;
+            break;
+        case '{':
+        case '}':
+        case '\\':
+            Byte(c);
+            break;
+        case '~':
+            Char(u'\u00A0');
+            break;
+        case '_':
+            Char(u'-');
+            break;
+        case '\r':
+        case '\n':
+            Char(u'\n');
+            break;
+        case '\t':
+            Char(u'\t');
+            break;
+        default:
+            break; // \- optional hyphen, \| \: and others carry no text
+        }
+    }
+
+    static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+    void Word() {
+        const qsizetype start = pos_;
+        while (pos_ < in_.size() && IsAsciiLetter(in_[pos_]) && pos_ - start < 32)
+            ++pos_;
+        const QByteArray word(in_.data() + start, pos_ - start);
+        bool hasParam = false;
+        qint64 param = 0;
+        const qsizetype numStart = pos_;
+        if (pos_ < in_.size() && in_[pos_] == '-')
+            ++pos_;
+        while (pos_ < in_.size() && in_[pos_] >= '0' && in_[pos_] <= '9' && pos_ - numStart < 11)
+            ++pos_;
+        if (pos_ > numStart && !(pos_ == numStart + 1 && in_[numStart] == '-')) {
+            param = QByteArray(in_.data() + numStart, pos_ - numStart).toLongLong();
+            hasParam = true;
+        } else {
+            pos_ = numStart;
+        }
+        if (pos_ < in_.size() && in_[pos_] == ' ')
+            ++pos_;
+
+        const bool first = state_.firstWord;
+        state_.firstWord = false;
+        if (first && state_.star && !KeptStarDestinations().contains(word)) {
+            state_.skip = true;
+            return;
+        }
+        if (first && SkippedDestinations().contains(word)) {
+            state_.skip = true;
+            return;
+        }
+        if (word == "ud") {
+            state_.skip = false;
+            return;
+        }
+        if (word == "bin") {
+            Flush();
+            pos_ = std::min(in_.size(), pos_ + static_cast<qsizetype>(std::max<qint64>(0, param)));
+            return;
+        }
+        if (word == "fonttbl") {
+            state_.fontTable = true;
+            state_.skip = true;
+            return;
+        }
+        if (state_.fontTable) {
+            FontTableWord(word, param);
+            return;
+        }
+        if (word == "ansicpg" && hasParam) {
+            defaultCodePage_ = static_cast<int>(param);
+            state_.codePage = defaultCodePage_;
+            return;
+        }
+        if (word == "uc" && hasParam) {
+            state_.uc = static_cast<int>(std::clamp<qint64>(param, 0, 10));
+            return;
+        }
+        if (word == "u" && hasParam) {
+            const auto unit = static_cast<char16_t>(param < 0 ? param + 65536 : param);
+            Char(unit);
+            skipChars_ = state_.uc;
+            return;
+        }
+        if (skipChars_ > 0) {
+            --skipChars_;
+            return;
+        }
+        if (word == "f" && hasParam) {
+            Flush();
+            state_.codePage = fontCodePages_.value(static_cast<int>(param), defaultCodePage_);
+            return;
+        }
+        if (word == "mac")
+            defaultCodePage_ = state_.codePage = 10000;
+        else if (word == "pc")
+            defaultCodePage_ = state_.codePage = 437;
+        else if (word == "pca")
+            defaultCodePage_ = state_.codePage = 850;
+        else if (word == "par" || word == "line" || word == "sect" || word == "page") {
+            Char(u'\n');
+            breaksInCell_ += inTable_;
+        } else if (word == "intbl") {
+            inTable_ = true;
+        } else if (word == "pard") {
+            inTable_ = false;
+        } else if (word == "trowd") {
+            breaksInCell_ = 0;
+        } else if (word == "row" || word == "nestrow") {
+            Char(u'\n');
+            breaksInCell_ = 0;
+        } else if (word == "cell" || word == "nestcell") {
+            // A cell of one line is a cell of a row; a cell of several lines is a column
+            // of a layout table and is followed by the next one line by line.
+            Char(breaksInCell_ > 0 ? u'\n' : u'\t');
+            breaksInCell_ = 0;
+        } else if (word == "tab")
+            Char(u'\t');
+        else if (word == "emdash")
+            Char(u'\u2014');
+        else if (word == "endash")
+            Char(u'\u2013');
+        else if (word == "bullet")
+            Char(u'\u2022');
+        else if (word == "lquote")
+            Char(u'\u2018');
+        else if (word == "rquote")
+            Char(u'\u2019');
+        else if (word == "ldblquote")
+            Char(u'\u201C');
+        else if (word == "rdblquote")
+            Char(u'\u201D');
+        else if (word == "emspace" || word == "enspace" || word == "qmspace")
+            Char(u' ');
+    }
+
+    // Inside the font table: \fN starts a font, \fcharsetN and \cpgN give its code page.
+    void FontTableWord(const QByteArray& word, qint64 param) {
+        if (word == "f")
+            currentFont_ = static_cast<int>(param);
+        else if (word == "fcharset")
+            fontCodePages_[currentFont_] =
+                CodePageOfCharset(static_cast<int>(param), defaultCodePage_);
+        else if (word == "cpg" && param > 0)
+            fontCodePages_[currentFont_] = static_cast<int>(param);
+    }
+
+    void Byte(char c) {
+        state_.firstWord = false;
+        if (skipChars_ > 0) {
+            --skipChars_;
+            return;
+        }
+        if (!state_.skip)
+            pending_.append(c);
+    }
+
+    void Char(char16_t c) {
+        if (state_.skip)
+            return;
+        Flush();
+        out_ += QChar(c);
+    }
+
+    void Flush() {
+        if (pending_.isEmpty())
+            return;
+        out_ += DecodeCodePage(pending_, state_.codePage);
+        pending_.clear();
+    }
+
+    QByteArrayView in_;
+    qsizetype pos_ = 0;
+    GroupState state_;
+    std::vector<GroupState> stack_;
+    QByteArray pending_;
+    QString out_;
+    int skipChars_ = 0;
+    int breaksInCell_ = 0; // line ends inside the current table cell
+    bool inTable_ = false; // the current paragraph is in a table (\intbl)
+    int defaultCodePage_ = 1252;
+    int currentFont_ = 0;
+    QHash<int, int> fontCodePages_;
+};
+
+} // namespace
+
+ActionResult RtfToText(QByteArrayView bytes) {
+    qsizetype start = bytes.indexOf("{\\rtf");
+    if (start < 0 || start > 16)
+        return Failed(QStringLiteral("The file is not an RTF document."));
+    // The outer group is the document: read from inside it.
+    RtfReader reader(bytes.sliced(start + 1));
+    if (!reader.Run())
+        return Failed(QStringLiteral("The RTF document is nested too deeply to be a resume."));
+    return Succeeded(reader.Text(), QStringLiteral("The RTF document contains no text."));
+}
+
+} // namespace zorv::rp::convert

@@ -1,0 +1,763 @@
+// Contact extraction: names, e-mails, web links, phones and postal addresses.
+#include "ContactParser.h"
+
+#include "FuncLib.h"
+
+#include <QRegularExpression>
+#include <phonenumbers/phonenumberutil.h>
+
+#include <string>
+
+namespace zorv::rp {
+
+namespace {
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+const QRegularExpression& EmailPattern() {
+    static const QRegularExpression re(QStringLiteral(
+        "[A-Za-z0-9._%+\\-]+@[A-Za-z0-9\\-]+(?:\\.[A-Za-z0-9\\-]+)*\\.[A-Za-z]{2,}"));
+    return re;
+}
+
+const QRegularExpression& WebPattern() {
+    static const QRegularExpression re(
+        QStringLiteral("(?:https?://|www\\.)[^\\s|,;<>\"]+|(?<![@\\w.])(?:[a-z]{2,3}\\.)?(?:"
+                       "linkedin\\.com|github\\.com|gitlab\\.com|xing\\.com|behance\\.net|"
+                       "stackoverflow\\.com)/[^\\s|,;<>\"]+"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+const QRegularExpression& PhoneCandidate() {
+    static const QRegularExpression re(
+        QStringLiteral(
+            "(?<![\\w@./])(?:\\+|00)?\\s?\\(?\\d[\\d\\s().\\-/]{5,22}\\d(?:\\s*(?:ext\\.?"
+            "|x|poste|durchwahl)\\s*\\d{1,5})?(?![\\w@])"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+bool LooksLikeDates(const QString& candidate) {
+    static const QRegularExpression years(QStringLiteral(
+        "^\\(?(?:\\d{1,2}[/.\\-])?(?:19|20)\\d\\d\\)?\\s*[\\-–/]\\s*\\(?(?:\\d{1,2}[/.\\-])?"
+        "(?:19|20)\\d\\d\\)?$|^\\d{1,2}[/.\\-]\\d{1,2}[/.\\-]\\d{2,4}$"));
+    return years.match(candidate.trimmed()).hasMatch();
+}
+
+PhoneKind KindFromLabel(const QString& before) {
+    const QString f = Fold(before.right(24));
+    static const QRegularExpression fax(QStringLiteral("(?:fax|telecopie|telefax)\\W*$"));
+    static const QRegularExpression mobile(
+        QStringLiteral("(?:mobile|mobil|mob|cell|cellular|cell phone|portable|port|handy|movil|"
+                       "celular|gsm|m|\\(m\\))\\W*$"));
+    if (fax.match(f).hasMatch())
+        return PhoneKind::Fax;
+    if (mobile.match(f).hasMatch())
+        return PhoneKind::Mobile;
+    return PhoneKind::Telephone;
+}
+
+bool HasPhoneLabel(const QString& before) {
+    static const QRegularExpression label(
+        QStringLiteral("(?:phone|tel|telephone|telefon|telefono|telefoon|mobile|mobil|mob|cell|"
+                       "portable|handy|movil|celular|gsm|fax|contact|home|work|office|[mtph])"
+                       "\\W*$"));
+    return label.match(Fold(before.right(24))).hasMatch();
+}
+
+QString DigitsOnly(const QString& s) {
+    QString d;
+    for (QChar c : s)
+        if (c.isDigit())
+            d += c;
+    return d;
+}
+
+struct PhoneParser {
+    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
+    std::string region;
+    bool cleanup = false;
+
+    bool Parse(const QString& text, bool labelled, Phone* out) const {
+        const QString digits = DigitsOnly(text);
+        if (digits.size() < 7 || digits.size() > 15)
+            return false;
+        PhoneNumber number;
+        if (util->Parse(text.toStdString(), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
+            return false;
+        const bool valid = util->IsValidNumber(number);
+        if (!valid && !(labelled && util->IsPossibleNumber(number)))
+            return false;
+        std::string formatted;
+        std::string numberRegion;
+        util->GetRegionCodeForNumber(number, &numberRegion);
+        util->Format(number, PhoneNumberUtil::E164, &formatted);
+        out->digits = QString::fromStdString(formatted).mid(1);
+        if (cleanup) {
+            util->Format(number,
+                         numberRegion == region ? PhoneNumberUtil::NATIONAL
+                                                : PhoneNumberUtil::INTERNATIONAL,
+                         &formatted);
+            out->formatted = QString::fromStdString(formatted);
+        } else {
+            out->formatted = text.simplified();
+        }
+        if (!labelled && valid) {
+            const auto type = util->GetNumberType(number);
+            if (type == PhoneNumberUtil::MOBILE)
+                out->kind = PhoneKind::Mobile;
+        }
+        return true;
+    }
+};
+
+// ---- names -------------------------------------------------------------------------------
+
+const QStringList& NotNames() {
+    static const QStringList words = {QStringLiteral("curriculum vitae"),
+                                      QStringLiteral("curriculum"),
+                                      QStringLiteral("resume"),
+                                      QStringLiteral("cv"),
+                                      QStringLiteral("lebenslauf"),
+                                      QStringLiteral("hoja de vida"),
+                                      QStringLiteral("page"),
+                                      QStringLiteral("contact"),
+                                      QStringLiteral("references")};
+    return words;
+}
+
+const QSet<QString>& Particles() {
+    static const QSet<QString> set = {
+        QStringLiteral("van"), QStringLiteral("von"), QStringLiteral("der"),
+        QStringLiteral("den"), QStringLiteral("de"),  QStringLiteral("da"),
+        QStringLiteral("di"),  QStringLiteral("del"), QStringLiteral("della"),
+        QStringLiteral("la"),  QStringLiteral("le"),  QStringLiteral("du"),
+        QStringLiteral("dos"), QStringLiteral("das"), QStringLiteral("do"),
+        QStringLiteral("ter"), QStringLiteral("ten"), QStringLiteral("te"),
+        QStringLiteral("bin"), QStringLiteral("al"),  QStringLiteral("el"),
+        QStringLiteral("y"),   QStringLiteral("zu"),  QStringLiteral("'t"),
+        QStringLiteral("des"), QStringLiteral("st."), QStringLiteral("mac")};
+    return set;
+}
+
+QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
+    const QString w = Fold(word).remove(QLatin1Char('.')).remove(QLatin1Char(','));
+    // Post-nominal letters in capitals ("MBBS", "MRCP", "P.Eng.") after the name.
+    static const QRegularExpression postNominal(
+        QStringLiteral("^(?:[A-Z]\\.?){2,6}$|^P\\.\\s?Eng\\.?$"));
+    if (afterComma && w != QLatin1String("ii") && w != QLatin1String("iii") &&
+        w != QLatin1String("iv") && postNominal.match(word.trimmed()).hasMatch() &&
+        word.trimmed().size() >= 3)
+        return QStringLiteral("qualification");
+    static const QSet<QString> address = {
+        QStringLiteral("mr"),     QStringLiteral("mrs"),    QStringLiteral("ms"),
+        QStringLiteral("miss"),   QStringLiteral("dr"),     QStringLiteral("prof"),
+        QStringLiteral("m"),      QStringLiteral("mme"),    QStringLiteral("mlle"),
+        QStringLiteral("herr"),   QStringLiteral("frau"),   QStringLiteral("sr"),
+        QStringLiteral("sra"),    QStringLiteral("srta"),   QStringLiteral("dhr"),
+        QStringLiteral("mevr"),   QStringLiteral("shri"),   QStringLiteral("smt"),
+        QStringLiteral("ir"),     QStringLiteral("ing"),    QStringLiteral("drs"),
+        QStringLiteral("dr-ing"), QStringLiteral("dr-med"), QStringLiteral("dipl-ing"),
+        QStringLiteral("mag"),    QStringLiteral("lic"),    QStringLiteral("hon")};
+    static const QSet<QString> generation = {QStringLiteral("jr"), QStringLiteral("sr"),
+                                             QStringLiteral("ii"), QStringLiteral("iii"),
+                                             QStringLiteral("iv")};
+    static const QSet<QString> qualification = {
+        QStringLiteral("phd"),  QStringLiteral("mba"), QStringLiteral("md"),
+        QStringLiteral("cpa"),  QStringLiteral("pe"),  QStringLiteral("msc"),
+        QStringLiteral("bsc"),  QStringLiteral("pmp"), QStringLiteral("cfa"),
+        QStringLiteral("rn"),   QStringLiteral("esq"), QStringLiteral("dipl-ing"),
+        QStringLiteral("meng"), QStringLiteral("ma"),  QStringLiteral("ba")};
+    if (atStart && address.contains(w))
+        return QStringLiteral("formOfAddress");
+    if (!atStart && generation.contains(w))
+        return QStringLiteral("generation");
+    if (!atStart && qualification.contains(w))
+        return QStringLiteral("qualification");
+    return {};
+}
+
+bool IsAllCaps(const QString& word) {
+    bool letter = false;
+    for (QChar c : word) {
+        if (c.isLower())
+            return false;
+        letter = letter || c.isLetter();
+    }
+    return letter;
+}
+
+// "JEAN-PIERRE" -> "Jean-Pierre", "O'BRIEN" -> "O'Brien"
+QString TitleCased(const QString& word) {
+    QString out = word.toLower();
+    bool start = true;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (start && out[i].isLetter())
+            out[i] = out[i].toUpper();
+        start =
+            out[i] == QLatin1Char('-') || out[i] == QLatin1Char('\'') || out[i] == QChar(0x2019);
+    }
+    return out;
+}
+
+bool IsNameWord(const QString& word) {
+    if (word.isEmpty())
+        return false;
+    for (QChar c : word)
+        if (!c.isLetter() && c != QLatin1Char('-') && c != QLatin1Char('\'') &&
+            c != QChar(0x2019) && c != QLatin1Char('.'))
+            return false;
+    return word[0].isLetter();
+}
+
+} // namespace
+
+QString CountryCodeOf(const QString& text, const WordLists& lists) {
+    const QString t = text.trimmed();
+    static const QRegularExpression code(QStringLiteral("^[A-Za-z]{2}$"));
+    if (code.match(t).hasMatch()) {
+        const QString upper = t.toUpper();
+        if (upper == QLatin1String("UK"))
+            return QStringLiteral("GB");
+        return upper;
+    }
+    return lists.countryByName.value(Fold(t));
+}
+
+PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
+    PersonNameParts name;
+    QString text = input.simplified();
+    static const QRegularExpression label(
+        QStringLiteral("^(?:name|nom|nombre|naam|vorname und name|nom et prénom)\\s*:\\s*"),
+        QRegularExpression::CaseInsensitiveOption);
+    text.remove(label);
+    if (text.isEmpty() || text.size() > 60)
+        return name;
+    for (QChar c : text)
+        if (c.isDigit() || c == QLatin1Char('@') || c == QLatin1Char(':') || c == QLatin1Char('/'))
+            return name;
+    const QString folded = Fold(text);
+    for (const QString& n : NotNames())
+        if (folded == n || folded.startsWith(n + QLatin1Char(' ')))
+            return name;
+    if (lists.headingKind.contains(folded) || lists.countryByName.contains(folded) ||
+        lists.regionByName.contains(folded))
+        return name;
+    // "Family, Given" and "Given Family, PhD"
+    QStringList commaParts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (QString& p : commaParts)
+        p = p.trimmed();
+    QStringList words;
+    QStringList trailing;
+    // "Jonathan Whitaker, Jr., Esq.": trailing parts made of affixes only.
+    while (commaParts.size() > 2) {
+        bool allAffix = true;
+        for (const QString& w : commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
+        if (!allAffix)
+            break;
+        trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + trailing;
+        commaParts.pop_back();
+    }
+    if (commaParts.size() == 1)
+        text = commaParts.front();
+    bool familyFirstByComma = false;
+    if (commaParts.size() == 2) {
+        const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        bool allAffix = true;
+        for (const QString& w : second)
+            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
+        if (allAffix) {
+            trailing = second + trailing;
+            text = commaParts[0];
+        } else if (lists.countryByName.contains(Fold(commaParts[1])) ||
+                   lists.countryByCity.contains(Fold(commaParts[0])) ||
+                   lists.regionByName.contains(Fold(commaParts[1])) ||
+                   lists.regionByAbbr.contains(commaParts[1])) {
+            return name; // "Paris, France", "Austin, TX"
+        } else if (second.size() <= 2 &&
+                   commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= 2) {
+            familyFirstByComma = true;
+            text = commaParts[1] + QLatin1Char(' ') + commaParts[0];
+        } else {
+            return name;
+        }
+    } else if (commaParts.size() > 2) {
+        return name;
+    }
+    words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    while (!words.isEmpty() && !AffixKind(words.front(), true).isEmpty()) {
+        name.formsOfAddress << words.front();
+        words.pop_front();
+    }
+    while (words.size() > 1 && !AffixKind(words.back(), false).isEmpty()) {
+        trailing.prepend(words.back());
+        words.pop_back();
+    }
+    for (const QString& t : trailing) {
+        const QString kind = AffixKind(t, false, true);
+        if (kind == QLatin1String("generation"))
+            name.generations << t;
+        else
+            name.qualifications << t;
+    }
+    if (words.size() < 2 || words.size() > 5)
+        return name;
+    int capitalised = 0;
+    for (const QString& w : words) {
+        if (!IsNameWord(w))
+            return name;
+        if (Particles().contains(w.toLower()) && w[0].isLower())
+            continue;
+        if (!w[0].isUpper())
+            return name;
+        ++capitalised;
+    }
+    if (capitalised < 2)
+        return name;
+    const QStringList folded_words = WordsOf(Fold(words.join(QLatin1Char(' '))));
+    if (lists.titles.Matches(folded_words) || lists.schools.Matches(folded_words) ||
+        lists.orgWords.Matches(folded_words) || lists.degrees.Matches(folded_words))
+        return name;
+    // "DUBOIS Jean": a family name in capitals before given names in mixed case.
+    qsizetype capsLead = 0;
+    while (capsLead < words.size() && IsAllCaps(words[capsLead]) && words[capsLead].size() > 1)
+        ++capsLead;
+    const bool familyFirst = !familyFirstByComma && capsLead > 0 && capsLead < words.size() &&
+                             std::all_of(words.begin() + capsLead, words.end(),
+                                         [](const QString& w) { return !IsAllCaps(w); });
+    QStringList family, given;
+    if (familyFirst) {
+        family = words.mid(0, capsLead);
+        given = words.mid(capsLead);
+    } else {
+        // The family name starts at its first particle, or is the last word.
+        qsizetype start = words.size() - 1;
+        for (qsizetype i = 1; i < words.size() - 1; ++i)
+            if (Particles().contains(words[i].toLower())) {
+                start = i;
+                break;
+            }
+        family = words.mid(start);
+        given = words.mid(0, start);
+    }
+    for (QString& w : family)
+        if (IsAllCaps(w))
+            w = Particles().contains(w.toLower()) && &w != &family.back() ? w.toLower()
+                                                                          : TitleCased(w);
+    for (QString& w : given)
+        if (IsAllCaps(w) && w.size() > 2)
+            w = TitleCased(w);
+        else if (IsAllCaps(w) && !w.contains(QLatin1Char('.')))
+            w = TitleCased(w);
+    QStringList prefix;
+    while (family.size() > 1 && Particles().contains(family.front().toLower())) {
+        prefix << family.front();
+        family.pop_front();
+    }
+    name.given << given.front();
+    if (given.size() > 1)
+        name.middle = given.mid(1).join(QLatin1Char(' '));
+    name.familyPrefix = prefix.join(QLatin1Char(' '));
+    name.family = family.join(QLatin1Char(' '));
+    QStringList formatted = given;
+    formatted << prefix << family;
+    formatted << name.generations;
+    name.formatted = formatted.join(QLatin1Char(' '));
+    return name;
+}
+
+Address ParseAddressLine(const QString& input, const WordLists& lists) {
+    Address a;
+    QString text = input.simplified();
+    static const QRegularExpression label(
+        QStringLiteral("^(?:address|home address|adresse|anschrift|wohnort|dirección|direccion|"
+                       "domicilio|adres|location|lieu|ort|ciudad|city)\\s*:\\s*"),
+        QRegularExpression::CaseInsensitiveOption);
+    text.remove(label);
+    if (text.isEmpty() || text.contains(QLatin1Char('@')) || text.size() > 160)
+        return a;
+    // "Montréal (Québec) H3B 4W8": a region in parentheses is one more part.
+    static const QRegularExpression parenthesised(QStringLiteral("\\s*\\(([^()]{2,30})\\)\\s*"));
+    text.replace(parenthesised, QStringLiteral(", \\1, "));
+    QStringList parts;
+    for (const QString& p : text.split(QLatin1Char(',')))
+        if (!p.trimmed().isEmpty())
+            parts << p.trimmed();
+    if (parts.isEmpty())
+        return a;
+    QString country;
+    if (const QString c = lists.countryByName.value(Fold(parts.back())); !c.isEmpty()) {
+        country = c;
+        parts.pop_back();
+    }
+    static const QRegularExpression usStateZip(
+        QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{2})\\.?\\s+(\\d{5}(?:-\\d{4})?)$"));
+    static const QRegularExpression caProvPostal(
+        QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{2})\\s+([A-Z]\\d[A-Z]\\s?\\d[A-Z]\\d)$"));
+    static const QRegularExpression caPostalAlone(
+        QStringLiteral("^([A-Z]\\d[A-Z]\\s?\\d[A-Z]\\d)$"));
+    static const QRegularExpression ukPostcode(
+        QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{1,2}\\d[A-Z\\d]?\\s?\\d[A-Z]{2})$"));
+    static const QRegularExpression nlPostal(
+        QStringLiteral("^(\\d{4}\\s?[A-Z]{2})\\s+(\\p{L}[\\p{L}\\s.'\\-]+)$"));
+    static const QRegularExpression euPostal(
+        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{4,5})\\s+(\\p{L}[\\p{L}\\s.'\\-]+?)(?:\\s+(?:cedex|"
+                       "\\d{1,2}))?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression postalAfter(
+        QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s*[\\-–]?\\s*(\\d{3}\\s?\\d{3}|\\d{5})$"));
+    static const QRegularExpression placeName(QStringLiteral("^\\p{L}[\\p{L}\\s.'\\-]{1,40}$"));
+    qsizetype cityPart = -1;
+    auto regionIs = [&](const QString& candidate) -> bool {
+        const QString f = Fold(candidate);
+        if (auto it = lists.regionByName.constFind(f); it != lists.regionByName.constEnd()) {
+            a.region = it->name;
+            if (country.isEmpty())
+                country = it->country;
+            return true;
+        }
+        if (auto it = lists.regionByAbbr.constFind(candidate.trimmed());
+            it != lists.regionByAbbr.constEnd()) {
+            a.region = it->abbreviation;
+            if (country.isEmpty())
+                country = it->country;
+            return true;
+        }
+        return false;
+    };
+    for (qsizetype i = parts.size() - 1; i >= 0 && cityPart < 0; --i) {
+        const QString& p = parts[i];
+        QRegularExpressionMatch m;
+        if ((m = usStateZip.match(p)).hasMatch() && lists.regionByAbbr.contains(m.captured(2))) {
+            regionIs(m.captured(2));
+            a.postalCode = m.captured(3);
+            if (!m.captured(1).isEmpty()) {
+                a.municipality = m.captured(1);
+                cityPart = i;
+            } else if (i > 0) {
+                a.municipality = parts[i - 1];
+                cityPart = i - 1;
+            }
+        } else if ((m = caProvPostal.match(p)).hasMatch() &&
+                   lists.regionByAbbr.contains(m.captured(2))) {
+            regionIs(m.captured(2));
+            a.postalCode = m.captured(3);
+            if (!m.captured(1).isEmpty()) {
+                a.municipality = m.captured(1);
+                cityPart = i;
+            } else if (i > 0) {
+                a.municipality = parts[i - 1];
+                cityPart = i - 1;
+            }
+        } else if ((m = caPostalAlone.match(p)).hasMatch() && i > 0) {
+            a.postalCode = m.captured(1);
+            if (country.isEmpty())
+                country = QStringLiteral("CA");
+            qsizetype c = i - 1;
+            if (regionIs(parts[c]) && c > 0)
+                --c;
+            a.municipality = parts[c];
+            cityPart = c;
+        } else if ((m = nlPostal.match(p)).hasMatch()) {
+            a.postalCode = m.captured(1);
+            a.municipality = m.captured(2).trimmed();
+            if (country.isEmpty())
+                country = QStringLiteral("NL");
+            cityPart = i;
+        } else if ((m = euPostal.match(p)).hasMatch()) {
+            a.postalCode = m.captured(2);
+            a.municipality = m.captured(3).trimmed();
+            const QString prefix = m.captured(1).toUpper();
+            if (country.isEmpty() && !prefix.isEmpty())
+                country = prefix == QLatin1String("D")    ? QStringLiteral("DE")
+                          : prefix == QLatin1String("F")  ? QStringLiteral("FR")
+                          : prefix == QLatin1String("E")  ? QStringLiteral("ES")
+                          : prefix == QLatin1String("A")  ? QStringLiteral("AT")
+                          : prefix == QLatin1String("B")  ? QStringLiteral("BE")
+                          : prefix == QLatin1String("NL") ? QStringLiteral("NL")
+                          : prefix == QLatin1String("CH") ? QStringLiteral("CH")
+                          : prefix == QLatin1String("L")  ? QStringLiteral("LU")
+                                                          : QString();
+            cityPart = i;
+        } else if ((m = ukPostcode.match(p)).hasMatch() &&
+                   (m.captured(1).isEmpty() || placeName.match(m.captured(1)).hasMatch())) {
+            a.postalCode = m.captured(2);
+            if (country.isEmpty())
+                country = QStringLiteral("GB");
+            if (!m.captured(1).isEmpty()) {
+                a.municipality = m.captured(1);
+                cityPart = i;
+            } else if (i > 0) {
+                a.municipality = parts[i - 1];
+                cityPart = i - 1;
+            }
+        } else if ((m = postalAfter.match(p)).hasMatch()) {
+            a.postalCode = m.captured(2);
+            const QString place = m.captured(1).trimmed();
+            if (m.captured(2).remove(QLatin1Char(' ')).size() == 6 && country.isEmpty())
+                country = QStringLiteral("IN");
+            if (regionIs(place) && i > 0) {
+                a.municipality = parts[i - 1];
+                cityPart = i - 1;
+            } else {
+                a.municipality = place;
+                cityPart = i;
+            }
+        } else if (i > 0 && regionIs(p)) {
+            a.municipality = parts[i - 1];
+            cityPart = i - 1;
+        } else if ((!country.isEmpty() || lists.countryByCity.contains(Fold(p))) &&
+                   i == parts.size() - 1 && placeName.match(p).hasMatch()) {
+            a.municipality = p;
+            cityPart = i;
+        } else {
+            break;
+        }
+    }
+    if (cityPart < 0 ||
+        (!a.municipality.isEmpty() && !placeName.match(a.municipality).hasMatch())) {
+        return {};
+    }
+    // A region after the city: "Mumbai, Maharashtra 400001" is handled above; "Bangalore,
+    // Karnataka" by the region rule; the parts before the city are the street.
+    for (qsizetype i = 0; i < cityPart; ++i)
+        a.addressLines << parts[i];
+    if (country.isEmpty())
+        country = lists.countryByCity.value(Fold(a.municipality));
+    a.countryCode = country;
+    return a;
+}
+
+namespace {
+
+bool LooksLikeStreet(const QString& line) {
+    static const QRegularExpression street(
+        QStringLiteral(
+            "^\\d+[a-zA-Z]?[,\\s]|\\b(?:street|st\\.|road|rd\\.|avenue|ave\\.?|lane|drive|"
+            "boulevard|blvd|rue|allée|chemin|place|calle|avda|avenida|paseo|plaza|nagar|"
+            "apt|suite|flat)\\b|(?:straße|strasse|str\\.|weg|platz|gasse|allee|ring|damm|"
+            "straat|laan|gracht|plein|kade|singel)\\s*\\d|^[\\p{L} .'\\-]+\\s\\d+[a-zA-Z]?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return street.match(line).hasMatch() && !line.contains(QLatin1Char('@')) && line.size() < 80;
+}
+
+constexpr qsizetype kMaxZoneLines = 200;
+// Enough of each kind of contact detail for any resume.
+constexpr qsizetype kMaxEach = 10;
+
+// The lines where contact details are looked for: the header, contact sections, and the
+// lines around an e-mail address (a contact block at the bottom).
+// At most kMaxZoneLines lines: contact details take a few, and a text without headings
+// must not make every line a candidate.
+QStringList ContactZone(const std::vector<Section>& sections) {
+    QStringList zone;
+    QSet<QString> seen;
+    auto add = [&](const QString& line) {
+        if (zone.size() < kMaxZoneLines && !seen.contains(line)) {
+            seen.insert(line);
+            zone << line;
+        }
+    };
+    for (const Section& s : sections)
+        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+            for (const QString& line : s.lines)
+                add(line);
+    for (const Section& s : sections) {
+        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+            continue;
+        for (qsizetype i = 0; i < s.lines.size() && zone.size() < kMaxZoneLines; ++i)
+            if (EmailPattern().match(s.lines[i]).hasMatch())
+                for (qsizetype j = std::max<qsizetype>(0, i - 3);
+                     j < std::min<qsizetype>(s.lines.size(), i + 4); ++j)
+                    add(s.lines[j]);
+    }
+    return zone;
+}
+
+// The country of the first number written with its international prefix, or "".
+QString CountryOfInternationalNumber(const QStringList& lines) {
+    static const QRegularExpression international(
+        QStringLiteral("(?:\\+|\\b00)\\s?[1-9][\\d\\s().\\-/]{6,20}\\d"));
+    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
+    for (const QString& line : lines) {
+        auto it = international.globalMatch(line);
+        while (it.hasNext()) {
+            QString text = it.next().captured();
+            if (text.startsWith(QStringLiteral("00")))
+                text = QLatin1Char('+') + text.mid(2);
+            PhoneNumber number;
+            if (util->Parse(text.toStdString(), "ZZ", &number) !=
+                    PhoneNumberUtil::NO_PARSING_ERROR ||
+                !util->IsValidNumber(number))
+                continue;
+            std::string region;
+            util->GetRegionCodeForNumber(number, &region);
+            return QString::fromStdString(region);
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+ContactDetails ParseContact(const std::vector<Section>& sections, const WordLists& lists,
+                            const ContactOptions& options) {
+    ContactDetails c;
+    QStringList all;
+    for (const Section& s : sections)
+        all << s.lines;
+    const QStringList zone = ContactZone(sections);
+
+    for (const QString& line : all) {
+        auto it = EmailPattern().globalMatch(line);
+        while (it.hasNext()) {
+            QString e = it.next().captured();
+            while (e.endsWith(QLatin1Char('.')))
+                e.chop(1);
+            if (c.emails.size() < kMaxEach && !c.emails.contains(e, Qt::CaseInsensitive))
+                c.emails << e;
+        }
+        auto web = WebPattern().globalMatch(line);
+        while (web.hasNext()) {
+            const auto m = web.next();
+            if (m.capturedStart() > 0 && line[m.capturedStart() - 1] == QLatin1Char('@'))
+                continue;
+            QString w = m.captured();
+            while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
+                w.chop(1);
+            if (c.webAddresses.size() < kMaxEach &&
+                !c.webAddresses.contains(w, Qt::CaseInsensitive))
+                c.webAddresses << w;
+        }
+    }
+
+    // Name: the first chunk of the header or contact zone that reads as a person's name.
+    for (const QString& line : zone) {
+        for (const QString& chunk : LineChunks(line)) {
+            PersonNameParts n = ParsePersonName(chunk, lists);
+            if (!n.IsEmpty()) {
+                c.name = n;
+                break;
+            }
+        }
+        if (!c.name.IsEmpty())
+            break;
+    }
+    if (c.name.IsEmpty()) {
+        // A sidebar layout can put the name anywhere: take the name-like line that a job
+        // title follows, else the first one outside the skill lists.
+        int bestScore = -100;
+        for (const Section& s : sections) {
+            const bool list =
+                s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
+            for (qsizetype i = 0; i < s.lines.size(); ++i) {
+                PersonNameParts n = ParsePersonName(s.lines[i], lists);
+                if (n.IsEmpty())
+                    continue;
+                int score = list ? -1 : 0;
+                if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
+                    score += 2;
+                if (score > bestScore) {
+                    bestScore = score;
+                    c.name = n;
+                }
+            }
+        }
+    }
+
+    // Address: the first chunk that parses as one; a street on the line before it.
+    for (qsizetype i = 0; i < zone.size() && c.address.IsEmpty(); ++i) {
+        const QStringList chunks = LineChunks(zone[i]);
+        for (qsizetype k = 0; k < chunks.size(); ++k) {
+            QString chunk = chunks[k];
+            // A phone or a link inside the chunk is no part of the address.
+            if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
+                continue;
+            Address a = ParseAddressLine(chunk, lists);
+            if (a.IsEmpty())
+                continue;
+            if (a.addressLines.isEmpty()) {
+                if (k > 0 && LooksLikeStreet(chunks[k - 1]))
+                    a.addressLines << chunks[k - 1];
+                else if (k == 0 && i > 0 && LooksLikeStreet(zone[i - 1]) &&
+                         LineChunks(zone[i - 1]).size() == 1)
+                    a.addressLines << zone[i - 1];
+            }
+            if (a.countryCode.isEmpty()) {
+                QString next = k + 1 < chunks.size()
+                                   ? chunks[k + 1]
+                                   : (i + 1 < zone.size() ? zone[i + 1] : QString());
+                a.countryCode = lists.countryByName.value(Fold(next));
+            }
+            c.address = a;
+            break;
+        }
+    }
+
+    // Phones: numbers in the contact zone, and labelled numbers anywhere.
+    PhoneParser phones;
+    QString country = options.resumeCountry.trimmed().isEmpty()
+                          ? QString()
+                          : CountryCodeOf(options.resumeCountry, lists);
+    if (country.isEmpty())
+        country = c.address.countryCode;
+    if (country.isEmpty())
+        country = CountryOfInternationalNumber(zone);
+    if (country.isEmpty())
+        country = QStringLiteral("US");
+    phones.region = country.toStdString();
+    phones.cleanup = options.cleanupPhoneNumbers;
+    auto scan = [&](const QString& line, bool labelledOnly) {
+        auto it = PhoneCandidate().globalMatch(line);
+        while (it.hasNext() && static_cast<qsizetype>(c.phones.size()) < kMaxEach) {
+            const auto m = it.next();
+            const QString candidate = m.captured().trimmed();
+            if (LooksLikeDates(candidate))
+                continue;
+            const QString before = line.left(m.capturedStart());
+            const bool labelled = HasPhoneLabel(before);
+            if (labelledOnly && !labelled && !candidate.startsWith(QLatin1Char('+')))
+                continue;
+            Phone p;
+            p.kind = KindFromLabel(before);
+            if (!phones.Parse(candidate, labelled, &p))
+                continue;
+            if (labelled)
+                p.kind = KindFromLabel(before);
+            bool seen = false;
+            for (const Phone& q : c.phones)
+                seen = seen || q.digits == p.digits;
+            if (!seen)
+                c.phones.push_back(p);
+        }
+    };
+    for (const QString& line : zone)
+        scan(line, false);
+    const QSet<QString> zoneLines(zone.begin(), zone.end());
+    for (const QString& line : all)
+        if (!zoneLines.contains(line))
+            scan(line, true);
+
+    if (c.address.countryCode.isEmpty() && !c.address.IsEmpty()) {
+        // The country of the first phone with an international prefix, else the resume's.
+        QString fromPhone;
+        for (const Phone& p : c.phones) {
+            std::string region;
+            PhoneNumber number;
+            if (phones.util->Parse((QLatin1Char('+') + p.digits).toStdString(), "ZZ", &number) ==
+                PhoneNumberUtil::NO_PARSING_ERROR) {
+                phones.util->GetRegionCodeForNumber(number, &region);
+                fromPhone = QString::fromStdString(region);
+                break;
+            }
+        }
+        c.address.countryCode =
+            !fromPhone.isEmpty() && fromPhone != QLatin1String("ZZ") ? fromPhone : country;
+    }
+    return c;
+}
+
+} // namespace zorv::rp

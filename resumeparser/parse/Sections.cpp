@@ -1,0 +1,180 @@
+// Section headings and line cleaning for the resume parser.
+#include "Sections.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace zorv::rp {
+
+namespace {
+
+const QString kBullets = QStringLiteral("•·▪◦●○■□◆◇♦►▸➢✓✔*-–—>");
+
+// "E X P E R I E N C E" -> "EXPERIENCE"
+QString Unspaced(const QString& line) {
+    static const QRegularExpression spaced(QStringLiteral("^(?:\\p{L} ){3,}\\p{L}$"));
+    if (spaced.match(line).hasMatch())
+        return QString(line).remove(QLatin1Char(' '));
+    return line;
+}
+
+QString CleanHeading(QString text) {
+    static const QRegularExpression decoration(
+        QStringLiteral("^[\\s#=_*~\\-–—•|:.]+|[\\s#=_*~\\-–—•|:.]+$"));
+    static const QRegularExpression numbering(QStringLiteral("^(?:\\d{1,2}|[IVX]{1,4})[.)]\\s+"));
+    text = text.trimmed();
+    text.remove(numbering);
+    text.remove(decoration);
+    return Unspaced(text.trimmed());
+}
+
+} // namespace
+
+QStringList TextLines(const QString& content) {
+    QString text = content;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QChar(0x2028), QLatin1Char('\n'));
+    text.replace(QChar(0x0C), QLatin1Char('\n'));
+    QStringList lines;
+    for (QString line : text.split(QLatin1Char('\n'))) {
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const QChar c = line[i];
+            if (c == QChar(0xA0))
+                line[i] = QLatin1Char(' ');
+            else if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar(0xFFFE) ||
+                     c == QChar(0xFFFF) || c == QChar(0xFEFF) ||
+                     (c.isSurrogate() &&
+                      !(c.isHighSurrogate() && i + 1 < line.size() &&
+                        line[i + 1].isLowSurrogate()) &&
+                      !(c.isLowSurrogate() && i > 0 && line[i - 1].isHighSurrogate())))
+                line[i] = QLatin1Char(' ');
+        }
+        // Tabs separate cells; keep them, but not at the ends.
+        while (line.startsWith(QLatin1Char('\t')) || line.startsWith(QLatin1Char(' ')))
+            line.remove(0, 1);
+        while (line.endsWith(QLatin1Char('\t')) || line.endsWith(QLatin1Char(' ')))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines;
+}
+
+QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) {
+    if (rest)
+        rest->clear();
+    if (line.size() > 80)
+        return {};
+    const QString whole = Fold(CleanHeading(QString(line).replace(QLatin1Char('\t'), ' ')));
+    if (auto it = lists.headingKind.constFind(whole); it != lists.headingKind.constEnd())
+        return *it;
+    // "Heading and Other" and "Heading / Other": the first one that is known.
+    static const QRegularExpression joiner(QStringLiteral("\\s*(?:&|/| and | et | und | y )\\s*"));
+    const QStringList halves = whole.split(joiner);
+    if (halves.size() == 2 && whole.split(QLatin1Char(' ')).size() <= 6) {
+        for (const QString& h : halves)
+            if (auto it = lists.headingKind.constFind(h); it != lists.headingKind.constEnd())
+                return *it;
+    }
+    // "Teaching Experience", "Languages Known": a short heading-like line that starts or ends
+    // with a known heading.
+    {
+        const QString cleaned = CleanHeading(QString(line).replace(QLatin1Char('\t'), ' '));
+        const QStringList words = whole.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        bool headingLike = words.size() >= 2 && words.size() <= 3 && !cleaned.contains(',');
+        for (QChar c : cleaned)
+            headingLike = headingLike && !c.isDigit();
+        bool titleCase = true;
+        for (const QString& w : cleaned.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            titleCase = titleCase && (w[0].isUpper() || w.size() <= 3);
+        const bool styled =
+            cleaned == cleaned.toUpper() || line.trimmed().endsWith(':') || titleCase;
+        if (headingLike && styled) {
+            for (int n = 2; n >= 1; --n) {
+                if (words.size() <= n)
+                    continue;
+                const QString tail = words.mid(words.size() - n).join(' ');
+                const QString head = words.mid(0, n).join(' ');
+                if (auto it = lists.headingKind.constFind(tail); it != lists.headingKind.constEnd())
+                    return *it;
+                if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd())
+                    return *it;
+            }
+        }
+    }
+    // "Skills: C++, Qt" - a heading with its first content on the same line.
+    const qsizetype colon = line.indexOf(QLatin1Char(':'));
+    if (colon > 0 && colon < 40) {
+        const QString head = Fold(CleanHeading(line.left(colon)));
+        if (head.split(QLatin1Char(' ')).size() <= 4) {
+            if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
+                if (rest)
+                    *rest = line.mid(colon + 1).trimmed();
+                return *it;
+            }
+        }
+    }
+    return {};
+}
+
+std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
+    std::vector<Section> sections(1);
+    sections.front().kind = QStringLiteral("header");
+    bool skillsUnderOwnHeading = false;
+    for (const QString& line : lines) {
+        QString rest;
+        const QString kind = HeadingKind(line, lists, &rest);
+        // "Languages: Python, SQL" inside a skills section is a group of skills.
+        const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
+                                sections.back().kind == QLatin1String("skills");
+        if (!kind.isEmpty() && !skillGroup) {
+            skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
+            Section s;
+            s.kind = kind;
+            s.heading = line;
+            if (!rest.isEmpty())
+                s.lines << rest;
+            sections.push_back(std::move(s));
+            continue;
+        }
+        sections.back().lines << line;
+    }
+    return sections;
+}
+
+bool IsBulletLine(const QString& line) {
+    if (line.isEmpty())
+        return false;
+    if (!kBullets.contains(line[0]))
+        return false;
+    // "-" and "*" only count as bullets when a space follows.
+    if ((line[0] == QLatin1Char('-') || line[0] == QLatin1Char('*')) &&
+        (line.size() < 2 || !line[1].isSpace()))
+        return false;
+    return true;
+}
+
+QString StripBullet(const QString& line) {
+    static const QRegularExpression numbering(QStringLiteral("^\\d{1,2}[.)]\\s+(?=\\D)"));
+    QString out = line;
+    while (IsBulletLine(out))
+        out = out.mid(1).trimmed();
+    out.remove(numbering);
+    return out;
+}
+
+QStringList LineChunks(const QString& line) {
+    static const QRegularExpression separators(
+        QStringLiteral("\\s*(?:\\t+|\\s\\|\\s|\\|| [•·▪◆♦●] |\\s{3,})\\s*"));
+    QStringList out;
+    for (const QString& c : line.split(separators)) {
+        const QString t = c.trimmed();
+        if (!t.isEmpty())
+            out << t;
+    }
+    return out;
+}
+
+} // namespace zorv::rp

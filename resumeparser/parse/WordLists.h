@@ -1,0 +1,59 @@
+// The word lists that steer the resume parser (section headings, degrees, schools, job-title
+// words, organisation words, countries, regions, languages, skills). The built-in lists are
+// data files embedded as a Qt resource; files of the same name in the user's customisation
+// folder add to them.
+#pragma once
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace zorv::rp {
+
+// Lower case, diacritics removed, runs of white space made one space, trimmed.
+QString Fold(const QString& text);
+
+// Words of a folded text, split at everything but letters, digits and . ' + # - &;
+// trailing dots dropped, pieces without a letter or digit left out.
+QStringList WordsOf(const QString& text);
+
+// Single words and phrases of several words, matched as whole words.
+// Entries starting with "*" match the end of a word ("*entwickler": "Softwareentwickler").
+// Dots inside words do not count ("B.Sc." matches "bsc"); parts of hyphenated words match too.
+struct PhraseSet {
+    QSet<QString> singles;
+    std::vector<QStringList> phrases;
+    QStringList endings;
+    void Add(const QString& entry);
+    bool Matches(const QStringList& words) const;
+    bool Matches(const QString& text) const { return Matches(WordsOf(Fold(text))); }
+};
+
+struct Region {
+    QString country; // ISO 3166 alpha-2
+    QString abbreviation;
+    QString name;
+};
+
+struct WordLists {
+    QHash<QString, QString> headingKind; // folded heading -> kind
+    PhraseSet degrees;
+    PhraseSet schools;
+    PhraseSet titles;
+    PhraseSet orgWords;     // strong signs of an organisation (Inc, GmbH, Bank, Hospital)
+    PhraseSet weakOrgWords; // words that titles use too (Software, Systems, Group)
+    QHash<QString, QString> countryByName;  // folded name -> code
+    QHash<QString, Region> regionByName;    // folded name -> region
+    QHash<QString, Region> regionByAbbr;    // upper-case abbreviation (US and CA) -> region
+    QHash<QString, QString> languageByName; // folded name -> ISO 639-1 code
+    QHash<QString, QString> countryByCity;  // folded city -> country code
+    QStringList skills;
+};
+
+// The built-in lists extended by the files of customizePath (blank: built-in only).
+// Loaded once per folder and kept; safe to call from several threads.
+const WordLists& GetWordLists(const QString& customizePath);
+
+} // namespace zorv::rp

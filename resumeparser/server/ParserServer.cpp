@@ -1,0 +1,254 @@
+#include "ParserServer.h"
+
+#include "ServerActions.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonValue>
+
+namespace zorv::rp {
+namespace {
+
+struct StringProperty {
+    const char* name;
+    QString ParserSettings::*member;
+};
+struct BoolProperty {
+    const char* name;
+    bool ParserSettings::*member;
+};
+
+const StringProperty kStringProperties[] = {
+    {"TableName", &ParserSettings::TableName},
+    {"SingularName", &ParserSettings::SingularName},
+    {"ResumeFileName", &ParserSettings::ResumeFileName},
+    {"XMLResumeFileName", &ParserSettings::XMLResumeFileName},
+    {"ResumeContent", &ParserSettings::ResumeContent},
+    {"DatabaseName", &ParserSettings::DatabaseName},
+    {"DataPath", &ParserSettings::DataPath},
+    {"CustomizePath", &ParserSettings::CustomizePath},
+    {"ResumeCountry", &ParserSettings::ResumeCountry},
+};
+const BoolProperty kBoolProperties[] = {
+    {"PutResumeContentInXML", &ParserSettings::PutResumeContentInXML},
+    {"CleanupPhoneNumbers", &ParserSettings::CleanupPhoneNumbers},
+    {"UseFullParser", &ParserSettings::UseFullParser},
+    {"ParseContactInfoOnly", &ParserSettings::ParseContactInfoOnly},
+    {"DebugMode", &ParserSettings::DebugMode},
+};
+
+QJsonObject Ok(const QJsonValue& value = QJsonValue()) {
+    QJsonObject reply{{"ok", true}};
+    if (!value.isUndefined() && !value.isNull())
+        reply.insert("value", value);
+    return reply;
+}
+
+// Codes tell the client which error to raise: 438 no such member, 13 type mismatch, 440
+// anything else the parser refuses.
+QJsonObject Error(const QString& message, int code = 440) {
+    return QJsonObject{{"ok", false}, {"error", message}, {"code", code}};
+}
+
+bool IsAction(const QString& call) {
+    return call == QLatin1String("Convert") || call == QLatin1String("Parse") ||
+           call == QLatin1String("Extract");
+}
+
+} // namespace
+
+ParserServer::ParserServer(std::function<bool(const QByteArray&)> send) : send_(std::move(send)) {}
+
+ParserServer::~ParserServer() {
+    // A worker stuck in a converter cannot be stopped; the process ends without it.
+    if (worker_.joinable()) {
+        if (Busy())
+            worker_.detach();
+        else
+            worker_.join();
+    }
+}
+
+bool ParserServer::Busy() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return busy_;
+}
+
+void ParserServer::SendReady() {
+    SendEvent(QJsonObject{{"event", "Ready"}, {"protocol", kProtocolVersion}});
+}
+
+void ParserServer::SendEvent(const QJsonObject& event) {
+    send_(QJsonDocument(event).toJson(QJsonDocument::Compact));
+}
+
+void ParserServer::SendMessage(const QString& text) {
+    SendEvent(QJsonObject{{"event", "Message"}, {"Text", text}});
+}
+
+void ParserServer::RejectOverlongLine() {
+    QJsonObject reply = Error(QStringLiteral("The request line is too long."));
+    reply.insert("id", -1);
+    send_(QJsonDocument(reply).toJson(QJsonDocument::Compact));
+}
+
+void ParserServer::HandleLine(const QByteArray& line) {
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &parseError);
+    QJsonObject reply;
+    QJsonValue id = -1;
+    if (!doc.isObject()) {
+        reply =
+            Error(QStringLiteral("The request is not a JSON object: ") + parseError.errorString());
+    } else {
+        const QJsonObject request = doc.object();
+        id = request.value("id");
+        reply = Dispatch(request.value("call").toString(), request);
+    }
+    reply.insert("id", id);
+    send_(QJsonDocument(reply).toJson(QJsonDocument::Compact));
+    // An action starts only once its reply is out, so that its Done always follows it.
+    LaunchPendingAction();
+}
+
+QJsonObject ParserServer::Dispatch(const QString& call, const QJsonObject& request) {
+    if (call == QLatin1String("set"))
+        return SetProperty(request.value("name").toString(), request.value("value"));
+    if (call == QLatin1String("get"))
+        return GetProperty(request.value("name").toString());
+    if (IsAction(call))
+        return StartAction(call);
+
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (call == QLatin1String("Prepare")) {
+        // A new try starts from the parser's defaults; a running action keeps its own copy.
+        settings_ = ParserSettings{};
+        xmlResume_.clear();
+        doneReceived_ = false;
+        log_.SetEnabled(false);
+        return Ok();
+    }
+    if (call == QLatin1String("FinishSetup")) {
+        log_.Write(QStringLiteral("setup: file \"%1\", XML file \"%2\", content %3 characters, "
+                                  "full parser %4, contact only %5, country \"%6\"")
+                       .arg(settings_.ResumeFileName, settings_.XMLResumeFileName)
+                       .arg(settings_.ResumeContent.size())
+                       .arg(settings_.UseFullParser)
+                       .arg(settings_.ParseContactInfoOnly)
+                       .arg(settings_.ResumeCountry));
+        return Ok();
+    }
+    if (call == QLatin1String("StartDebug")) {
+        log_.Start();
+        return Ok();
+    }
+    return Error(QStringLiteral("Unknown call: ") + call, 438);
+}
+
+QJsonObject ParserServer::SetProperty(const QString& name, const QJsonValue& value) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& p : kStringProperties) {
+        if (name == QLatin1String(p.name)) {
+            if (!value.isString())
+                return Error(QStringLiteral("Type mismatch: ") + name +
+                                 QStringLiteral(" takes a string."),
+                             13);
+            settings_.*p.member = value.toString();
+            return Ok();
+        }
+    }
+    for (const auto& p : kBoolProperties) {
+        if (name == QLatin1String(p.name)) {
+            if (!value.isBool())
+                return Error(QStringLiteral("Type mismatch: ") + name +
+                                 QStringLiteral(" takes a Boolean."),
+                             13);
+            settings_.*p.member = value.toBool();
+            if (p.member == &ParserSettings::DebugMode)
+                log_.SetEnabled(settings_.DebugMode);
+            return Ok();
+        }
+    }
+    if (name == QLatin1String("DoneReceived")) {
+        if (!value.isBool())
+            return Error(QStringLiteral("Type mismatch: DoneReceived takes a Boolean."), 13);
+        doneReceived_ = value.toBool();
+        return Ok();
+    }
+    if (name == QLatin1String("XMLResume"))
+        return Error(QStringLiteral("XMLResume is read-only."));
+    return Error(QStringLiteral("Unknown property: ") + name, 438);
+}
+
+QJsonObject ParserServer::GetProperty(const QString& name) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& p : kStringProperties) {
+        if (name == QLatin1String(p.name))
+            return Ok(QJsonValue(settings_.*p.member));
+    }
+    for (const auto& p : kBoolProperties) {
+        if (name == QLatin1String(p.name))
+            return Ok(QJsonValue(settings_.*p.member));
+    }
+    if (name == QLatin1String("XMLResume"))
+        return Ok(QJsonValue(xmlResume_));
+    if (name == QLatin1String("DoneReceived"))
+        return Ok(QJsonValue(doneReceived_));
+    return Error(QStringLiteral("Unknown property: ") + name, 438);
+}
+
+QJsonObject ParserServer::StartAction(const QString& what) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (busy_)
+        return Error(QStringLiteral("An action is still running."));
+    busy_ = true;
+    doneReceived_ = false;
+    pending_ = PendingAction{what, settings_};
+    log_.Write(what + QStringLiteral(" started"));
+    return Ok();
+}
+
+void ParserServer::LaunchPendingAction() {
+    std::optional<PendingAction> pending;
+    pending.swap(pending_);
+    if (!pending)
+        return;
+    if (worker_.joinable())
+        worker_.join(); // the previous action has ended: busy_ was false
+    worker_ = std::thread([this, p = std::move(*pending)] { RunAction(p.what, p.settings); });
+}
+
+void ParserServer::RunAction(const QString& what, ParserSettings settings) {
+    QElapsedTimer clock;
+    clock.start();
+    SendMessage(what + QStringLiteral(" started"));
+    const ActionResult result = DoAction(what, settings);
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (result.ok) {
+            if (what == QLatin1String("Convert"))
+                settings_.ResumeContent = result.text;
+            else
+                xmlResume_ = result.text;
+        }
+        busy_ = false;
+        log_.Write(
+            QStringLiteral("%1 %2 in %3 s, %4 characters%5")
+                .arg(what, result.ok ? QStringLiteral("succeeded") : QStringLiteral("failed"))
+                .arg(seconds, 0, 'f', 3)
+                .arg(result.text.size())
+                .arg(result.ok ? QString() : QStringLiteral(": ") + result.message));
+    }
+    SendEvent(QJsonObject{{"event", "Done"},
+                          {"What", what},
+                          {"OK", result.ok},
+                          {"Msg", result.ok ? QString() : result.message},
+                          {"Seconds", seconds}});
+}
+
+ActionResult ParserServer::DoAction(const QString& what, const ParserSettings& settings) {
+    return RunServerAction(what, settings);
+}
+
+} // namespace zorv::rp

@@ -1,0 +1,25 @@
+// The server's actions around the in-process parser: the input checks that keep a bad
+// file from reaching a converter, and the HR-XML file that "Parse" leaves behind.
+#pragma once
+
+#include "ResumeParserCore.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace zorv::rp {
+
+// Largest resume file that "Convert" takes on.
+inline constexpr std::int64_t kMaxResumeBytes = 50LL * 1024 * 1024;
+
+// The HR-XML file that "Parse" writes for a given XMLResumeFileName.
+QString HRXMLFileFor(const QString& xmlResumeFileName);
+
+// Writes the HR-XML text as UTF-8 through a temporary file renamed into place. On failure
+// returns false with the reason in `error`; any earlier file stays as it was.
+bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error);
+
+// Runs "Convert", "Parse" or "Extract" with its checks; never throws.
+ActionResult RunServerAction(const QString& what, const ParserSettings& settings);
+
+} // namespace zorv::rp

@@ -1,0 +1,40 @@
+// Type sniffing: first bytes first, the extension only where the bytes say nothing.
+#include "FileType.h"
+
+#include <gtest/gtest.h>
+
+using namespace zorv::rp::convert;
+
+namespace {
+FileType Sniff(QByteArrayView bytes, const char* ext) {
+    return SniffFileType(bytes, QString::fromLatin1(ext));
+}
+} // namespace
+
+TEST(SniffFileType, MagicBytesWinOverTheExtension) {
+    EXPECT_EQ(Sniff("{\\rtf1\\ansi hello}", "doc"), FileType::Rtf);
+    EXPECT_EQ(Sniff("\xEF\xBB\xBF{\\rtf1 x}", "txt"), FileType::Rtf);
+    EXPECT_EQ(Sniff("%PDF-1.7\n...", "doc"), FileType::Pdf);
+    EXPECT_EQ(Sniff("garbage from a mail gateway\n%PDF-1.4\n", "pdf"), FileType::Pdf);
+    EXPECT_EQ(Sniff("PK\x03\x04rest", "doc"), FileType::Docx);
+    EXPECT_EQ(Sniff("\xFFWPC\x10\0\0\0", "doc"), FileType::Wpd);
+    EXPECT_EQ(Sniff(QByteArrayView("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), "docx"),
+              FileType::Doc);
+}
+
+TEST(SniffFileType, TextAndHtml) {
+    EXPECT_EQ(Sniff("Jane Doe\nEngineer", "txt"), FileType::Text);
+    EXPECT_EQ(Sniff("Jane Doe\nEngineer", "doc"), FileType::Text);
+    EXPECT_EQ(Sniff("<!DOCTYPE html><html><body>x</body></html>", "txt"), FileType::Html);
+    EXPECT_EQ(Sniff("  <HTML><BODY>x</BODY></HTML>", "doc"), FileType::Html);
+    EXPECT_EQ(Sniff("Jane <b>Doe</b>", "htm"), FileType::Html);
+    EXPECT_EQ(Sniff(QByteArrayView("\xFF\xFEJ\0a\0n\0e\0", 10), "txt"), FileType::Text);
+}
+
+TEST(SniffFileType, BinaryOrUnknownIsUnknown) {
+    EXPECT_EQ(Sniff(QByteArrayView("\x89PNG\r\n\x1a\n\0\0", 10), "pdf"), FileType::Unknown);
+    EXPECT_EQ(Sniff("plain words", "pdf"), FileType::Unknown);
+    EXPECT_EQ(Sniff("plain words", "odt"), FileType::Unknown);
+    EXPECT_FALSE(MismatchMessage(QStringLiteral("PDF")).isEmpty());
+    EXPECT_TRUE(MismatchMessage(QStringLiteral("txt")).isEmpty());
+}

@@ -1,0 +1,182 @@
+// Contact details: names of every shape, addresses of several countries, phones and links.
+#include "ContactParser.h"
+#include "QStringPrinter.h"
+#include "Sections.h"
+#include "WordLists.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zorv::rp;
+
+const WordLists& Lists() {
+    return GetWordLists({});
+}
+
+ContactDetails ContactOf(const QString& text, const QString& country = {}, bool cleanup = false) {
+    return ParseContact(SplitSections(TextLines(text), Lists()), Lists(),
+                        ContactOptions{country, cleanup});
+}
+
+TEST(PersonNames, GivenMiddleAndFamily) {
+    const auto n = ParsePersonName(QStringLiteral("Michael J. Thompson"), Lists());
+    ASSERT_FALSE(n.IsEmpty());
+    EXPECT_EQ(n.given, QStringList{QStringLiteral("Michael")});
+    EXPECT_EQ(n.middle, QStringLiteral("J."));
+    EXPECT_EQ(n.family, QStringLiteral("Thompson"));
+}
+
+TEST(PersonNames, AllCapitalsAndHyphensAreTitleCased) {
+    const auto n = ParsePersonName(QStringLiteral("JEAN-PIERRE O'NEIL"), Lists());
+    EXPECT_EQ(n.formatted, QStringLiteral("Jean-Pierre O'Neil"));
+    EXPECT_EQ(n.family, QStringLiteral("O'Neil"));
+}
+
+TEST(PersonNames, FamilyNameInCapitalsFirst) {
+    const auto n = ParsePersonName(QStringLiteral("DUBOIS Jean-Pierre"), Lists());
+    EXPECT_EQ(n.given, QStringList{QStringLiteral("Jean-Pierre")});
+    EXPECT_EQ(n.family, QStringLiteral("Dubois"));
+    EXPECT_EQ(n.formatted, QStringLiteral("Jean-Pierre Dubois"));
+}
+
+TEST(PersonNames, ParticlesBelongToTheFamilyName) {
+    const auto n = ParsePersonName(QStringLiteral("Pieter van der Berg"), Lists());
+    EXPECT_EQ(n.family, QStringLiteral("Berg"));
+    EXPECT_EQ(n.familyPrefix, QStringLiteral("van der"));
+    EXPECT_EQ(n.formatted, QStringLiteral("Pieter van der Berg"));
+    const auto caps = ParsePersonName(QStringLiteral("THOMAS VAN DAM"), Lists());
+    EXPECT_EQ(caps.formatted, QStringLiteral("Thomas van Dam"));
+}
+
+TEST(PersonNames, DiacriticsAreKept) {
+    const auto n = ParsePersonName(QStringLiteral("María José García López"), Lists());
+    EXPECT_EQ(n.formatted, QStringLiteral("María José García López"));
+    EXPECT_EQ(n.given.front(), QStringLiteral("María"));
+}
+
+TEST(PersonNames, AffixesAreSeparated) {
+    const auto n = ParsePersonName(QStringLiteral("Dr. Amelia Clarke, MBBS MRCP"), Lists());
+    EXPECT_EQ(n.formatted, QStringLiteral("Amelia Clarke"));
+    EXPECT_EQ(n.formsOfAddress, QStringList{QStringLiteral("Dr.")});
+    EXPECT_EQ(n.qualifications, (QStringList{QStringLiteral("MBBS"), QStringLiteral("MRCP")}));
+    const auto jr = ParsePersonName(QStringLiteral("Jonathan P. Whitaker, Jr., Esq."), Lists());
+    EXPECT_EQ(jr.generations, QStringList{QStringLiteral("Jr.")});
+    EXPECT_EQ(jr.family, QStringLiteral("Whitaker"));
+}
+
+TEST(PersonNames, OtherLinesAreNoNames) {
+    for (const char* text : {"Senior Software Engineer", "Curriculum Vitae", "Paris, France",
+                             "john@example.com", "PROFESSIONAL EXPERIENCE", "Acme Corp GmbH",
+                             "12 Main Street", "University of Leeds", "a b"})
+        EXPECT_TRUE(ParsePersonName(QString::fromUtf8(text), Lists()).IsEmpty()) << text;
+}
+
+TEST(Addresses, NorthAmerica) {
+    auto a = ParseAddressLine(QStringLiteral("1450 Oak Street, San Francisco, CA 94117"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("San Francisco"));
+    EXPECT_EQ(a.region, QStringLiteral("CA"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("94117"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("US"));
+    EXPECT_EQ(a.addressLines, QStringList{QStringLiteral("1450 Oak Street")});
+    a = ParseAddressLine(QStringLiteral("Montréal (Québec) H3B 4W8"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Montréal"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("H3B 4W8"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("CA"));
+}
+
+TEST(Addresses, Europe) {
+    auto a =
+        ParseAddressLine(QStringLiteral("12 rue de la Roquette, 75011 Paris, France"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("75011"));
+    EXPECT_EQ(a.municipality, QStringLiteral("Paris"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("FR"));
+    a = ParseAddressLine(QStringLiteral("1016 DV Amsterdam"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("1016 DV"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("NL"));
+    a = ParseAddressLine(QStringLiteral("42 Albert Road, Manchester M19 2FP"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("M19 2FP"));
+    EXPECT_EQ(a.municipality, QStringLiteral("Manchester"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("GB"));
+    a = ParseAddressLine(QStringLiteral("D-10115 Berlin"), Lists());
+    EXPECT_EQ(a.countryCode, QStringLiteral("DE"));
+}
+
+TEST(Addresses, India) {
+    const auto a =
+        ParseAddressLine(QStringLiteral("Koramangala, Bangalore, Karnataka 560034"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Bangalore"));
+    EXPECT_EQ(a.region, QStringLiteral("Karnataka"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("560034"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("IN"));
+}
+
+TEST(Addresses, StreetOnTheLineBefore) {
+    const auto c = ContactOf(QStringLiteral("Anna Müller\nHauptstraße 15\n10827 Berlin\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Berlin"));
+    EXPECT_EQ(c.address.addressLines, QStringList{QStringLiteral("Hauptstraße 15")});
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("DE"));
+}
+
+TEST(Phones, WrittenAsIsWithoutCleanup) {
+    const auto c = ContactOf(QStringLiteral("Kim Lee\nPhone: (415) 782-3491\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].formatted, QStringLiteral("(415) 782-3491"));
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("14157823491"));
+}
+
+TEST(Phones, CleanupGivesTheNationalFormatOfTheResumeCountry) {
+    const auto fr = ContactOf(QStringLiteral("Jean Dubois\nTél. : +33 6 12 34 56 78\n"),
+                              QStringLiteral("FR"), true);
+    ASSERT_EQ(fr.phones.size(), 1u);
+    EXPECT_EQ(fr.phones[0].formatted, QStringLiteral("06 12 34 56 78"));
+    const auto us = ContactOf(QStringLiteral("Kim Lee\n415.782.3491\n"), {}, true);
+    ASSERT_EQ(us.phones.size(), 1u);
+    EXPECT_EQ(us.phones[0].formatted, QStringLiteral("(415) 782-3491"));
+    // A number of another country keeps its international form.
+    const auto abroad =
+        ContactOf(QStringLiteral("Kim Lee\n+44 20 7123 4567\n"), QStringLiteral("US"), true);
+    ASSERT_EQ(abroad.phones.size(), 1u);
+    EXPECT_EQ(abroad.phones[0].formatted, QStringLiteral("+44 20 7123 4567"));
+}
+
+TEST(Phones, TheAddressCountryParsesNationalNumbers) {
+    const auto c =
+        ContactOf(QStringLiteral("Anna Müller\n10827 Berlin, Deutschland\n030 12345678\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("493012345678"));
+}
+
+TEST(Phones, LabelsGiveTheKind) {
+    const auto c = ContactOf(
+        QStringLiteral("Kim Lee\nTel 404-572-6600 · Fax 404-572-6699 · Cell: 404-572-6610\n"));
+    ASSERT_EQ(c.phones.size(), 3u);
+    EXPECT_EQ(c.phones[0].kind, PhoneKind::Telephone);
+    EXPECT_EQ(c.phones[1].kind, PhoneKind::Fax);
+    EXPECT_EQ(c.phones[2].kind, PhoneKind::Mobile);
+}
+
+TEST(Phones, YearsAndDatesAreNoPhones) {
+    const auto c = ContactOf(QStringLiteral("Kim Lee\nkim@example.com\n2015 - 2019\n"
+                                            "01/07/2014 to 31/05/2018\n94117\n"));
+    EXPECT_TRUE(c.phones.empty());
+}
+
+TEST(OnlineAddresses, EmailsAndLinksAreSeparate) {
+    const auto c =
+        ContactOf(QStringLiteral("Kim Lee | kim.lee@example.com | linkedin.com/in/kimlee\n"
+                                 "github.com/kimlee, https://kimlee.dev.\n"));
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("kim.lee@example.com")});
+    EXPECT_EQ(c.webAddresses, (QStringList{QStringLiteral("linkedin.com/in/kimlee"),
+                                           QStringLiteral("github.com/kimlee"),
+                                           QStringLiteral("https://kimlee.dev")}));
+}
+
+TEST(NameSearch, ContactBlockAtTheBottom) {
+    const auto c = ContactOf(QStringLiteral("SUMMARY\nAccountant with twelve years of audit.\n"
+                                            "EXPERIENCE\nTax Manager, Grant Thornton, 2017 - 2020\n"
+                                            "CONTACT\nDavid Kowalski\nd.k@example.com\n"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("David Kowalski"));
+}
+
+} // namespace

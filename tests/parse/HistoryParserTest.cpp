@@ -1,0 +1,166 @@
+// Positions, education, skills and languages from the lines of their sections.
+#include "HistoryParser.h"
+#include "QStringPrinter.h"
+#include "Sections.h"
+#include "WordLists.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zorv::rp;
+
+const WordLists& Lists() {
+    return GetWordLists({});
+}
+
+std::vector<Position> PositionsOf(const char* text) {
+    return ParsePositions(TextLines(QString::fromUtf8(text)), Lists());
+}
+
+TEST(Positions, EmployerLineThenTitleAndDates) {
+    const auto p = PositionsOf("Stripe — San Francisco, CA\n"
+                               "Senior Software Engineer        March 2020 – Present\n"
+                               "• Led the ledger redesign.\n"
+                               "Dropbox — San Francisco, CA\n"
+                               "Software Engineer               June 2016 – February 2020\n"
+                               "• Built the sync service.\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Stripe"));
+    EXPECT_EQ(p[0].title, QStringLiteral("Senior Software Engineer"));
+    EXPECT_EQ(p[0].location, QStringLiteral("San Francisco"));
+    EXPECT_TRUE(p[0].end.present);
+    EXPECT_EQ(p[1].employer, QStringLiteral("Dropbox"));
+    EXPECT_EQ(p[1].start.Iso(), QStringLiteral("2016-06"));
+    EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2020-02"));
+    EXPECT_EQ(p[1].description, QStringLiteral("• Built the sync service."));
+}
+
+TEST(Positions, DatesFirstThenTitleAndEmployer) {
+    const auto p =
+        PositionsOf("03/2019 – heute\n"
+                    "Senior Softwareentwicklerin, Zalando SE, Berlin\n"
+                    "Entwicklung von Microservices in Java und Kotlin für den Checkout.\n"
+                    "10/2015 – 02/2019\n"
+                    "Softwareentwicklerin, SAP SE, Walldorf\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Zalando SE"));
+    EXPECT_EQ(p[0].title, QStringLiteral("Senior Softwareentwicklerin"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("SAP SE"));
+}
+
+TEST(Positions, TableCells) {
+    const auto p = PositionsOf("Dates\tEmployer\tPosition\n"
+                               "2019 – Present\tVail Resorts\tSenior Financial Analyst\n"
+                               "2016 – 2019\tDaVita Inc.\tFinancial Analyst\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Vail Resorts"));
+    EXPECT_EQ(p[0].title, QStringLiteral("Senior Financial Analyst"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("DaVita Inc."));
+}
+
+TEST(Positions, SeveralRolesUnderOneEmployer) {
+    const auto p = PositionsOf("Royal Bank of Canada, Toronto, ON\n"
+                               "Senior Project Manager (2019 – Present)\n"
+                               "  * Delivered the mobile deposit program.\n"
+                               "Project Manager (2016 – 2019)\n"
+                               "  * Rolled out transfers.\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Royal Bank of Canada"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Royal Bank of Canada"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Project Manager"));
+}
+
+TEST(Positions, OneLayoutForTitlesWithoutKnownWords) {
+    // "Jefe" is a known title word; "Segundo de cocina" and "Cocinero" are placed alike.
+    const auto p = PositionsOf("Desde 2020: Jefe de cocina, Restaurante Can Solé, Barcelona\n"
+                               "2016 - 2020: Sumiller, Hotel Arts Barcelona\n"
+                               "2013 - 2016: Repostero, El Celler de Can Roca, Girona\n");
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[1].title, QStringLiteral("Sumiller"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Hotel Arts Barcelona"));
+    EXPECT_EQ(p[2].title, QStringLiteral("Repostero"));
+}
+
+TEST(Positions, DescriptionsDoNotLeakIntoTheNextHeading) {
+    const auto p =
+        PositionsOf("Infosys Limited, Chennai\nSenior Java Developer\nJan 2018 - Till Date\n"
+                    "Developed loan origination services for a European bank.\n"
+                    "Tata Consultancy Services, Kochi\nJava Developer\nAug 2014 - Dec 2017\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Infosys Limited"));
+    EXPECT_TRUE(p[0].end.present);
+    EXPECT_EQ(p[1].employer, QStringLiteral("Tata Consultancy Services"));
+}
+
+TEST(Positions, ProseWithAYearIsNoPosition) {
+    EXPECT_TRUE(PositionsOf("• Grew revenue by 20% in 2019 while cutting costs across the team.\n")
+                    .empty());
+}
+
+TEST(Education, DegreeSchoolAndDateOnOneLine) {
+    const auto e =
+        ParseEducation(TextLines(QStringLiteral(
+                           "Bachelor of Science in Nursing, Northeastern University, Boston, "
+                           "MA, 2015\nMSc Data Science, Eindhoven University of Technology, 2018")),
+                       Lists());
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].degree, QStringLiteral("Bachelor of Science in Nursing"));
+    EXPECT_EQ(e[0].major, QStringLiteral("Nursing"));
+    EXPECT_EQ(e[0].school, QStringLiteral("Northeastern University"));
+    EXPECT_EQ(e[0].date.Iso(), QStringLiteral("2015"));
+    EXPECT_EQ(e[1].school, QStringLiteral("Eindhoven University of Technology"));
+}
+
+TEST(Education, SchoolAndDegreeOnSeparateLines) {
+    const auto e = ParseEducation(
+        TextLines(QStringLiteral("University of Michigan, Ann Arbor, MI\n"
+                                 "Bachelor of Science in Chemical Engineering, expected May 2025\n"
+                                 "GPA 3.7/4.0\nUniversity of British Columbia | Vancouver, BC\n"
+                                 "Bachelor of Applied Science, Civil Engineering | 2014")),
+        Lists());
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].degree, QStringLiteral("Bachelor of Science in Chemical Engineering"));
+    EXPECT_EQ(e[0].date.Iso(), QStringLiteral("2025-05"));
+    EXPECT_EQ(e[1].degree, QStringLiteral("Bachelor of Applied Science, Civil Engineering"));
+    EXPECT_EQ(e[1].school, QStringLiteral("University of British Columbia"));
+}
+
+TEST(Education, AbbreviationsThatAreAlsoPlacesNeedCapitals) {
+    const auto e = ParseEducation(
+        TextLines(QStringLiteral("Harvard University, Cambridge, MA\nMA in History, 2012")),
+        Lists());
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].degree, QStringLiteral("MA in History"));
+    EXPECT_EQ(e[0].location, QStringLiteral("Cambridge"));
+}
+
+TEST(Skills, GroupsAndSeparators) {
+    const auto s = ParseSkills(TextLines(QStringLiteral(
+        "Languages: Python, SQL, R\nTools: Tableau; Excel | Git\n• Node.js (expert)\n"
+        "References available on request.")));
+    EXPECT_EQ(s, (QStringList{QStringLiteral("Python"), QStringLiteral("SQL"), QStringLiteral("R"),
+                              QStringLiteral("Tableau"), QStringLiteral("Excel"),
+                              QStringLiteral("Git"), QStringLiteral("Node.js")}));
+}
+
+TEST(Languages, CodesAndLevels) {
+    const auto l = ParseLanguages(
+        TextLines(QStringLiteral("Français (langue maternelle), anglais (courant), Klingon")),
+        Lists());
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_EQ(l[0].code, QStringLiteral("fr"));
+    EXPECT_EQ(l[1].code, QStringLiteral("en"));
+    EXPECT_EQ(l[1].text, QStringLiteral("anglais (courant)"));
+    EXPECT_TRUE(l[2].code.isEmpty());
+}
+
+TEST(Certifications, NameAndDate) {
+    const auto c =
+        ParseCertifications(TextLines(QStringLiteral("• Certified ScrumMaster (CSM), 2015")));
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].name, QStringLiteral("Certified ScrumMaster (CSM)"));
+    EXPECT_EQ(c[0].date.Iso(), QStringLiteral("2015"));
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+// Section headings in several languages and the cleaning of the text's lines.
+#include "Sections.h"
+#include "QStringPrinter.h"
+#include "WordLists.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace zorv::rp;
+
+const WordLists& Lists() {
+    return GetWordLists({});
+}
+
+TEST(Headings, LanguagesCasesAndDecorations) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"EXPERIENCE", "experience"},
+        {"Work Experience:", "experience"},
+        {"Expérience professionnelle", "experience"},
+        {"BERUFSERFAHRUNG", "experience"},
+        {"Experiencia laboral", "experience"},
+        {"Werkervaring", "experience"},
+        {"FORMATION :", "education"},
+        {"Ausbildung", "education"},
+        {"Formación académica", "education"},
+        {"Compétences", "skills"},
+        {"Kenntnisse", "skills"},
+        {"Habilidades", "skills"},
+        {"Langues", "languages"},
+        {"Sprachen", "languages"},
+        {"Idiomas", "languages"},
+        {"== SKILLS ==", "skills"},
+        {"1. Education", "education"},
+        {"E X P E R I E N C E", "experience"},
+        {"Teaching Experience", "experience"},
+        {"Education & Training", "education"},
+        {"Certifications", "certifications"},
+        {"Profil", "summary"}};
+    for (const auto& [line, kind] : cases)
+        EXPECT_EQ(HeadingKind(QString::fromUtf8(line), Lists()), QString::fromUtf8(kind)) << line;
+}
+
+TEST(Headings, OrdinaryLinesAreNoHeadings) {
+    for (const char* line : {"Senior Software Engineer", "Experience with C++ and Qt in production",
+                             "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
+        EXPECT_TRUE(HeadingKind(QString::fromUtf8(line), Lists()).isEmpty()) << line;
+}
+
+TEST(Headings, ContentAfterTheColonStartsTheSection) {
+    const auto s =
+        SplitSections(TextLines(QStringLiteral("Kim Lee\nSkills: C++, Qt\nGit")), Lists());
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("skills"));
+    EXPECT_EQ(s[1].lines, (QStringList{QStringLiteral("C++, Qt"), QStringLiteral("Git")}));
+}
+
+TEST(Headings, SkillGroupsStayInTheirSection) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("TECHNICAL SKILLS\nLanguages: Python, SQL\nTools: Git\n"
+                                 "Languages: English, Hindi")),
+        Lists());
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].lines.size(), 3);
+}
+
+TEST(Lines, LineEndsControlCharactersAndBlankLines) {
+    const QString text = QStringLiteral("  One\r\nTwo\rThree\n\n\t\nFour\x01\x02 five\tcell  \n");
+    EXPECT_EQ(TextLines(text),
+              (QStringList{QStringLiteral("One"), QStringLiteral("Two"), QStringLiteral("Three"),
+                           QStringLiteral("Four   five\tcell")}));
+}
+
+TEST(Lines, LoneSurrogatesAreRemoved) {
+    QString text = QStringLiteral("Name");
+    text += QChar(0xD800);
+    text += QStringLiteral(" Here");
+    const QStringList lines = TextLines(text);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_FALSE(lines[0].contains(QChar(0xD800)));
+}
+
+TEST(Lines, ChunksOfAHeaderLine) {
+    EXPECT_EQ(LineChunks(QStringLiteral("Kim Lee | Austin, TX • 512-874-3321\tkim@example.com")),
+              (QStringList{QStringLiteral("Kim Lee"), QStringLiteral("Austin, TX"),
+                           QStringLiteral("512-874-3321"), QStringLiteral("kim@example.com")}));
+}
+
+} // namespace

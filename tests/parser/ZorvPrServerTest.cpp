@@ -1,0 +1,225 @@
+// The ZorvPr process itself, through the client's parser object: files it refuses with a
+// clear message, the calls it refuses, its debug log, and its end when its input closes.
+#include "DebugLog.h"
+#include "ParserErrors.h"
+#include "ParserTestSupport.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+using namespace zorv;
+using zorv::test::ParserTest;
+
+namespace {
+
+struct DoneEvent {
+    bool received = false;
+    QString what;
+    bool ok = false;
+    QString msg;
+};
+
+class Server : public ParserTest {
+protected:
+    std::shared_ptr<ParserObject> Start() {
+        ParserEvents events;
+        events.Done = [this](const QString& w, bool ok, const QString& m) {
+            done_ = {true, w, ok, m};
+        };
+        events.Message = [this](const QString& t) { messages_ << t; };
+        return ParserObject::Create(std::move(events));
+    }
+    // Issues the action and waits for its Done (at most `ms`).
+    DoneEvent Run(ParserObject& pr, const QString& what, int ms = 10000) {
+        done_ = {};
+        pr.Call(what);
+        QElapsedTimer clock;
+        clock.start();
+        while (!done_.received && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return done_;
+    }
+    DoneEvent Convert(const QString& file) {
+        auto pr = Start();
+        pr->Call(QStringLiteral("Prepare"));
+        pr->SetProperty(QStringLiteral("ResumeFileName"), file);
+        pr->Call(QStringLiteral("FinishSetup"));
+        return Run(*pr, QStringLiteral("Convert"));
+    }
+
+    DoneEvent done_;
+    QStringList messages_;
+};
+
+TEST_F(Server, RefusesFilesThatCannotBeConvertedWithAClearMessage) {
+    UseRealServer();
+    struct Case {
+        QString file;
+        const char* says;
+    };
+    const QString big = Path(QStringLiteral("big.txt"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(f.resize(50LL * 1024 * 1024 + 1)); // sparse: no disk used
+    }
+    const std::vector<Case> cases = {
+        {Path(QStringLiteral("missing.txt")), "not found"},
+        {WriteResume(QStringLiteral("empty.txt"), QByteArray()), "empty"},
+        {big, "larger than 50 MiB"},
+        {Path(QStringLiteral("system")), "not a file"},
+        {QString(), "No resume file"},
+    };
+    for (const Case& c : cases) {
+        const DoneEvent done = Convert(c.file);
+        EXPECT_TRUE(done.received) << qPrintable(c.file);
+        EXPECT_EQ(done.what, QStringLiteral("Convert"));
+        EXPECT_FALSE(done.ok);
+        EXPECT_TRUE(done.msg.contains(QLatin1String(c.says))) << qPrintable(done.msg);
+    }
+}
+
+TEST_F(Server, RefusesUnknownAndCorruptFilesWithoutHanging) {
+    if (!ZORV_RP_CONVERT_BUILT)
+        GTEST_SKIP() << "this build has no converters";
+    UseRealServer();
+    static const char kNoise[] = "\x13\x37\x00\xffPK\x03\x04garbage";
+    const QByteArray noise(kNoise, sizeof kNoise - 1);
+    for (const QString& name :
+         {QStringLiteral("r.xyz"), QStringLiteral("r.docx"), QStringLiteral("r.pdf")}) {
+        const DoneEvent done = Convert(WriteResume(name, noise));
+        EXPECT_TRUE(done.received) << qPrintable(name);
+        EXPECT_FALSE(done.ok) << qPrintable(name);
+        EXPECT_FALSE(done.msg.isEmpty()) << qPrintable(name);
+    }
+}
+
+TEST_F(Server, ConvertsADocxResume) {
+    if (!ZORV_RP_CONVERT_BUILT)
+        GTEST_SKIP() << "this build has no converters";
+    UseRealServer();
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"),
+                    test::DataPath(QStringLiteral("parser/two_page_resume.docx")));
+    const DoneEvent done = Run(*pr, QStringLiteral("Convert"));
+    ASSERT_TRUE(done.ok) << qPrintable(done.msg);
+    const QString text = pr->GetProperty(QStringLiteral("ResumeContent")).toString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Alexandra M. Petrov")));
+    EXPECT_TRUE(text.contains(QStringLiteral("PROFESSIONAL EXPERIENCE")));
+}
+
+TEST_F(Server, ParseWithoutContentFailsClearlyAndWritesNothing) {
+    UseRealServer();
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("XMLResumeFileName"), Path(QStringLiteral("x.xml")));
+    const DoneEvent done = Run(*pr, QStringLiteral("Parse"));
+    EXPECT_FALSE(done.ok);
+    EXPECT_TRUE(done.msg.contains(QStringLiteral("no resume content")));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("x_HRXML.XML"))));
+}
+
+TEST_F(Server, AnHRXMLFileThatCannotBeWrittenFailsTheParse) {
+    auto pr = Start(); // TestZorvPr, canned results written by the server's own writer
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeContent"), QStringLiteral("Jane Doe"));
+    pr->SetProperty(QStringLiteral("XMLResumeFileName"), Path(QStringLiteral("no/such/dir/x.xml")));
+    const DoneEvent done = Run(*pr, QStringLiteral("Parse"));
+    EXPECT_FALSE(done.ok);
+    EXPECT_TRUE(done.msg.contains(QStringLiteral("could not be written"))) << qPrintable(done.msg);
+    EXPECT_TRUE(pr->GetProperty(QStringLiteral("XMLResume")).toString().isEmpty());
+}
+
+TEST_F(Server, ParseReplacesTheHRXMLFileWhole) {
+    const QString hrxml = Path(QStringLiteral("r_HRXML.XML"));
+    ASSERT_TRUE(test::WriteFile(hrxml, QByteArray(100000, 'x')));
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeContent"), QStringLiteral("Jane Doe"));
+    pr->SetProperty(QStringLiteral("XMLResumeFileName"), Path(QStringLiteral("r.xml")));
+    ASSERT_TRUE(Run(*pr, QStringLiteral("Parse")).ok);
+    EXPECT_EQ(test::ReadFile(hrxml), QByteArray("<Resume><fake what=\"Parse\"/></Resume>"));
+    EXPECT_EQ(QDir(dir_.path()).entryList({QStringLiteral("*HRXML*")}).size(), 1); // no leftovers
+}
+
+TEST_F(Server, RefusesASecondActionWhileOneRuns) {
+    UseFaults(QStringLiteral("hang"));
+    auto pr = Start();
+    pr->Call(QStringLiteral("Convert"));
+    try {
+        pr->Call(QStringLiteral("Parse"));
+        FAIL() << "no error";
+    } catch (const ZorvError& e) {
+        EXPECT_EQ(e.Number(), ErrAutomation);
+    }
+    // Calls other than actions are still answered while the action hangs.
+    EXPECT_EQ(pr->GetProperty(QStringLiteral("DoneReceived")).toBool(), false);
+}
+
+TEST_F(Server, RefusesUnknownCallsAndProperties) {
+    UseRealServer();
+    auto pr = Start();
+    for (const auto& call : {QStringLiteral("Frobnicate"), QStringLiteral("convert")}) {
+        try {
+            pr->Call(call);
+            FAIL() << "no error";
+        } catch (const ZorvError& e) {
+            EXPECT_EQ(e.Number(), ErrNoSuchMember);
+        }
+    }
+    try {
+        pr->SetProperty(QStringLiteral("XMLResume"), QStringLiteral("<x/>"));
+        FAIL() << "no error";
+    } catch (const ZorvError& e) {
+        EXPECT_EQ(e.Number(), ErrAutomation);
+    }
+}
+
+TEST_F(Server, DebugModeWritesALogInTheTemporaryFolder) {
+    UseRealServer();
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"), Path(QStringLiteral("missing.doc")));
+    pr->Call(QStringLiteral("FinishSetup"));
+    pr->Call(QStringLiteral("StartDebug"));
+    pr->SetProperty(QStringLiteral("DebugMode"), true);
+    Run(*pr, QStringLiteral("Convert"));
+    const QByteArray log = test::ReadFile(Path(QStringLiteral("tmp/ZorvPr_debug.log")));
+    EXPECT_TRUE(log.contains("debug started")) << log.constData();
+    EXPECT_TRUE(log.contains("Convert failed")) << log.constData();
+}
+
+TEST_F(Server, WithoutDebugModeNoLogIsWritten) {
+    UseRealServer();
+    Convert(Path(QStringLiteral("missing.doc")));
+    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tmp/ZorvPr_debug.log"))));
+}
+
+TEST_F(Server, EndsWhenItsInputCloses) {
+    QProcess p;
+    p.start(test::RealServer(), {});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    ASSERT_TRUE(p.waitForReadyRead(10000));
+    EXPECT_TRUE(p.readLine().startsWith("{\"event\":\"Ready\""));
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(5000));
+}
+
+TEST_F(Server, AnswersGarbageWithAnErrorAndGoesOn) {
+    QProcess p;
+    p.start(test::RealServer(), {});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    p.write("not json\n{\"id\":7,\"call\":\"get\",\"name\":\"DoneReceived\"}\n");
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    while (out.count('\n') < 3 && clock.elapsed() < 10000 && p.waitForReadyRead(1000))
+        out += p.readAll();
+    EXPECT_TRUE(out.contains("\"id\":-1")) << out.constData();
+    EXPECT_TRUE(out.contains("{\"id\":7,\"ok\":true,\"value\":false}")) << out.constData();
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(5000));
+}
+
+} // namespace
