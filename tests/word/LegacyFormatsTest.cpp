@@ -1,8 +1,7 @@
 // .doc and .rtf templates end to end: filled through clsReplaceTokens, `qarn fill` and
 // `qarn submitter` with the real LibreOffice, written back in their own format, and read by
 // LibreOffice with the values in header, footer and body. Also: the real type is sniffed,
-// and without LibreOffice the open fails saying that it is needed. All the office work is
-// done once for the suite: every run of the office costs seconds.
+// and without LibreOffice the open fails saying that it is needed.
 #include "LegacyFormats.h"
 #include "LibreOfficeReader.h"
 #include "OfficeConverter.h"
@@ -63,115 +62,93 @@ QarnRun Qarn(const QStringList& args) {
     return r;
 }
 
-class LegacyFormatsTest : public ::testing::Test {
-protected:
-    struct Shared {
-        QTemporaryDir dir;
-        bool filledDoc = false, filledRtf = false;
-        QStringList messages;
-        QarnRun qarnFill, qarnSubmitter;
-        bool readBack = false;
-        QString readLog;
-        QString Path(const QString& name) const { return dir.filePath(name); }
-        QString Pdf(const QString& name) const {
-            return zorv::test::PdfText(zorv::test::ConvertedPath(Path(name), Path("pdf"), "pdf"));
-        }
-    };
-    static inline Shared* shared = nullptr;
+QString Pdf(const QTemporaryDir& dir, const QString& name) {
+    return zorv::test::PdfText(
+        zorv::test::ConvertedPath(dir.filePath(name), dir.filePath("pdf"), "pdf"));
+}
 
-    static void SetUpTestSuite() {
-        if (zorv::FindOfficeProgram().isEmpty())
-            return;
-        shared = new Shared;
-        Shared& s = *shared;
-        const QString doc = zorv::test::DataPath("word/legacy-template.doc");
-        const QString rtf = zorv::test::DataPath("word/legacy-template.rtf");
-        QFile::copy(doc, s.Path("filled-doc.doc"));
-        QFile::copy(rtf, s.Path("filled-rtf.rtf"));
-        {
-            const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
-            MessageRecorder messages;
-            s.filledDoc = Fill(s.Path("filled-doc.doc"));
-            s.filledRtf = Fill(s.Path("filled-rtf.rtf"));
-            s.messages = messages.Texts();
-            word::SetApplicationFactory(previous);
-        }
-        QStringList sets;
-        for (qsizetype k = 0; k < kNames.size(); ++k)
-            sets << "--set" << kNames[k] + "=" + kValues[k];
-        s.qarnFill = Qarn(QStringList{"fill", doc, s.Path("qarn-fill.doc")} + sets);
-        s.qarnSubmitter =
-            Qarn({"submitter", rtf, "--name", "Ann Recruiter", "--company", "Northwind Staffing",
-                  "--phone", "555-0100", "--fax", "555-0101", "--email", "ann@northwind.example",
-                  "-o", s.Path("qarn-submitter.rtf")});
-        QDir().mkpath(s.Path("pdf"));
-        s.readBack = zorv::test::ConvertWithLibreOffice(
-            {s.Path("filled-doc.doc"), s.Path("filled-rtf.rtf"), s.Path("qarn-fill.doc"),
-             s.Path("qarn-submitter.rtf")},
-            "pdf", s.Path("pdf"), &s.readLog);
+// The PDF text LibreOffice made of an output, with header, footer and body.
+void ExpectFilled(const QString& text) {
+    for (const QString& v : kValues)
+        EXPECT_TRUE(text.contains(v)) << "lacks " << v.toStdString() << "\n" << text.toStdString();
+    for (const QString& n : kNames)
+        EXPECT_FALSE(text.contains("[[" + n + "]]"));
+    EXPECT_TRUE(text.contains("Northwind Staffing – candidate " + kValues[0])) << "header";
+    EXPECT_TRUE(text.contains("Confidential – contact " + kValues[1])) << "footer";
+    EXPECT_TRUE(text.contains("Resume of " + kValues[0])) << "a marker split by formatting";
+    EXPECT_TRUE(text.contains("Unknown marker stays: [[NotAToken]]"));
+}
+
+// One test for all of it: every run of the office costs seconds.
+TEST(LegacyFormats, DocAndRtfTemplatesAreFilledKeptInTheirFormatAndReadByLibreOffice) {
+    if (zorv::FindOfficeProgram().isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    QTemporaryDir dir;
+    const QString doc = zorv::test::DataPath("word/legacy-template.doc");
+    const QString rtf = zorv::test::DataPath("word/legacy-template.rtf");
+    ASSERT_TRUE(QFile::copy(doc, dir.filePath("filled-doc.doc")));
+    ASSERT_TRUE(QFile::copy(rtf, dir.filePath("filled-rtf.rtf")));
+    {
+        const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
+        MessageRecorder messages;
+        EXPECT_TRUE(Fill(dir.filePath("filled-doc.doc")));
+        EXPECT_TRUE(Fill(dir.filePath("filled-rtf.rtf")));
+        EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
+        word::SetApplicationFactory(previous);
     }
-    static void TearDownTestSuite() {
-        delete shared;
-        shared = nullptr;
+    EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty())
+        << "the instances took their folders with them";
+    QStringList sets;
+    for (qsizetype k = 0; k < kNames.size(); ++k)
+        sets << "--set" << kNames[k] + "=" + kValues[k];
+    const QarnRun fill = Qarn(QStringList{"fill", doc, dir.filePath("qarn-fill.doc")} + sets);
+    EXPECT_EQ(fill.status, 0) << fill.err.toStdString();
+    EXPECT_TRUE(OwnOfficeFolders(fill.pid).isEmpty()) << "qarn fill left its folder";
+    const QarnRun submitter =
+        Qarn({"submitter", rtf, "--name", "Ann Recruiter", "--company", "Northwind Staffing",
+              "--phone", "555-0100", "--fax", "555-0101", "--email", "ann@northwind.example", "-o",
+              dir.filePath("qarn-submitter.rtf")});
+    EXPECT_EQ(submitter.status, 0) << submitter.err.toStdString();
+    EXPECT_TRUE(OwnOfficeFolders(submitter.pid).isEmpty()) << "qarn submitter left its folder";
+
+    QDir().mkpath(dir.filePath("pdf"));
+    QString log;
+    ASSERT_TRUE(zorv::test::ConvertWithLibreOffice(
+        {dir.filePath("filled-doc.doc"), dir.filePath("filled-rtf.rtf"),
+         dir.filePath("qarn-fill.doc"), dir.filePath("qarn-submitter.rtf")},
+        "pdf", dir.filePath("pdf"), &log))
+        << log.toStdString();
+    {
+        SCOPED_TRACE(".doc through clsReplaceTokens");
+        EXPECT_TRUE(
+            zorv::test::ReadFile(dir.filePath("filled-doc.doc")).startsWith(kCompoundMagic));
+        ExpectFilled(Pdf(dir, "filled-doc.doc"));
     }
-    void SetUp() override {
-        if (!shared)
-            GTEST_SKIP() << "LibreOffice is not installed";
-        ASSERT_TRUE(shared->readBack) << shared->readLog.toStdString();
+    {
+        SCOPED_TRACE(".rtf through clsReplaceTokens");
+        EXPECT_TRUE(zorv::test::ReadFile(dir.filePath("filled-rtf.rtf")).startsWith("{\\rtf"));
+        ExpectFilled(Pdf(dir, "filled-rtf.rtf"));
     }
-
-    // The PDF text LibreOffice made of an output, with header, footer and body.
-    static void ExpectFilled(const QString& name) {
-        const QString text = shared->Pdf(name);
-        for (const QString& v : kValues)
-            EXPECT_TRUE(text.contains(v))
-                << name.toStdString() << " lacks " << v.toStdString() << "\n"
-                << text.toStdString();
-        for (const QString& n : kNames)
-            EXPECT_FALSE(text.contains("[[" + n + "]]")) << name.toStdString();
-        EXPECT_TRUE(text.contains("Northwind Staffing – candidate " + kValues[0])) << "header";
-        EXPECT_TRUE(text.contains("Confidential – contact " + kValues[1])) << "footer";
-        EXPECT_TRUE(text.contains("Resume of " + kValues[0])) << "a marker split by formatting";
-        EXPECT_TRUE(text.contains("Unknown marker stays: [[NotAToken]]"));
+    {
+        SCOPED_TRACE(".doc through qarn fill");
+        EXPECT_TRUE(zorv::test::ReadFile(dir.filePath("qarn-fill.doc")).startsWith(kCompoundMagic));
+        ExpectFilled(Pdf(dir, "qarn-fill.doc"));
     }
-};
-
-TEST_F(LegacyFormatsTest, DocTemplateIsFilledAndStaysADoc) {
-    EXPECT_TRUE(shared->filledDoc);
-    EXPECT_TRUE(shared->messages.isEmpty()) << shared->messages.join("\n").toStdString();
-    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("filled-doc.doc")).startsWith(kCompoundMagic));
-    ExpectFilled("filled-doc.doc");
+    {
+        SCOPED_TRACE(".rtf through qarn submitter");
+        EXPECT_TRUE(zorv::test::ReadFile(dir.filePath("qarn-submitter.rtf")).startsWith("{\\rtf"));
+        const QString text = Pdf(dir, "qarn-submitter.rtf");
+        for (const char* line : {"This resume is submitted by:", "Name: Ann Recruiter",
+                                 "Company: Northwind Staffing", "Phone: 555-0100", "Fax: 555-0101",
+                                 "EMail: ann@northwind.example", "Resume of [[FullName]]"})
+            EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n"
+                                                                << text.toStdString();
+    }
 }
 
-TEST_F(LegacyFormatsTest, RtfTemplateIsFilledAndStaysRtf) {
-    EXPECT_TRUE(shared->filledRtf);
-    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("filled-rtf.rtf")).startsWith("{\\rtf"));
-    ExpectFilled("filled-rtf.rtf");
-}
-
-TEST_F(LegacyFormatsTest, QarnFillWritesADoc) {
-    EXPECT_EQ(shared->qarnFill.status, 0) << shared->qarnFill.err.toStdString();
-    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("qarn-fill.doc")).startsWith(kCompoundMagic));
-    ExpectFilled("qarn-fill.doc");
-    EXPECT_TRUE(OwnOfficeFolders(shared->qarnFill.pid).isEmpty()) << "profile left behind";
-}
-
-TEST_F(LegacyFormatsTest, QarnSubmitterAppendsTheBlockToAnRtf) {
-    EXPECT_EQ(shared->qarnSubmitter.status, 0) << shared->qarnSubmitter.err.toStdString();
-    EXPECT_TRUE(zorv::test::ReadFile(shared->Path("qarn-submitter.rtf")).startsWith("{\\rtf"));
-    const QString text = shared->Pdf("qarn-submitter.rtf");
-    for (const char* line : {"This resume is submitted by:", "Name: Ann Recruiter",
-                             "Company: Northwind Staffing", "Phone: 555-0100", "Fax: 555-0101",
-                             "EMail: ann@northwind.example", "Resume of [[FullName]]"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(line))) << line << "\n" << text.toStdString();
-    EXPECT_TRUE(OwnOfficeFolders(shared->qarnSubmitter.pid).isEmpty()) << "profile left behind";
-}
-
-TEST_F(LegacyFormatsTest, NoProfileFolderIsLeftBehind) {
-    EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
-}
-
-TEST_F(LegacyFormatsTest, SaveWritesBesideAndRenamesKeepingPermissions) {
+TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
+    if (zorv::FindOfficeProgram().isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
     QTemporaryDir dir;
     const QString path = dir.filePath("letter.rtf");
     ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.rtf"), path));
