@@ -1,4 +1,5 @@
-// The Word connection of clsReplaceTokens and the filling of [[token]] markers.
+// The Word connection of clsReplaceTokens, the filling of [[token]] markers and the
+// submitter block.
 #include "clsReplaceTokens.h"
 
 #include "FuncLib.h"
@@ -311,6 +312,49 @@ void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& 
         }
         replaceAll(anchor, QString());
     }
+}
+
+void clsReplaceTokens::InsertMyRecordIntoWordDoc(const QString& FileName, bool TempFile,
+                                                 const QString& FullName,
+                                                 const QString& CompanyName,
+                                                 const QString& DirectPhone, const QString& Fax,
+                                                 const QString& EMail1) {
+    (void)TempFile; // the document is always a temporary working copy
+    const QString block =
+        kCrLf + kCrLf + QStringLiteral("This resume is submitted by:") + kCrLf +
+        QStringLiteral("Name: ") + FullName + kCrLf + QStringLiteral("Company: ") + CompanyName +
+        kCrLf + QStringLiteral("Phone: ") + DirectPhone + kCrLf + QStringLiteral("Fax: ") + Fax +
+        kCrLf + QStringLiteral("EMail: ") + EMail1 + kCrLf;
+
+    const std::optional<CaughtError> error = CatchError([&] {
+        // A failed open has been reported already; the missing document ends the call.
+        const std::shared_ptr<word::Document> document = OpenWordDoc(FileName, true, false, true);
+        word::Document& doc = Deref(document);
+
+        const std::int32_t n = Deref(doc.Paragraphs()).Count();
+        {
+            const std::shared_ptr<word::Range> whole = doc.Range();
+            Deref(whole).InsertParagraphAfter();
+            whole->InsertAfter(block);
+        }
+        const std::int32_t m = Deref(doc.Paragraphs()).Count();
+        const std::int32_t start =
+            Deref(Deref(Deref(doc.Paragraphs()).Item(n + 1)).Range()).Start();
+        const std::int32_t end = Deref(Deref(Deref(doc.Paragraphs()).Item(m)).Range()).End();
+        {
+            const std::shared_ptr<word::Range> added = doc.Range(start, end);
+            const std::shared_ptr<word::Font> font = Deref(added).Font();
+            Deref(font).SetName(QStringLiteral("Arial"));
+            font->SetSize(14);
+            font->SetColorIndex(word::wdRed);
+            font->SetUnderline(word::wdUnderlineNone);
+            font->SetBold(false);
+        }
+        doc.Save();
+        doc.Close();
+    });
+    if (error)
+        throw ZorvError(error->number, error->description);
 }
 
 } // namespace zorv

@@ -1,6 +1,6 @@
 // clsReplaceTokens: one connection to the word processor for the object's whole life, the
-// documents it opens (temporary working copies among them) and the filling of [[token]]
-// markers in a document's headers, footers and main text.
+// documents it opens (temporary working copies among them), the filling of [[token]]
+// markers in a document's headers, footers and main text, and the submitter block.
 //
 // Word belongs to the user unless this object started it: the teardown quits only a Word
 // it started, saves and closes every open document marked as a temporary working copy
@@ -34,6 +34,17 @@ public:
     // listed for deletion, marked with "KVTFullName" = FileName and saved (errors rise).
     std::shared_ptr<word::Document> OpenWordDoc(const QString& FileName, bool TempFile,
                                                 bool Visible, bool NewWordApp);
+
+    // Appends the submitter block (a blank paragraph, two empty lines, "This resume is
+    // submitted by:" and the Name, Company, Phone, Fax and EMail lines) to the end of the
+    // document, formats everything after the former last paragraph Arial 14 pt, red, not
+    // underlined, not bold, saves and closes it. The document is always opened as a
+    // temporary working copy (TempFile is not consulted), so the teardown deletes the file:
+    // a caller copies it before releasing the object. Errors rise to the caller with their
+    // number and description; nothing is shown here except a failed open.
+    void InsertMyRecordIntoWordDoc(const QString& FileName, bool TempFile, const QString& FullName,
+                                   const QString& CompanyName, const QString& DirectPhone,
+                                   const QString& Fax, const QString& EMail1);
 
     // The paths opened as temporary working copies, in opening order.
     const QStringList& TempFiles() const { return colTempFiles; }

@@ -96,11 +96,12 @@ void CheckFormat(const QString& path, const QByteArray& head) {
     const QString ext = QFileInfo(path).suffix().toLower();
     static const char cfb[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     const bool compound = head.startsWith(QByteArray(cfb, 8));
-    if (ext == u"doc" || ext == u"rtf" || head.startsWith("{\\rtf") || (compound && ext == u"dot"))
+    // Documents.Open converts these first; their bytes never reach the package reader.
+    if (head.startsWith("{\\rtf") || (compound && (ext == u"doc" || ext == u"dot")))
         throw ZorvError(EngUnsupportedFormat,
                         QStringLiteral("The file %1 is a Word 97-2003 (.doc) or Rich Text "
-                                       "(.rtf) document; this version opens only Word documents "
-                                       "(.docx).")
+                                       "(.rtf) document, which is read only through its "
+                                       "conversion to a Word document (.docx).")
                             .arg(path));
     if (compound)
         throw ZorvError(EngProtected,

@@ -2,6 +2,8 @@
 // finds, sections and properties handed out from them. Every object checks that its
 // document is still open and its application has not quit.
 #include "DocxDocument.h"
+#include "LegacyFormats.h"
+#include "OfficeConverter.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
 
@@ -28,16 +30,23 @@ ZorvError NoMember(const QString& what) {
 
 class EngineDoc : public word::Document, public std::enable_shared_from_this<EngineDoc> {
 public:
-    EngineDoc(std::weak_ptr<EngineApp> app, std::unique_ptr<DocxDocument> docx)
-        : app_(std::move(app)), docx_(std::move(docx)) {}
+    EngineDoc(std::weak_ptr<EngineApp> app, std::unique_ptr<DocxDocument> docx,
+              std::unique_ptr<LegacyCopy> legacy)
+        : app_(std::move(app)), docx_(std::move(docx)), legacy_(std::move(legacy)) {}
 
     DocxDocument& Docx() {
         if (closed_)
             throw Gone("the document has been closed");
         return *docx_;
     }
-    QString CanonicalPath() const { return QFileInfo(docx_->Path()).canonicalFilePath(); }
-    void MarkClosed() { closed_ = true; }
+    QString CanonicalPath() const {
+        return QFileInfo(legacy_ ? legacy_->OriginalPath() : docx_->Path()).canonicalFilePath();
+    }
+    // A closed document gives up its working copy (and its hold on the office).
+    void MarkClosed() {
+        closed_ = true;
+        legacy_.reset();
+    }
 
     std::shared_ptr<word::Sections> Sections() override;
     std::shared_ptr<word::Range> Content() override;
@@ -45,12 +54,17 @@ public:
     std::shared_ptr<word::Range> Range(std::int32_t Start, std::int32_t End) override;
     std::shared_ptr<word::Paragraphs> Paragraphs() override;
     std::shared_ptr<word::CustomDocumentProperties> CustomDocumentProperties() override;
-    void Save() override { Docx().Save(); }
+    void Save() override {
+        Docx().Save();
+        if (legacy_)
+            legacy_->WriteBack();
+    }
     void Close() override;
 
 private:
     std::weak_ptr<EngineApp> app_;
     std::unique_ptr<DocxDocument> docx_;
+    std::unique_ptr<LegacyCopy> legacy_; // a .doc or .rtf: its .docx working copy
     bool closed_ = false;
 };
 
@@ -403,6 +417,7 @@ public:
         for (auto& d : docs_)
             d->MarkClosed();
         docs_.clear();
+        office_.reset(); // its private folder goes with it
         word::ApplicationQuit(this);
         if (events_)
             events_->Quit();
@@ -417,6 +432,13 @@ public:
         Alive();
         return docs_;
     }
+    // The converter for .doc and .rtf documents, one per application object.
+    const std::shared_ptr<OfficeConverter>& Office() {
+        Alive();
+        if (!office_)
+            office_ = std::make_shared<OfficeConverter>();
+        return office_;
+    }
     void DocumentChanged() {
         auto self = shared_from_this();
         if (events_)
@@ -425,6 +447,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<EngineDoc>> docs_;
+    std::shared_ptr<OfficeConverter> office_;
     word::ApplicationEvents* events_ = nullptr;
     bool quit_ = false;
     bool visible_ = false;
@@ -432,7 +455,7 @@ private:
 
 void EngineDoc::Close() {
     Docx();
-    closed_ = true;
+    MarkClosed();
     if (auto app = app_.lock()) {
         auto& docs = app->Docs();
         std::erase_if(docs, [this](const auto& d) { return d.get() == this; });
@@ -451,7 +474,10 @@ public:
             for (const auto& d : docs)
                 if (d->CanonicalPath() == canonical)
                     return d;
-        auto doc = std::make_shared<EngineDoc>(app_, DocxDocument::Load(path));
+        std::unique_ptr<LegacyCopy> legacy = OpenLegacyCopy(app_->Office(), path);
+        std::unique_ptr<DocxDocument> docx =
+            legacy ? legacy->LoadWorkingCopy() : DocxDocument::Load(path);
+        auto doc = std::make_shared<EngineDoc>(app_, std::move(docx), std::move(legacy));
         docs.push_back(doc);
         app_->DocumentChanged();
         return doc;

@@ -1,4 +1,5 @@
-// The native document engine: .docx packages behind the Word automation surface.
+// The native document engine: .docx packages behind the Word automation surface; .doc and
+// .rtf through a .docx working copy that LibreOffice converts (see LegacyFormats.h).
 // The product installs NewEngineApplication with word::SetApplicationFactory.
 //
 // Error numbers the engine raises (ZorvError::Number), each with a description that names
@@ -13,9 +14,14 @@
 //          |                      | package) named .docx: "protected or unsupported"
 //     5794 | EngUnsafePackage     | Documents.Open: zip bomb, lying sizes, too many entries,
 //          |                      | duplicate names, names with "..", absolute or "\" paths
-//     5795 | EngUnsupportedFormat | Documents.Open: .doc and .rtf (not handled yet)
+//     5795 | EngUnsupportedFormat | (reading .doc or .rtf bytes without going through
+//          |                      | Documents.Open, which converts them)
 //     5796 | EngBadXml            | Documents.Open: a part is not well-formed or carries a DTD
 //     5797 | EngSaveFailed        | Document.Save: the package could not be written
+//     5798 | EngOfficeMissing     | Documents.Open of a .doc or .rtf: LibreOffice is needed
+//          |                      | and not installed
+//     5799 | EngConversionFailed  | Documents.Open of a .doc or .rtf: LibreOffice could not
+//          |                      | convert it (damaged, protected, time limit)
 //     5941 | EngNoSuchMember      | a collection index out of range; a custom property that
 //          |                      | does not exist; Add of a name already present
 //     4605 | EngObjectGone        | a member used after its document was closed or the
@@ -39,6 +45,8 @@ enum EngineError : std::int32_t {
     EngUnsupportedFormat = 5795,
     EngBadXml = 5796,
     EngSaveFailed = 5797,
+    EngOfficeMissing = 5798,
+    EngConversionFailed = 5799,
     EngNoSuchMember = 5941,
     EngObjectGone = 4605,
     EngBadArgument = 4198,

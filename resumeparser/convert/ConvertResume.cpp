@@ -2,11 +2,11 @@
 // to the converter of that type.
 #include "ConvertBytes.h"
 #include "ConvertText.h"
+#include "DocToText.h"
 #include "DocxToText.h"
 #include "FileType.h"
 #include "FuncLib.h"
 #include "HtmlToText.h"
-#include "OfficeConverter.h"
 #include "PdfToText.h"
 #include "RtfToText.h"
 #include "TextDecoding.h"

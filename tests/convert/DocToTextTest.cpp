@@ -1,6 +1,6 @@
 // .doc through LibreOffice headless: the real office reads the fixture; without an office
 // the message says what is missing.
-#include "OfficeConverter.h"
+#include "DocToText.h"
 #include "ConvertTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 using namespace zorv::rp::convert;
 using namespace zorv::test;
 
-TEST(OfficeConverter, DocFixtureThroughLibreOffice) {
+TEST(DocToText, DocFixtureThroughLibreOffice) {
     if (FindOfficeProgram().isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
     const auto r = ConvertBytes(Fixture(QStringLiteral("resume.doc")), QStringLiteral("doc"));
@@ -24,7 +24,7 @@ TEST(OfficeConverter, DocFixtureThroughLibreOffice) {
     EXPECT_FALSE(bad.message.isEmpty());
 }
 
-TEST(OfficeConverter, MissingOfficeSaysSo) {
+TEST(DocToText, MissingOfficeSaysSo) {
     SetOfficeProgram(QStringLiteral("/nonexistent/soffice"));
     const auto r = DocToText(Fixture(QStringLiteral("resume.doc")));
     SetOfficeProgram(QString());

@@ -1,0 +1,119 @@
+// qarn submitter: appends the submitter block (who submits the resume) to a copy of a
+// document and writes the result to OUTPUT. The block is added to a temporary working copy
+// that the object deletes when it is released, so OUTPUT is written before that.
+#include "Commands.h"
+
+#include "CreatePipeline.h"
+#include "FuncLib.h"
+#include "ZorvError.h"
+#include "clsReplaceTokens.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace zorv::cli {
+namespace {
+
+void Fail(const QString& text) {
+    std::fprintf(stderr, "qarn submitter: %s\n", text.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+// Copies `from` over `to` atomically: written beside it, flushed, renamed.
+bool WriteCopy(const QString& from, const QString& to, QString* error) {
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = in.errorString();
+        return false;
+    }
+    const QByteArray bytes = in.readAll();
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+int CmdSubmitter(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Appends the block \"This resume is submitted by:\" with the name, company, phone, fax "
+        "and e-mail lines, in Arial 14 pt red, to the end of a copy of DOCUMENT and writes it "
+        "to OUTPUT in DOCUMENT's format. DOCUMENT itself is not changed."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("DOCUMENT"),
+                                 QStringLiteral("The Word document (.docx, .doc or .rtf)."));
+    auto option = [&](const char* name, const char* what) {
+        QCommandLineOption o(QString::fromLatin1(name), QString::fromUtf8(what),
+                             QStringLiteral("TEXT"));
+        parser.addOption(o);
+        return o;
+    };
+    const QCommandLineOption name = option("name", "The submitter's full name.");
+    const QCommandLineOption company = option("company", "The submitter's company.");
+    const QCommandLineOption phone = option("phone", "The submitter's direct phone.");
+    const QCommandLineOption fax = option("fax", "The submitter's fax.");
+    const QCommandLineOption email = option("email", "The submitter's e-mail address.");
+    const QCommandLineOption outputOption(
+        QStringList{QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("The document to write."), QStringLiteral("OUTPUT"));
+    parser.addOption(outputOption);
+    if (!parser.parse(arguments)) {
+        Fail(parser.errorText());
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1 || !parser.isSet(outputOption)) {
+        Fail(QStringLiteral("expected DOCUMENT -o OUTPUT; see qarn submitter --help"));
+        return 2;
+    }
+    const QString document = QFileInfo(args[0]).absoluteFilePath();
+    const QString output = QFileInfo(parser.value(outputOption)).absoluteFilePath();
+    if (!FileExists(document)) {
+        Fail(QStringLiteral("document not found: %1").arg(document));
+        return 1;
+    }
+
+    // The working copy keeps the document's name, so its format is judged as the document's.
+    const QTemporaryDir work;
+    const QString copy = work.filePath(QFileInfo(document).fileName());
+    if (!work.isValid() || !CopyFileReplace(document, copy)) {
+        Fail(QStringLiteral("cannot make a working copy of %1").arg(document));
+        return 1;
+    }
+
+    MessageCounter messages;
+    ProductCollaborators(); // installs the document engine
+    clsReplaceTokens replaceTokens;
+    try {
+        replaceTokens.InsertMyRecordIntoWordDoc(copy, true, parser.value(name),
+                                                parser.value(company), parser.value(phone),
+                                                parser.value(fax), parser.value(email));
+    } catch (const ZorvError& e) {
+        Fail(QStringLiteral("%1 (error %2)").arg(e.Description(), ErrNumberText(e.Number())));
+        return 1;
+    }
+    // Before the object goes: its teardown deletes the working copy.
+    QString error;
+    if (!WriteCopy(copy, output, &error)) {
+        Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+        return 1;
+    }
+    return 0;
+}
+
+const RegisterCommand kSubmitter({40, "submitter",
+                                  "Append the submitter block to a copy of DOCUMENT as OUTPUT",
+                                  CmdSubmitter});
+
+} // namespace
+} // namespace zorv::cli

@@ -1,0 +1,149 @@
+// .doc and .rtf through LibreOffice: sniffing the real type, the converted working copy and
+// the atomic way back.
+#include "LegacyFormats.h"
+
+#include "DocxDocument.h"
+#include "OfficeConverter.h"
+#include "WordEngine.h"
+#include "ZorvError.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zorv::wordengine {
+namespace {
+
+constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
+
+QString Describe(LegacyFormat format, const QString& path) {
+    return format == LegacyFormat::Rtf
+               ? QStringLiteral("the Rich Text (.rtf) document %1").arg(path)
+               : QStringLiteral("the Word 97-2003 (.doc) document %1").arg(path);
+}
+
+QString Extension(LegacyFormat format) {
+    return format == LegacyFormat::Rtf ? QStringLiteral("rtf") : QStringLiteral("doc");
+}
+
+QByteArray FileHash(const QString& path) {
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return hash.result();
+}
+
+} // namespace
+
+LegacyFormat SniffLegacyFormat(const QString& path, const QByteArray& head) {
+    static const char cfb[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    const QString ext = QFileInfo(path).suffix().toLower();
+    const bool legacyName = ext == u"doc" || ext == u"dot" || ext == u"rtf";
+    if (head.startsWith("{\\rtf"))
+        return LegacyFormat::Rtf;
+    if (head.startsWith(QByteArray(cfb, 8)))
+        return legacyName ? LegacyFormat::Doc : LegacyFormat::None;
+    if (legacyName && !head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
+        throw ZorvError(EngNotAPackage,
+                        QStringLiteral("The file %1 is not a Word 97-2003 (.doc), Rich Text "
+                                       "(.rtf) or Word (.docx) document, or it is damaged.")
+                            .arg(path));
+    return LegacyFormat::None; // a package under an old name is read as what it is
+}
+
+LegacyCopy::LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path,
+                       LegacyFormat format)
+    : office_(std::move(office)), path_(path), format_(format) {
+    const QString what = Describe(format, path);
+    if (FindOfficeProgram().isEmpty() || !QFileInfo(FindOfficeProgram()).isExecutable())
+        throw ZorvError(EngOfficeMissing,
+                        OfficeFailureText(OfficeConverter::Status::NoOffice, what));
+    if (QFileInfo(path).size() > kMaxFileSize)
+        throw ZorvError(EngUnsafePackage,
+                        QStringLiteral("The file %1 is too large for a Word document.").arg(path));
+    folder_ = office_->NewWorkFolder();
+    if (folder_.isEmpty())
+        throw ZorvError(EngConversionFailed,
+                        OfficeFailureText(OfficeConverter::Status::NoFolder, what));
+    // Named by its real type, so that the office picks the right reader.
+    const QString input = folder_ + QStringLiteral("/document.") + Extension(format);
+    if (!QFile::copy(path, input))
+        throw ZorvError(EngFileNotFound,
+                        QStringLiteral("The file %1 could not be found or read.").arg(path));
+    const OfficeConverter::Result r = office_->Convert(
+        input, QStringLiteral("docx:MS Word 2007 XML"), QStringLiteral("docx"), folder_);
+    QFile::remove(input);
+    if (r.status != OfficeConverter::Status::Converted)
+        throw ZorvError(r.status == OfficeConverter::Status::NoOffice ? EngOfficeMissing
+                                                                      : EngConversionFailed,
+                        OfficeFailureText(r.status, what));
+    working_ = r.outputPath;
+    writtenHash_ = FileHash(working_);
+}
+
+LegacyCopy::~LegacyCopy() {
+    if (!folder_.isEmpty())
+        QDir(folder_).removeRecursively();
+}
+
+std::unique_ptr<DocxDocument> LegacyCopy::LoadWorkingCopy() const {
+    try {
+        return DocxDocument::Load(working_);
+    } catch (const ZorvError& e) {
+        throw ZorvError(e.Number(), QStringLiteral("LibreOffice's conversion of %1 could not be "
+                                                   "read: %2")
+                                        .arg(Describe(format_, path_), e.Description()));
+    }
+}
+
+void LegacyCopy::WriteBack() {
+    const QByteArray hash = FileHash(working_);
+    if (!hash.isEmpty() && hash == writtenHash_)
+        return;
+    const QString outDir = folder_ + QStringLiteral("/back");
+    if (!QDir().mkpath(outDir))
+        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: no "
+                                                      "temporary folder.")
+                                           .arg(path_));
+    const QString filter = format_ == LegacyFormat::Rtf ? QStringLiteral("rtf:Rich Text Format")
+                                                        : QStringLiteral("doc:MS Word 97");
+    const OfficeConverter::Result r =
+        office_->Convert(working_, filter, Extension(format_), outDir);
+    if (r.status != OfficeConverter::Status::Converted)
+        throw ZorvError(
+            EngSaveFailed,
+            QStringLiteral("The document %1 could not be saved: %2")
+                .arg(path_, OfficeFailureText(
+                                r.status, QStringLiteral("the working copy back to its format"))));
+    QFile converted(r.outputPath);
+    if (!converted.open(QIODevice::ReadOnly))
+        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
+                                           .arg(path_, converted.errorString()));
+    const QByteArray bytes = converted.readAll();
+    converted.close();
+    QFile::remove(r.outputPath);
+    // Beside the original, flushed, then renamed over it.
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
+                                           .arg(path_, out.errorString()));
+    writtenHash_ = hash;
+}
+
+std::unique_ptr<LegacyCopy> OpenLegacyCopy(std::shared_ptr<OfficeConverter> office,
+                                           const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr; // the package reader says what is wrong with it
+    const QByteArray head = file.read(8);
+    file.close();
+    const LegacyFormat format = SniffLegacyFormat(path, head);
+    if (format == LegacyFormat::None)
+        return nullptr;
+    return std::make_unique<LegacyCopy>(std::move(office), path, format);
+}
+
+} // namespace zorv::wordengine
