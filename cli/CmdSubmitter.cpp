@@ -19,8 +19,7 @@ namespace zorv::cli {
 namespace {
 
 void Fail(const QString& text) {
-    std::fprintf(stderr, "qarn submitter: %s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
+    PrintError("submitter", text);
 }
 
 // Copies `from` over `to` atomically: written beside it, flushed, renamed.
@@ -45,7 +44,6 @@ int CmdSubmitter(const QStringList& arguments) {
         "Appends the block \"This resume is submitted by:\" with the name, company, phone, fax "
         "and e-mail lines, in Arial 14 pt red, to the end of a copy of DOCUMENT and writes it "
         "to OUTPUT in DOCUMENT's format. DOCUMENT itself is not changed."));
-    parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("DOCUMENT"),
                                  QStringLiteral("The Word document (.docx, .doc or .rtf)."));
     auto option = [&](const char* name, const char* what) {
@@ -63,14 +61,8 @@ int CmdSubmitter(const QStringList& arguments) {
         QStringList{QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("The document to write."), QStringLiteral("OUTPUT"));
     parser.addOption(outputOption);
-    if (!parser.parse(arguments)) {
-        Fail(parser.errorText());
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
+    if (const auto status = ParseArguments(parser, arguments, "submitter"))
+        return *status;
     const QStringList args = parser.positionalArguments();
     if (args.size() != 1 || !parser.isSet(outputOption)) {
         Fail(QStringLiteral("expected DOCUMENT -o OUTPUT; see qarn submitter --help"));
