@@ -417,6 +417,10 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     // "Dublin 2, Ireland": a city with its postal district, which is part of its name.
     static const QRegularExpression cityDistrict(
         QStringLiteral("^\\p{L}[\\p{L}\\s.'\\-]{1,40}?\\s+\\d{1,2}$"));
+    // "São Paulo – SP, 01310-200": a postal code alone after the city and its state.
+    static const QRegularExpression postalAlone(QStringLiteral("^\\d{5}-\\d{3}$|^\\d{2}-\\d{3}$"));
+    static const QRegularExpression cityState(
+        QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+[–\\-]\\s+([A-Z]{2})$"));
     qsizetype cityPart = -1;
     auto regionIs = [&](const QString& candidate) -> bool {
         const QString f = Fold(candidate);
@@ -516,6 +520,15 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
         } else if (i > 0 && regionIs(p)) {
             a.municipality = parts[i - 1];
             cityPart = i - 1;
+        } else if (postalAlone.match(p).hasMatch() && i > 0 && !country.isEmpty()) {
+            a.postalCode = p;
+            cityPart = i - 1;
+            if ((m = cityState.match(parts[i - 1])).hasMatch()) {
+                a.municipality = m.captured(1);
+                a.region = m.captured(2);
+            } else {
+                a.municipality = parts[i - 1];
+            }
         } else if (!country.isEmpty() && i == parts.size() - 1 &&
                    cityDistrict.match(p).hasMatch()) {
             a.municipality = p;
@@ -731,6 +744,10 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
             const auto m = it.next();
             const QString candidate = m.captured().trimmed();
             if (LooksLikeDates(candidate))
+                continue;
+            // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
+            if (!c.address.postalCode.isEmpty() &&
+                DigitsOnly(candidate) == DigitsOnly(c.address.postalCode))
                 continue;
             const QString before = line.left(m.capturedStart());
             const bool labelled = HasPhoneLabel(before);

@@ -210,6 +210,9 @@ bool FindDateLine(const QString& line, DateRange* range) {
         const bool atEnd = edge.match(line.mid(r.position + r.length)).hasMatch();
         if (!atStart && !atEnd)
             return false;
+        // "2019." alone ends a sentence wrapped from the line above.
+        if (line.mid(r.position + r.length).trimmed() == QLatin1String("."))
+            return false;
     }
     *range = r;
     return true;

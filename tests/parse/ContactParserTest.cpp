@@ -118,6 +118,11 @@ TEST(Addresses, PostalCodesOfOtherShapes) {
     EXPECT_EQ(a.region, QStringLiteral("QLD"));
     EXPECT_EQ(a.postalCode, QStringLiteral("4000"));
     EXPECT_EQ(a.countryCode, QStringLiteral("AU"));
+    a = ParseAddressLine(QStringLiteral("São Paulo – SP, 01310-200, Brazil"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("São Paulo"));
+    EXPECT_EQ(a.region, QStringLiteral("SP"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("01310-200"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
     a = ParseAddressLine(QStringLiteral("Dublin 2, Ireland"), Lists());
     EXPECT_EQ(a.municipality, QStringLiteral("Dublin 2"));
     EXPECT_EQ(a.countryCode, QStringLiteral("IE"));
@@ -183,6 +188,13 @@ TEST(Phones, LabelsGiveTheKind) {
     EXPECT_EQ(c.phones[0].kind, PhoneKind::Telephone);
     EXPECT_EQ(c.phones[1].kind, PhoneKind::Fax);
     EXPECT_EQ(c.phones[2].kind, PhoneKind::Mobile);
+}
+
+TEST(Phones, ThePostalCodeIsNoPhone) {
+    const auto c = ContactOf(QStringLiteral(
+        "Ana Souza\nSão Paulo – SP, 01310-200, Brazil\n+55 11 98765-4321\nana@example.com\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.address.postalCode, QStringLiteral("01310-200"));
 }
 
 TEST(Phones, YearsAndDatesAreNoPhones) {

@@ -98,6 +98,14 @@ TEST(Positions, ProseWithAYearIsNoPosition) {
                     .empty());
 }
 
+TEST(Positions, AYearWrappedOntoItsOwnLineIsNoPosition) {
+    const auto p = PositionsOf("Account Executive\nHubSpot, Dublin\nSep 2017 – Jan 2021\n"
+                               "Mid-market sales across DACH and Nordics; 128% of quota in\n"
+                               "2019.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("HubSpot"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
