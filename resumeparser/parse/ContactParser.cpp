@@ -421,6 +421,9 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     static const QRegularExpression postalAlone(QStringLiteral("^\\d{5}-\\d{3}$|^\\d{2}-\\d{3}$"));
     static const QRegularExpression cityState(
         QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+[–\\-]\\s+([A-Z]{2})$"));
+    // "Wellington 6011, New Zealand": four digits after the city, where the country is named.
+    static const QRegularExpression cityPostal4(
+        QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+(\\d{4})$"));
     qsizetype cityPart = -1;
     auto regionIs = [&](const QString& candidate) -> bool {
         const QString f = Fold(candidate);
@@ -520,6 +523,10 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
         } else if (i > 0 && regionIs(p)) {
             a.municipality = parts[i - 1];
             cityPart = i - 1;
+        } else if (!country.isEmpty() && (m = cityPostal4.match(p)).hasMatch()) {
+            a.postalCode = m.captured(2);
+            a.municipality = m.captured(1);
+            cityPart = i;
         } else if (postalAlone.match(p).hasMatch() && i > 0 && !country.isEmpty()) {
             a.postalCode = p;
             cityPart = i - 1;

@@ -123,6 +123,10 @@ TEST(Addresses, PostalCodesOfOtherShapes) {
     EXPECT_EQ(a.region, QStringLiteral("SP"));
     EXPECT_EQ(a.postalCode, QStringLiteral("01310-200"));
     EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
+    a = ParseAddressLine(QStringLiteral("14 Cuba Street, Wellington 6011, New Zealand"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Wellington"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("6011"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("NZ"));
     a = ParseAddressLine(QStringLiteral("Dublin 2, Ireland"), Lists());
     EXPECT_EQ(a.municipality, QStringLiteral("Dublin 2"));
     EXPECT_EQ(a.countryCode, QStringLiteral("IE"));
