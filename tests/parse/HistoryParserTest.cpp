@@ -106,6 +106,15 @@ TEST(Positions, AYearWrappedOntoItsOwnLineIsNoPosition) {
     EXPECT_EQ(p[0].employer, QStringLiteral("HubSpot"));
 }
 
+TEST(Positions, ThePlaceBesideTheDatesIsNoEmployer) {
+    const auto p = PositionsOf("Logistics Manager — DHL Supply Chain\n"
+                               "March 2019 – Present · Błonie\n"
+                               "Run a multi-user warehouse with 220 staff.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Logistics Manager"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("DHL Supply Chain"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
