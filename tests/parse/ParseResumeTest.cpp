@@ -259,6 +259,10 @@ TEST(SampleSet, EveryOtherFormatConvertsAndParsesToAValidDocument) {
                        QStringLiteral("*.wpd")},
                       QDir::Files);
     ASSERT_GE(files.size(), 15);
+    // The converters deny external entities to the whole process, which also stops the
+    // schema's includes: load the schema (the helper keeps it) before the first Convert.
+    ExpectValid(ParseResume(Settings(QString::fromUtf8(kResume)), false).text,
+                QStringLiteral("plain text"));
     const bool haveOffice = !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
     for (const QString& f : files) {
         if (f.endsWith(QLatin1String(".doc")) && !haveOffice) {
