@@ -1,12 +1,14 @@
 // Quality and speed of the resume parser. Before the timings it runs the whole sample set of
-// tests/data/resumes (NAME.txt with its hand-written NAME.expected) and prints field-level
-// precision, recall and F1 per field and overall. ZORV_QUALITY_DETAIL=1 also lists, per
-// resume, the values missed and the values found wrongly.
+// tests/data/resumes (NAME.<any input format> with its hand-written NAME.expected) through
+// Convert then Parse, and prints field-level precision, recall and F1 per field and overall,
+// then the overall figures per input format. ZORV_QUALITY_DETAIL=1 also lists, per resume,
+// the values missed and the values found wrongly.
 #include "HrXmlQuery.h"
 #include "ResumeParserCore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 #include <benchmark/benchmark.h>
 #include <phonenumbers/phonenumberutil.h>
@@ -144,6 +146,11 @@ QString SamplesDir() {
     return QStringLiteral(ZORV_RESUME_SAMPLES);
 }
 
+// Input formats of the sample set, in the order the per-format lines are printed.
+const QStringList kSampleExtensions = {
+    QStringLiteral("txt"), QStringLiteral("docx"), QStringLiteral("doc"),  QStringLiteral("rtf"),
+    QStringLiteral("pdf"), QStringLiteral("htm"),  QStringLiteral("html"), QStringLiteral("wpd")};
+
 ParserSettings SettingsFor(const QString& text) {
     ParserSettings s;
     s.ResumeContent = text;
@@ -156,19 +163,45 @@ QString ReadText(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The real Convert then Parse of one resume file.
+zorv::rp::ActionResult ConvertAndParse(const QString& path) {
+    ParserSettings convert;
+    convert.ResumeFileName = path;
+    const auto text = zorv::rp::ConvertResume(convert);
+    if (!text.ok)
+        return text;
+    return zorv::rp::ParseResume(SettingsFor(text.text), false);
+}
+
+// The sample file beside NAME.expected, whatever its input format; empty when there is none.
+QString SampleFileOf(const QDir& dir, const QString& base) {
+    for (const QString& ext : kSampleExtensions)
+        if (dir.exists(base + QLatin1Char('.') + ext))
+            return base + QLatin1Char('.') + ext;
+    return {};
+}
+
 void PrintQualityReport() {
     const bool detail = qEnvironmentVariableIntValue("ZORV_QUALITY_DETAIL") != 0;
     std::map<QString, Counts> counts;
+    std::map<QString, Counts> perFormat;
+    std::map<QString, int> resumesPerFormat;
     const QDir dir(SamplesDir());
-    const QStringList files = dir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+    const QStringList expectations =
+        dir.entryList({QStringLiteral("*.expected")}, QDir::Files, QDir::Name);
     int resumes = 0;
-    for (const QString& file : files) {
-        const QString base = file.chopped(4);
-        if (!dir.exists(base + QStringLiteral(".expected")))
+    for (const QString& expectation : expectations) {
+        const QString base = expectation.chopped(9);
+        const QString file = SampleFileOf(dir, base);
+        if (file.isEmpty())
             continue;
+        const QString format = QFileInfo(file).suffix().toLower();
         ++resumes;
-        FieldValues expected = ReadExpected(dir.filePath(base + QStringLiteral(".expected")));
-        const auto result = zorv::rp::ParseResume(SettingsFor(ReadText(dir.filePath(file))), false);
+        ++resumesPerFormat[format];
+        FieldValues expected = ReadExpected(dir.filePath(expectation));
+        const auto result = ConvertAndParse(dir.filePath(file));
+        if (detail && !result.ok)
+            std::printf("%-28s failed: %s\n", qPrintable(base), qPrintable(result.message));
         FieldValues got = result.ok ? ReadParsed(result.text) : FieldValues();
         const QString country = expected[QStringLiteral("country")].value(0);
         for (const QString& field : kFields) {
@@ -199,6 +232,10 @@ void PrintQualityReport() {
             }
             counts[field].fp += static_cast<int>(wrong.size());
             counts[field].fn += static_cast<int>(missed.size());
+            Counts& f = perFormat[format];
+            f.tp += static_cast<int>(want.size() - missed.size());
+            f.fp += static_cast<int>(wrong.size());
+            f.fn += static_cast<int>(missed.size());
             if (detail && (!missed.isEmpty() || !wrong.isEmpty()))
                 std::printf("%-28s %-9s missed [%s] wrong [%s]\n", qPrintable(base),
                             qPrintable(field), qPrintable(missed.join(QStringLiteral("; "))),
@@ -219,6 +256,16 @@ void PrintQualityReport() {
     }
     std::printf("%-10s %9.3f %9.3f %9.3f %6d %6d %6d\n\n", "overall", all.Precision(), all.Recall(),
                 all.F1(), all.tp, all.fp, all.fn);
+    std::printf("%-10s %7s %9s %9s %9s %6s %6s %6s\n", "format", "resumes", "precision", "recall",
+                "F1", "tp", "fp", "fn");
+    for (const QString& format : kSampleExtensions) {
+        if (!resumesPerFormat.count(format))
+            continue;
+        const Counts& c = perFormat[format];
+        std::printf("%-10s %7d %9.3f %9.3f %9.3f %6d %6d %6d\n", qPrintable(format),
+                    resumesPerFormat[format], c.Precision(), c.Recall(), c.F1(), c.tp, c.fp, c.fn);
+    }
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -235,6 +282,23 @@ void BM_ParseTwoPageResume(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseTwoPageResume)->Unit(benchmark::kMillisecond);
 
+// Convert and Parse of a two-page resume file, in process, as the server does it.
+void ConvertAndParseTwoPages(benchmark::State& state, const char* file) {
+    const QString path = SamplesDir() + QLatin1Char('/') + QLatin1String(file);
+    for (auto _ : state) {
+        auto result = ConvertAndParse(path);
+        benchmark::DoNotOptimize(result);
+        if (!result.ok) {
+            state.SkipWithError(qPrintable(result.message));
+            break;
+        }
+    }
+}
+BENCHMARK_CAPTURE(ConvertAndParseTwoPages, docx, "r58_de_twopage_docx.docx")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ConvertAndParseTwoPages, pdf, "r62_us_twopage_pdf.pdf")
+    ->Unit(benchmark::kMillisecond);
+
 void BM_ParseSampleSet(benchmark::State& state) {
     const QDir dir(SamplesDir());
     QStringList texts;
@@ -250,9 +314,17 @@ BENCHMARK(BM_ParseSampleSet)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    // ZORV_PARSE_DUMP=FILE prints the HR-XML of one resume text instead.
+    // ZORV_CONVERT_DUMP=FILE prints the text Convert makes of one resume file instead.
+    if (const QString dump = qEnvironmentVariable("ZORV_CONVERT_DUMP"); !dump.isEmpty()) {
+        ParserSettings convert;
+        convert.ResumeFileName = dump;
+        const auto result = zorv::rp::ConvertResume(convert);
+        std::printf("%s\n%s\n", qPrintable(result.message), qPrintable(result.text));
+        return result.ok ? 0 : 1;
+    }
+    // ZORV_PARSE_DUMP=FILE prints the HR-XML of one resume file (any input format) instead.
     if (const QString dump = qEnvironmentVariable("ZORV_PARSE_DUMP"); !dump.isEmpty()) {
-        const auto result = zorv::rp::ParseResume(SettingsFor(ReadText(dump)), false);
+        const auto result = ConvertAndParse(dump);
         std::printf("%s\n%s\n", qPrintable(result.message), qPrintable(result.text));
         return result.ok ? 0 : 1;
     }

@@ -393,8 +393,9 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
         country = c;
         parts.pop_back();
     }
+    // "Austin, TX 78701" and the Australian "Brisbane QLD 4000".
     static const QRegularExpression usStateZip(
-        QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{2})\\.?\\s+(\\d{5}(?:-\\d{4})?)$"));
+        QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{2,3})\\.?\\s+(\\d{5}(?:-\\d{4})?|\\d{4})$"));
     static const QRegularExpression caProvPostal(
         QStringLiteral("^(?:(.+?)\\s+)?([A-Z]{2})\\s+([A-Z]\\d[A-Z]\\s?\\d[A-Z]\\d)$"));
     static const QRegularExpression caPostalAlone(
@@ -404,12 +405,25 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     static const QRegularExpression nlPostal(
         QStringLiteral("^(\\d{4}\\s?[A-Z]{2})\\s+(\\p{L}[\\p{L}\\s.'\\-]+)$"));
     static const QRegularExpression euPostal(
-        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{4,5})\\s+(\\p{L}[\\p{L}\\s.'\\-]+?)(?:\\s+(?:cedex|"
+        // Postal codes before the city: "75011", "02-715" (Poland), "411 36" (Sweden),
+        // "7550000" (Chile).
+        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{2}-\\d{3}|\\d{3} \\d{2}|\\d{4,7})\\s+"
+                       "(\\p{L}[\\p{L}\\s.'\\-]+?)(?:\\s+(?:cedex|"
                        "\\d{1,2}))?$"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression postalAfter(
         QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s*[\\-–]?\\s*(\\d{3}\\s?\\d{3}|\\d{5})$"));
     static const QRegularExpression placeName(QStringLiteral("^\\p{L}[\\p{L}\\s.'\\-]{1,40}$"));
+    // "Dublin 2, Ireland": a city with its postal district, which is part of its name.
+    static const QRegularExpression cityDistrict(
+        QStringLiteral("^\\p{L}[\\p{L}\\s.'\\-]{1,40}?\\s+\\d{1,2}$"));
+    // "São Paulo – SP, 01310-200": a postal code alone after the city and its state.
+    static const QRegularExpression postalAlone(QStringLiteral("^\\d{5}-\\d{3}$|^\\d{2}-\\d{3}$"));
+    static const QRegularExpression cityState(
+        QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+[–\\-]\\s+([A-Z]{2})$"));
+    // "Wellington 6011, New Zealand": four digits after the city, where the country is named.
+    static const QRegularExpression cityPostal4(
+        QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+(\\d{4})$"));
     qsizetype cityPart = -1;
     auto regionIs = [&](const QString& candidate) -> bool {
         const QString f = Fold(candidate);
@@ -509,6 +523,23 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
         } else if (i > 0 && regionIs(p)) {
             a.municipality = parts[i - 1];
             cityPart = i - 1;
+        } else if (!country.isEmpty() && (m = cityPostal4.match(p)).hasMatch()) {
+            a.postalCode = m.captured(2);
+            a.municipality = m.captured(1);
+            cityPart = i;
+        } else if (postalAlone.match(p).hasMatch() && i > 0 && !country.isEmpty()) {
+            a.postalCode = p;
+            cityPart = i - 1;
+            if ((m = cityState.match(parts[i - 1])).hasMatch()) {
+                a.municipality = m.captured(1);
+                a.region = m.captured(2);
+            } else {
+                a.municipality = parts[i - 1];
+            }
+        } else if (!country.isEmpty() && i == parts.size() - 1 &&
+                   cityDistrict.match(p).hasMatch()) {
+            a.municipality = p;
+            cityPart = i;
         } else if ((!country.isEmpty() || lists.countryByCity.contains(Fold(p))) &&
                    i == parts.size() - 1 && placeName.match(p).hasMatch()) {
             a.municipality = p;
@@ -517,8 +548,8 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
             break;
         }
     }
-    if (cityPart < 0 ||
-        (!a.municipality.isEmpty() && !placeName.match(a.municipality).hasMatch())) {
+    if (cityPart < 0 || (!a.municipality.isEmpty() && !placeName.match(a.municipality).hasMatch() &&
+                         !cityDistrict.match(a.municipality).hasMatch())) {
         return {};
     }
     // A region after the city: "Mumbai, Maharashtra 400001" is handled above; "Bangalore,
@@ -677,6 +708,10 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
             if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
                 continue;
             Address a = ParseAddressLine(chunk, lists);
+            // "Victoria Island, Lagos" above a line that names the country alone.
+            if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
+                lists.countryByName.contains(Fold(zone[i + 1])))
+                a = ParseAddressLine(chunk + QStringLiteral(", ") + zone[i + 1], lists);
             if (a.IsEmpty())
                 continue;
             if (a.addressLines.isEmpty()) {
@@ -716,6 +751,10 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
             const auto m = it.next();
             const QString candidate = m.captured().trimmed();
             if (LooksLikeDates(candidate))
+                continue;
+            // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
+            if (!c.address.postalCode.isEmpty() &&
+                DigitsOnly(candidate) == DigitsOnly(c.address.postalCode))
                 continue;
             const QString before = line.left(m.capturedStart());
             const bool labelled = HasPhoneLabel(before);

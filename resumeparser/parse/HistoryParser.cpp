@@ -210,6 +210,9 @@ bool FindDateLine(const QString& line, DateRange* range) {
         const bool atEnd = edge.match(line.mid(r.position + r.length)).hasMatch();
         if (!atStart && !atEnd)
             return false;
+        // "2019." alone ends a sentence wrapped from the line above.
+        if (line.mid(r.position + r.length).trimmed() == QLatin1String("."))
+            return false;
     }
     *range = r;
     return true;
@@ -380,7 +383,12 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
             if (c.text.size() > 70)
                 continue;
             const int s = OrgScore(c.text, lists, !allCaps);
-            if (s > bestScore) {
+            // "Logistics Manager — DHL Supply Chain" over the place beside the dates on the
+            // next line: between equals, the one paired with the title wins.
+            const bool pairedWithTitle = s == bestScore && !h.position.title.isEmpty() &&
+                                         c.slot.line == h.titleSlot.line &&
+                                         h.employerSlot.line == 0 && h.titleSlot.line != 0;
+            if (s > bestScore || pairedWithTitle) {
                 bestScore = s;
                 h.position.employer = c.text;
                 h.employerSlot = c.slot;

@@ -30,6 +30,17 @@ QString JoinedText(const QStringList& lines) {
     return out.join(QLatin1Char('\n'));
 }
 
+// A sidebar read before the main column runs its last list (skills, languages) into the
+// candidate's name and headline: the list ends where the name stands.
+QStringList ListBeforeName(const QStringList& lines, const QString& name, const WordLists& lists) {
+    if (name.isEmpty())
+        return lines;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (ParsePersonName(lines[i], lists).formatted == name)
+            return lines.first(i);
+    return lines;
+}
+
 } // namespace
 
 ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
@@ -75,14 +86,17 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
                     resume.education.push_back(std::move(e));
             } else if (s.kind == QLatin1String("skills")) {
                 hasSkillsSection = true;
-                for (const QString& skill : ParseSkills(s.lines))
+                const QStringList list =
+                    ListBeforeName(s.lines, resume.contact.name.formatted, lists);
+                for (const QString& skill : ParseSkills(list))
                     if (resume.skills.size() < kMaxCompetencies &&
                         !skillsSeen.contains(skill.toCaseFolded())) {
                         skillsSeen.insert(skill.toCaseFolded());
                         resume.skills << skill;
                     }
             } else if (s.kind == QLatin1String("languages")) {
-                for (LanguageSkill& l : ParseLanguages(s.lines, lists))
+                for (LanguageSkill& l : ParseLanguages(
+                         ListBeforeName(s.lines, resume.contact.name.formatted, lists), lists))
                     resume.languages.push_back(std::move(l));
             } else if (s.kind == QLatin1String("certifications")) {
                 for (Certification& c : ParseCertifications(s.lines))

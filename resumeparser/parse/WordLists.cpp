@@ -182,9 +182,11 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
         Region r{parts[0].trimmed().toUpper(), parts[1].trimmed(), parts[2].trimmed()};
         lists->regionByName.insert(Fold(r.name), r);
         // Two-letter abbreviations are read as regions only for the US and Canada, whose
-        // addresses use them; elsewhere they would clash ("WA", "VIC").
+        // addresses use them; elsewhere they would clash ("WA"). Longer ones, such as the
+        // Australian "QLD" and "NSW", are read for every country.
         if (!r.abbreviation.isEmpty() && !lists->regionByAbbr.contains(r.abbreviation.toUpper()) &&
-            (r.country == QLatin1String("US") || r.country == QLatin1String("CA")))
+            (r.country == QLatin1String("US") || r.country == QLatin1String("CA") ||
+             r.abbreviation.size() > 2))
             lists->regionByAbbr.insert(r.abbreviation.toUpper(), r);
     }
     for (const QString& line : ListLines(QStringLiteral("languages.txt"), customizePath)) {

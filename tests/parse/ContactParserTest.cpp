@@ -102,6 +102,36 @@ TEST(Addresses, Europe) {
     EXPECT_EQ(a.countryCode, QStringLiteral("DE"));
 }
 
+TEST(Addresses, PostalCodesOfOtherShapes) {
+    auto a = ParseAddressLine(QStringLiteral("ul. Puławska 145, 02-715 Warszawa, Poland"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("02-715"));
+    EXPECT_EQ(a.municipality, QStringLiteral("Warszawa"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("PL"));
+    a = ParseAddressLine(QStringLiteral("411 36 Göteborg, Sweden"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("411 36"));
+    EXPECT_EQ(a.municipality, QStringLiteral("Göteborg"));
+    a = ParseAddressLine(QStringLiteral("7550000 Santiago, Chile"), Lists());
+    EXPECT_EQ(a.postalCode, QStringLiteral("7550000"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("CL"));
+    a = ParseAddressLine(QStringLiteral("88 Adelaide Street, Brisbane QLD 4000"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Brisbane"));
+    EXPECT_EQ(a.region, QStringLiteral("QLD"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("4000"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("AU"));
+    a = ParseAddressLine(QStringLiteral("São Paulo – SP, 01310-200, Brazil"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("São Paulo"));
+    EXPECT_EQ(a.region, QStringLiteral("SP"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("01310-200"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
+    a = ParseAddressLine(QStringLiteral("14 Cuba Street, Wellington 6011, New Zealand"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Wellington"));
+    EXPECT_EQ(a.postalCode, QStringLiteral("6011"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("NZ"));
+    a = ParseAddressLine(QStringLiteral("Dublin 2, Ireland"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Dublin 2"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("IE"));
+}
+
 TEST(Addresses, India) {
     const auto a =
         ParseAddressLine(QStringLiteral("Koramangala, Bangalore, Karnataka 560034"), Lists());
@@ -116,6 +146,14 @@ TEST(Addresses, StreetOnTheLineBefore) {
     EXPECT_EQ(c.address.municipality, QStringLiteral("Berlin"));
     EXPECT_EQ(c.address.addressLines, QStringList{QStringLiteral("Hauptstraße 15")});
     EXPECT_EQ(c.address.countryCode, QStringLiteral("DE"));
+}
+
+TEST(Addresses, CountryAloneOnTheNextLine) {
+    const auto c = ContactOf(QStringLiteral(
+        "Aisha Bello\naisha@example.com\n14 Adeola Odeku Street\nVictoria Island, Lagos\n"
+        "Nigeria\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lagos"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("NG"));
 }
 
 TEST(Phones, WrittenAsIsWithoutCleanup) {
@@ -154,6 +192,13 @@ TEST(Phones, LabelsGiveTheKind) {
     EXPECT_EQ(c.phones[0].kind, PhoneKind::Telephone);
     EXPECT_EQ(c.phones[1].kind, PhoneKind::Fax);
     EXPECT_EQ(c.phones[2].kind, PhoneKind::Mobile);
+}
+
+TEST(Phones, ThePostalCodeIsNoPhone) {
+    const auto c = ContactOf(QStringLiteral(
+        "Ana Souza\nSão Paulo – SP, 01310-200, Brazil\n+55 11 98765-4321\nana@example.com\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.address.postalCode, QStringLiteral("01310-200"));
 }
 
 TEST(Phones, YearsAndDatesAreNoPhones) {

@@ -98,6 +98,23 @@ TEST(Positions, ProseWithAYearIsNoPosition) {
                     .empty());
 }
 
+TEST(Positions, AYearWrappedOntoItsOwnLineIsNoPosition) {
+    const auto p = PositionsOf("Account Executive\nHubSpot, Dublin\nSep 2017 – Jan 2021\n"
+                               "Mid-market sales across DACH and Nordics; 128% of quota in\n"
+                               "2019.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("HubSpot"));
+}
+
+TEST(Positions, ThePlaceBesideTheDatesIsNoEmployer) {
+    const auto p = PositionsOf("Logistics Manager — DHL Supply Chain\n"
+                               "March 2019 – Present · Błonie\n"
+                               "Run a multi-user warehouse with 220 staff.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Logistics Manager"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("DHL Supply Chain"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
