@@ -6,25 +6,16 @@
 #include <gtest/gtest.h>
 
 namespace {
-struct Result {
-    int status;
-    QString out, err;
-};
-Result Qarn(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+zorv::test::QarnResult Qarn(const QStringList& args) {
+    return zorv::test::RunQarn(args);
 }
 } // namespace
 
 TEST(Qarn, HelpListsCommandsAndVersionPrintsIt) {
-    const Result help = Qarn({"--help"});
+    const zorv::test::QarnResult help = Qarn({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("create"));
-    const Result version = Qarn({"--version"});
+    const zorv::test::QarnResult version = Qarn({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.trimmed(), QStringLiteral("qarn ") + zorv::kVersionString);
 }
@@ -36,7 +27,8 @@ TEST(Qarn, UsageErrorsExitWithTwo) {
 }
 
 TEST(Qarn, CreateReportsMissingResumeAndFails) {
-    const Result r = Qarn({"create", "/no/such/resume.doc", "/no/such/template.docx"});
+    const zorv::test::QarnResult r =
+        Qarn({"create", "/no/such/resume.doc", "/no/such/template.docx"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("Resume not found.\n/no/such/resume.doc")) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());

@@ -11,25 +11,15 @@
 
 namespace {
 
-struct Result {
-    int status;
-    QString out, err;
-};
-
-Result Qarn(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
-    p.waitForFinished(30000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+zorv::test::QarnResult Qarn(const QStringList& args) {
+    return zorv::test::RunQarn(args);
 }
 
 const QString kResume = zorv::test::DataPath("mapping/Resume25.xml");
 
 // The tokens qarn prints for the resume with the shipped map, by name.
 QMap<QString, QString> ShippedMapTokens(const QString& resume) {
-    const Result r = Qarn({"tokens", resume});
+    const zorv::test::QarnResult r = Qarn({"tokens", resume});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
     QStringList names, values;
@@ -68,11 +58,11 @@ TEST_F(CmdTokens, JsonAndAnotherMapWithValuesNeedingEscapes) {
     const QString map = Write("map.xml", zorv::test::MapOf(R"(
   <A><XPaths><Append>back\slash&#9;tab&#13;cr</Append></XPaths></A>
   <B/>)"));
-    const Result lines = Qarn({"tokens", kResume, "--map", map});
+    const zorv::test::QarnResult lines = Qarn({"tokens", kResume, "--map", map});
     ASSERT_EQ(lines.status, 0) << lines.err.toStdString();
     EXPECT_EQ(lines.out, "A\tback\\\\slash\\ttab\\rcr\nB\t\n");
 
-    const Result json = Qarn({"tokens", "--json", kResume, "--map", map});
+    const zorv::test::QarnResult json = Qarn({"tokens", "--json", kResume, "--map", map});
     ASSERT_EQ(json.status, 0);
     const QJsonArray array = QJsonDocument::fromJson(json.out.toUtf8()).array();
     ASSERT_EQ(array.size(), 2);
@@ -82,17 +72,18 @@ TEST_F(CmdTokens, JsonAndAnotherMapWithValuesNeedingEscapes) {
 }
 
 TEST_F(CmdTokens, FailuresAreToldOnStandardErrorWithStatusOne) {
-    const Result missing = Qarn({"tokens", Path("none.xml")});
+    const zorv::test::QarnResult missing = Qarn({"tokens", Path("none.xml")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_TRUE(missing.err.contains("HR-XML file not found.")) << missing.err.toStdString();
 
-    const Result badMap = Qarn({"tokens", kResume, "--map", Write("bad.xml", "<HRXMLMap>")});
+    const zorv::test::QarnResult badMap =
+        Qarn({"tokens", kResume, "--map", Write("bad.xml", "<HRXMLMap>")});
     EXPECT_EQ(badMap.status, 1);
     EXPECT_TRUE(badMap.err.contains("Error parsing Map XML file. \nFile: "))
         << badMap.err.toStdString();
 
-    const Result badExpression =
+    const zorv::test::QarnResult badExpression =
         Qarn({"tokens", kResume, "--map",
               Write("expr.xml", zorv::test::MapOf("<A><XPaths><XPath>/[</XPath></XPaths></A>"))});
     EXPECT_EQ(badExpression.status, 1);

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <vector>
@@ -40,6 +41,30 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// One run of the built qarn program.
+struct QarnResult {
+    int status = -1; // exit code, or -1 when it crashed or did not finish
+    qint64 pid = 0;
+    QString out, err;
+};
+
+inline QarnResult RunQarn(const QStringList& args, const QByteArray& input = {},
+                          int timeoutMs = 600000) {
+    QProcess p;
+    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
+    QarnResult r;
+    if (!p.waitForStarted())
+        return r;
+    r.pid = p.processId();
+    p.write(input);
+    p.closeWriteChannel();
+    p.waitForFinished(timeoutMs);
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 } // namespace zorv::test

@@ -43,23 +43,8 @@ bool Fill(const QString& path) {
     return rt.ReplaceTokensInDoc(path, false);
 }
 
-struct QarnRun {
-    int status = -1;
-    qint64 pid = 0;
-    QString err;
-};
-
-QarnRun Qarn(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
-    QarnRun r;
-    if (!p.waitForStarted())
-        return r;
-    r.pid = p.processId();
-    p.waitForFinished(600000);
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+zorv::test::QarnResult Qarn(const QStringList& args) {
+    return zorv::test::RunQarn(args);
 }
 
 QString Pdf(const QTemporaryDir& dir, const QString& name) {
@@ -101,10 +86,11 @@ TEST(LegacyFormats, DocAndRtfTemplatesAreFilledKeptInTheirFormatAndReadByLibreOf
     QStringList sets;
     for (qsizetype k = 0; k < kNames.size(); ++k)
         sets << "--set" << kNames[k] + "=" + kValues[k];
-    const QarnRun fill = Qarn(QStringList{"fill", doc, dir.filePath("qarn-fill.doc")} + sets);
+    const zorv::test::QarnResult fill =
+        Qarn(QStringList{"fill", doc, dir.filePath("qarn-fill.doc")} + sets);
     EXPECT_EQ(fill.status, 0) << fill.err.toStdString();
     EXPECT_TRUE(OwnOfficeFolders(fill.pid).isEmpty()) << "qarn fill left its folder";
-    const QarnRun submitter =
+    const zorv::test::QarnResult submitter =
         Qarn({"submitter", rtf, "--name", "Ann Recruiter", "--company", "Northwind Staffing",
               "--phone", "555-0100", "--fax", "555-0101", "--email", "ann@northwind.example", "-o",
               dir.filePath("qarn-submitter.rtf")});

@@ -11,20 +11,8 @@
 
 namespace {
 
-struct Result {
-    int status;
-    QString out, err;
-};
-
-Result Qarn(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
-    p.write(input);
-    p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+zorv::test::QarnResult Qarn(const QStringList& args, const QByteArray& input = {}) {
+    return zorv::test::RunQarn(args, input);
 }
 
 QString BodyText(const QString& path) {
@@ -45,7 +33,8 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
     const QString tokens = dir.filePath("tokens.txt");
     ASSERT_TRUE(
         zorv::test::WriteFile(tokens, "Short\ts\nLines\tone\\ntwo\\tthree\nDup\tback\\\\slash\n"));
-    const Result r = Qarn({"fill", templ, Out(), "--tokens", tokens});
+    const zorv::test::QarnResult r =
+        Qarn({"fill", templ, Out(), "--tokens", tokens});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
     const QString body = BodyText(Out());
@@ -56,14 +45,16 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
 }
 
 TEST_F(QarnFillTest, ReadsTokensFromStandardInput) {
-    const Result r = Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
+    const zorv::test::QarnResult r =
+        Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(BodyText(Out()).contains("Dup: piped"));
 }
 
 TEST_F(QarnFillTest, SetOptionsFillAndReplaceAnExistingOutput) {
     ASSERT_TRUE(zorv::test::WriteFile(Out(), "old output"));
-    const Result r = Qarn({"fill", templ, Out(), "--set", "Dup=a=b", "--set", "Short="});
+    const zorv::test::QarnResult r =
+        Qarn({"fill", templ, Out(), "--set", "Dup=a=b", "--set", "Short="});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QString body = BodyText(Out());
     EXPECT_TRUE(body.contains("Dup: a=b"));
@@ -81,7 +72,7 @@ TEST_F(QarnFillTest, UsageErrorsExitWithTwoAndWriteNothing) {
 TEST_F(QarnFillTest, BadTokenFilesAreReportedBeforeAnythingIsWritten) {
     const QString tokens = dir.filePath("tokens.txt");
     ASSERT_TRUE(zorv::test::WriteFile(tokens, "Name\tok\nno tab here\n"));
-    Result r = Qarn({"fill", templ, Out(), "--tokens", tokens});
+    zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", tokens});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("tokens.txt")) << r.err.toStdString();
     ASSERT_TRUE(zorv::test::WriteFile(tokens, "Name\t\xff\xfe bad\n"));
@@ -96,7 +87,7 @@ TEST_F(QarnFillTest, BadTokenFilesAreReportedBeforeAnythingIsWritten) {
 TEST_F(QarnFillTest, ATemplateThatIsNoPackageFailsWithBothMessagesAndNoOutput) {
     const QString bad = dir.filePath("bad.docx");
     ASSERT_TRUE(zorv::test::WriteFile(bad, "not a zip"));
-    const Result r = Qarn({"fill", bad, Out(), "--set", "A=1"});
+    const zorv::test::QarnResult r = Qarn({"fill", bad, Out(), "--set", "A=1"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("Error opening " + Out())) << r.err.toStdString();
     EXPECT_TRUE(r.err.contains("Error creating output resume." + Out()));
@@ -109,7 +100,8 @@ TEST_F(QarnFillTest, RefusesToFillTheTemplateItselfOrAMissingOne) {
     const QByteArray before = zorv::test::ReadFile(copy);
     EXPECT_EQ(Qarn({"fill", copy, copy, "--set", "Dup=x"}).status, 1);
     EXPECT_EQ(zorv::test::ReadFile(copy), before);
-    const Result r = Qarn({"fill", dir.filePath("none.docx"), Out(), "--set", "Dup=x"});
+    const zorv::test::QarnResult r =
+        Qarn({"fill", dir.filePath("none.docx"), Out(), "--set", "Dup=x"});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("template not found"));
 }

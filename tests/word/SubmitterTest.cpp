@@ -81,14 +81,14 @@ Props BlockKeys(const Props& p) {
 }
 
 QByteArray Template() {
-    wt::DocxSpec spec;
-    spec.body = "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr></w:pPr>"
-                "<w:r><w:rPr><w:rFonts w:ascii=\"Georgia\" w:hAnsi=\"Georgia\"/><w:b/>"
-                "<w:sz w:val=\"36\"/></w:rPr><w:t>Jane Sample</w:t></w:r></w:p>"
-                "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>Skills</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
-                "<w:p><w:r><w:rPr><w:i/><w:color w:val=\"0000FF\"/><w:u w:val=\"single\"/>"
-                "</w:rPr><w:t xml:space=\"preserve\">Last line </w:t></w:r></w:p>";
-    return wt::MakeDocx(spec);
+    wt::DocxSpec layout;
+    layout.body = "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr></w:pPr>"
+                  "<w:r><w:rPr><w:rFonts w:ascii=\"Georgia\" w:hAnsi=\"Georgia\"/><w:b/>"
+                  "<w:sz w:val=\"36\"/></w:rPr><w:t>Jane Sample</w:t></w:r></w:p>"
+                  "<w:tbl><w:tr><w:tc><w:p><w:r><w:t>Skills</w:t></w:r></w:p></w:tc></w:tr></w:tbl>"
+                  "<w:p><w:r><w:rPr><w:i/><w:color w:val=\"0000FF\"/><w:u w:val=\"single\"/>"
+                  "</w:rPr><w:t xml:space=\"preserve\">Last line </w:t></w:r></w:p>";
+    return wt::MakeDocx(layout);
 }
 
 class SubmitterTest : public ::testing::Test {
@@ -212,17 +212,8 @@ TEST_F(SubmitterTest, DamagedDocumentRaisesTheEngineError) {
 
 // --- qarn submitter ---------------------------------------------------------------------
 
-struct Result {
-    int status;
-    QString err;
-};
-
-Result Qarn(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), args);
-    p.waitForFinished(120000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardError())};
+zorv::test::QarnResult Qarn(const QStringList& args) {
+    return zorv::test::RunQarn(args);
 }
 
 TEST(QarnSubmitter, WritesTheOutputAndLeavesTheDocumentAlone) {
@@ -231,8 +222,9 @@ TEST(QarnSubmitter, WritesTheOutputAndLeavesTheDocumentAlone) {
     const QByteArray original = Template();
     ASSERT_TRUE(zorv::test::WriteFile(doc, original));
     const QString out = dir.filePath("submitted.docx");
-    const Result r = Qarn({"submitter", doc, "--name", "Ann", "--company", "Northwind", "--phone",
-                           "1", "--fax", "2", "--email", "ann@example.com", "-o", out});
+    const zorv::test::QarnResult r =
+        Qarn({"submitter", doc, "--name", "Ann", "--company", "Northwind", "--phone", "1", "--fax",
+              "2", "--email", "ann@example.com", "-o", out});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     EXPECT_EQ(zorv::test::ReadFile(doc), original);
@@ -247,12 +239,13 @@ TEST(QarnSubmitter, WritesTheOutputAndLeavesTheDocumentAlone) {
 TEST(QarnSubmitter, UsageAndFailures) {
     QTemporaryDir dir;
     EXPECT_EQ(Qarn({"submitter", dir.filePath("x.docx")}).status, 2) << "no -o";
-    const Result missing = Qarn({"submitter", dir.filePath("x.docx"), "-o", dir.filePath("o")});
+    const zorv::test::QarnResult missing =
+        Qarn({"submitter", dir.filePath("x.docx"), "-o", dir.filePath("o")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains("document not found"));
     const QString bad = dir.filePath("bad.docx");
     ASSERT_TRUE(zorv::test::WriteFile(bad, "not a package"));
-    const Result damaged = Qarn({"submitter", bad, "-o", dir.filePath("o.docx")});
+    const zorv::test::QarnResult damaged = Qarn({"submitter", bad, "-o", dir.filePath("o.docx")});
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.err.contains("Error opening")) << damaged.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("o.docx")));
