@@ -7,7 +7,6 @@
 #include "WordEngine.h"
 #include "clsReplaceTokens.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -158,11 +157,3 @@ BENCHMARK(BM_QarnFill)
     ->ReportAggregatesOnly();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -11,7 +11,6 @@
 #include "WordEngine.h"
 #include "clsReplaceTokens.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -124,11 +123,3 @@ BENCHMARK(BM_OfficeConversion)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 BENCHMARK(BM_DocxFill)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

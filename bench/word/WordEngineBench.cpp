@@ -2,6 +2,7 @@
 // replace 40 tokens occurring 120 times across body, headers and footers with values of up
 // to 500 characters in 100-character pieces plus the removal pass, exactly as token
 // replacement drives it, and serialise the package to memory.
+#include "DocxFixture.h"
 #include "FuncLib.h"
 #include "WordEngine.h"
 
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <zip.h>
 
 namespace {
 
@@ -111,25 +111,7 @@ QByteArray BuildTemplate() {
         {"word/footer1.xml", kDecl + "<w:ftr " + kW + ">" + footer1 + "</w:ftr>"},
         {"word/styles.xml", styles},
     };
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
-    zip_t* za = zip_open_from_source(src, ZIP_TRUNCATE, &err);
-    zip_source_keep(src);
-    for (const auto& [name, data] : parts)
-        zip_file_add(za, name.constData(),
-                     zip_source_buffer(za, data.constData(), zip_uint64_t(data.size()), 0), 0);
-    zip_close(za);
-    zip_source_open(src);
-    QByteArray out;
-    char buf[65536];
-    zip_int64_t n;
-    while ((n = zip_source_read(src, buf, sizeof buf)) > 0)
-        out.append(buf, qsizetype(n));
-    zip_source_close(src);
-    zip_source_free(src);
-    zip_error_fini(&err);
-    return out;
+    return zorv::wordengine::test::MakeZip(parts);
 }
 
 // One story as token replacement treats it: read the text once, list its markers, and
