@@ -18,16 +18,6 @@ bool IsSeparator(QChar c) {
     return c == QLatin1Char('\\') || c == QLatin1Char('/');
 }
 
-QString TrimSpaces(const QString& text) {
-    qsizetype b = 0;
-    qsizetype e = text.size();
-    while (b < e && text[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && text[e - 1] == QLatin1Char(' '))
-        --e;
-    return text.mid(b, e - b);
-}
-
 // Zero-based index of the separator the path rules use: the last backslash, or, when
 // there is none at all, the last forward slash; -1 when neither occurs.
 qsizetype SeparatorIndex(const QString& path) {
@@ -53,6 +43,16 @@ bool IsHiddenName(const QString& path) {
 }
 
 } // namespace
+
+QString TrimSpaces(const QString& text) {
+    qsizetype b = 0;
+    qsizetype e = text.size();
+    while (b < e && text[b] == QLatin1Char(' '))
+        ++b;
+    while (e > b && text[e - 1] == QLatin1Char(' '))
+        --e;
+    return text.mid(b, e - b);
+}
 
 bool IsBlank(const QString& text) {
     if (text.isEmpty() || TrimSpaces(text).isEmpty())

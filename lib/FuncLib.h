@@ -15,6 +15,9 @@ namespace zorv {
 // True for "", only spaces (code 32), or only NUL characters.
 bool IsBlank(const QString& text);
 
+// The text without leading and trailing spaces (code 32 only; tabs and NULs stay).
+QString TrimSpaces(const QString& text);
+
 // True when a regular file is at the path (hidden and read-only ones included).
 // The path is taken literally: "*" and "?" are never patterns.
 bool FileExists(const QString& path);

@@ -13,17 +13,6 @@ namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kSpace = QStringLiteral(" ");
 
-// Trims spaces (code 32 only) at both ends, as the blank test of a built value expects.
-QString TrimSpaces(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text[begin] == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(begin, end - begin);
-}
-
 // An earlier alternative has given the token its value when this is false.
 bool ValueStillBlank(const QString& value) {
     return IsBlank(TrimSpaces(QString(value).replace(kCrLf, kSpace)));
