@@ -33,8 +33,7 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
     const QString tokens = dir.filePath("tokens.txt");
     ASSERT_TRUE(
         zorv::test::WriteFile(tokens, "Short\ts\nLines\tone\\ntwo\\tthree\nDup\tback\\\\slash\n"));
-    const zorv::test::QarnResult r =
-        Qarn({"fill", templ, Out(), "--tokens", tokens});
+    const zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", tokens});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
     const QString body = BodyText(Out());
@@ -45,8 +44,7 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
 }
 
 TEST_F(QarnFillTest, ReadsTokensFromStandardInput) {
-    const zorv::test::QarnResult r =
-        Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
+    const zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(BodyText(Out()).contains("Dup: piped"));
 }
