@@ -36,18 +36,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
                         QStringLiteral("The resume parser component is not available."));
     processResume = c.NewProcessResume();
     IProcessResume& pr = *processResume;
-    pr.DebugMode = false;
-    pr.UseFullParser = true;
-    pr.ResumeFileName = input;
-    pr.XMLResumeFileName = tempXML;
-    pr.PutResumeContentInXML = true;
-    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
-    pr.NTries = 3;
-    pr.TimeOutSeconds = 120;
-    pr.DatabaseName = startup.DatabaseName;
-    pr.DataPath = startup.DataPath;
-    pr.CustomizePath = startup.CustomizePath;
-    pr.TableName = QStringLiteral("Consultants");
+    ConfigureCreateTry(pr, startup, input, tempXML, country);
 
     if (!pr.ProcessResume(QStringLiteral("Convert")))
         return false;
@@ -68,16 +57,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     DeleteFileIfExists(output);
     CopyFileReplace(resumeTemplate, output); // its result is not looked at
 
-    if (nTokens > 0) {
-        if (!c.NewReplaceTokens)
-            throw ZorvError(ErrCannotCreateComponent,
-                            QStringLiteral("The template filling component is not available."));
-        replaceTokens = c.NewReplaceTokens();
-        replaceTokens->NTokens = nTokens;
-        replaceTokens->TokenNames = names;
-        replaceTokens->TokenValues = values;
-        replaceTokens->ReplaceTokensInDoc(output, false);
-    }
+    replaceTokens = ReplaceTokensInCopy(c, output, nTokens, names, values, nullptr);
     view.SetOutputResumeText(output);
     view.SetOutputHRXMLText(hrXML);
     DeleteFileIfExists(tempXML);
@@ -85,6 +65,43 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
 }
 
 } // namespace
+
+void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startup,
+                        const QString& input, const QString& tempXML, const QString& country) {
+    pr.DebugMode = false;
+    pr.UseFullParser = true;
+    pr.ResumeFileName = input;
+    pr.XMLResumeFileName = tempXML;
+    pr.PutResumeContentInXML = true;
+    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
+    pr.NTries = 3;
+    pr.TimeOutSeconds = 120;
+    pr.DatabaseName = startup.DatabaseName;
+    pr.DataPath = startup.DataPath;
+    pr.CustomizePath = startup.CustomizePath;
+    pr.TableName = QStringLiteral("Consultants");
+}
+
+std::unique_ptr<IReplaceTokens> ReplaceTokensInCopy(const CreateCollaborators& c,
+                                                    const QString& output, std::int32_t nTokens,
+                                                    const QStringList& names,
+                                                    const QStringList& values, bool* saved) {
+    if (saved)
+        *saved = false;
+    if (nTokens <= 0)
+        return nullptr;
+    if (!c.NewReplaceTokens)
+        throw ZorvError(ErrCannotCreateComponent,
+                        QStringLiteral("The template filling component is not available."));
+    std::unique_ptr<IReplaceTokens> replaceTokens = c.NewReplaceTokens();
+    replaceTokens->NTokens = nTokens;
+    replaceTokens->TokenNames = names;
+    replaceTokens->TokenValues = values;
+    const bool ok = replaceTokens->ReplaceTokensInDoc(output, false);
+    if (saved)
+        *saved = ok;
+    return replaceTokens;
+}
 
 QString TempXMLResumePath(const QString& inputResume) {
     return GetTempDir() + QStringLiteral("~iqarn~") + StripFileExt(GetFileName(inputResume)) +
