@@ -1,7 +1,8 @@
 // A whole `qarn batch` on 2 workers: two-page resumes (.txt, .docx and .pdf in turn) made from
 // the in-house samples of tests/data/resumes, two of them broken. Reports resumes per second
-// and per core, and the peak resident size of the largest process of the batch (qarn, a
-// worker or a parser server), which must stay flat from 200 to 2,000 resumes.
+// and per core, the CPU time per resume, the files that failed (the two broken ones), and the
+// peak resident size of the largest process of the batch (qarn, a worker or a parser server),
+// which must stay flat from 200 to 2,000 resumes.
 #include "DocxFixture.h"
 
 #include <QDir>
@@ -91,12 +92,23 @@ void MakeCorpus(const QString& dir, int count) {
         fake.write("%PDF-1.4 and nothing else");
 }
 
-// Peak resident size in MiB of the largest process of a finished run, through wait4.
-double RunBatch(const QString& corpus, const QString& out, double& seconds) {
+struct RunFigures {
+    double seconds = 0;
+    double cpuSeconds = 0; // of every process of the batch
+    double peakMiB = 0;    // the largest process's peak resident size
+    int failed = 0;
+};
+
+double CpuSeconds(const rusage& u) {
+    const auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return s(u.ru_utime) + s(u.ru_stime);
+}
+
+RunFigures RunBatch(const QString& corpus, const QString& out, const QString& report) {
     QProcess qarn;
     qarn.setProgram(QStringLiteral(ZORV_BIN_DIR "/qarn"));
     qarn.setArguments({"batch", kTemplate, corpus, "-o", out, "-j", QString::number(kWorkers),
-                       "--force", "--quiet"});
+                       "--force", "--quiet", "--report", report});
     qarn.setStandardOutputFile(QProcess::nullDevice());
     qarn.setStandardErrorFile(QProcess::nullDevice());
     rusage before{};
@@ -105,10 +117,16 @@ double RunBatch(const QString& corpus, const QString& out, double& seconds) {
     clock.start();
     qarn.start();
     qarn.waitForFinished(kBatchTimeoutMs);
-    seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+    RunFigures f;
+    f.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     rusage after{};
     getrusage(RUSAGE_CHILDREN, &after);
-    return static_cast<double>(after.ru_maxrss) / 1024.0;
+    f.cpuSeconds = CpuSeconds(after) - CpuSeconds(before);
+    f.peakMiB = static_cast<double>(after.ru_maxrss) / 1024.0;
+    QFile rows(report);
+    if (rows.open(QIODevice::ReadOnly))
+        f.failed = static_cast<int>(rows.readAll().count(",failed,"));
+    return f;
 }
 
 void BM_Batch(benchmark::State& state) {
@@ -117,19 +135,22 @@ void BM_Batch(benchmark::State& state) {
     const QString corpus = dir.filePath("in");
     QDir().mkpath(corpus);
     MakeCorpus(corpus, count);
-    double seconds = 0, peakMiB = 0;
+    RunFigures f;
     for (auto _ : state) {
-        peakMiB = RunBatch(corpus, dir.filePath("out"), seconds);
-        state.SetIterationTime(seconds);
+        f = RunBatch(corpus, dir.filePath("out"), dir.filePath("report.csv"));
+        state.SetIterationTime(f.seconds);
     }
     const double resumes = count + 2;
-    state.counters["resumes_per_s"] = resumes / seconds;
-    state.counters["per_core"] = resumes / seconds / kWorkers;
-    state.counters["peak_rss_MiB"] = peakMiB;
+    state.counters["resumes_per_s"] = resumes / f.seconds;
+    state.counters["per_core"] = resumes / f.seconds / kWorkers;
+    // CPU per resume: what the throughput would be on idle cores, on a shared machine.
+    state.counters["cpu_ms_per_resume"] = f.cpuSeconds * 1000 / resumes;
+    state.counters["peak_rss_MiB"] = f.peakMiB;
+    state.counters["failed"] = f.failed;
 }
 
 // The children's peak only grows within one program: run each size on its own
-// (--benchmark_filter=BM_Batch/200, then /2000) for a clean pair.
+// (--benchmark_filter='BM_Batch/200/', then /2000) for a clean pair.
 BENCHMARK(BM_Batch)->Arg(200)->Arg(2000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 } // namespace
