@@ -57,7 +57,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     DeleteFileIfExists(output);
     CopyFileReplace(resumeTemplate, output); // its result is not looked at
 
-    replaceTokens = ReplaceTokensInCopy(c, output, nTokens, names, values, nullptr);
+    ReplaceTokensInCopy(c, output, nTokens, names, values, replaceTokens);
     view.SetOutputResumeText(output);
     view.SetOutputHRXMLText(hrXML);
     DeleteFileIfExists(tempXML);
@@ -82,25 +82,19 @@ void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startu
     pr.TableName = QStringLiteral("Consultants");
 }
 
-std::unique_ptr<IReplaceTokens> ReplaceTokensInCopy(const CreateCollaborators& c,
-                                                    const QString& output, std::int32_t nTokens,
-                                                    const QStringList& names,
-                                                    const QStringList& values, bool* saved) {
-    if (saved)
-        *saved = false;
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
+                         const QStringList& names, const QStringList& values,
+                         std::unique_ptr<IReplaceTokens>& replaceTokens) {
     if (nTokens <= 0)
-        return nullptr;
+        return false;
     if (!c.NewReplaceTokens)
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("The template filling component is not available."));
-    std::unique_ptr<IReplaceTokens> replaceTokens = c.NewReplaceTokens();
+    replaceTokens = c.NewReplaceTokens();
     replaceTokens->NTokens = nTokens;
     replaceTokens->TokenNames = names;
     replaceTokens->TokenValues = values;
-    const bool ok = replaceTokens->ReplaceTokensInDoc(output, false);
-    if (saved)
-        *saved = ok;
-    return replaceTokens;
+    return replaceTokens->ReplaceTokensInDoc(output, false);
 }
 
 QString TempXMLResumePath(const QString& inputResume) {

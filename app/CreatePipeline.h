@@ -52,13 +52,12 @@ void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startu
                         const QString& input, const QString& tempXML, const QString& country);
 
 // Fills the copy of the template at `output` with the NTokens tokens, as a Create run does
-// (nothing when there are none). Returns the replacement object, which the caller releases
-// when it is done with the word processor; `saved` (when given) says whether the fill saved.
-// Throws ErrCannotCreateComponent when the build has no template filling.
-std::unique_ptr<IReplaceTokens> ReplaceTokensInCopy(const CreateCollaborators& c,
-                                                    const QString& output, std::int32_t nTokens,
-                                                    const QStringList& names,
-                                                    const QStringList& values, bool* saved);
+// (nothing when there are none), through a replacement object handed to `replaceTokens`
+// before it works, so that the caller decides when the word processor goes. Returns whether
+// the fill saved. Throws ErrCannotCreateComponent when the build has no template filling.
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
+                         const QStringList& names, const QStringList& values,
+                         std::unique_ptr<IReplaceTokens>& replaceTokens);
 
 // One run of the Create button. Returns true when the run reached the point where it
 // shows the two output paths.

@@ -46,8 +46,8 @@ QString FillTemplateCopy(const CreateCollaborators& product, const QString& copy
                          bool redact) {
     if (redact)
         return QStringLiteral("Redaction is not available in this build of qarn.");
-    bool saved = false;
-    ReplaceTokensInCopy(product, copy, nTokens, names, values, &saved).reset();
+    std::unique_ptr<IReplaceTokens> replaceTokens;
+    const bool saved = ReplaceTokensInCopy(product, copy, nTokens, names, values, replaceTokens);
     return nTokens > 0 && !saved ? QStringLiteral("The output resume could not be filled.")
                                  : QString();
 }
