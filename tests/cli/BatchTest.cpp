@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using zorv::test::DataPath;
@@ -132,6 +133,43 @@ TEST_F(Batch, ATimeOutEndsOnlyThatWorkersServer) {
     EXPECT_EQ(failed, 1);
     // Two servers at the start and one to replace the hung one: none else was ended.
     EXPECT_EQ(QString::fromUtf8(ReadFile(dir.filePath("pids"))).count('\n'), 3);
+}
+
+TEST_F(Batch, OptionsBesideTheResumeHRXMLRedactionAndUsageErrors) {
+    const QString resume = In("a/r03.txt");
+    const QarnResult kept =
+        zorv::test::RunQarn({"batch", kTemplate, resume, "--keep-hrxml", "--quiet"});
+    EXPECT_EQ(kept.status, 0) << kept.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(In("a/r03_QX.docx")));
+    EXPECT_TRUE(ReadFile(In("a/r03_QX_HRXML.XML")).contains("<Resume"));
+
+    const QarnResult redact = zorv::test::RunQarn(
+        {"batch", kTemplate, resume, "-o", dir.filePath("red"), "--redact", "--quiet"});
+    EXPECT_EQ(redact.status, 1);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("red/r03_QX.docx")));
+
+    EXPECT_EQ(zorv::test::RunQarn({"batch", kTemplate}).status, 2);
+    EXPECT_EQ(zorv::test::RunQarn({"batch", kTemplate, resume, "-j", "0"}).status, 2);
+    EXPECT_EQ(zorv::test::RunQarn({"batch", kTemplate, In("no-such-file.txt")}).status, 2);
+}
+
+// Killed in the middle, a batch leaves complete outputs only (a zip ends with its directory).
+TEST_F(Batch, AKilledBatchLeavesNoPartialOutput) {
+    for (int i = 0; i < 40; ++i)
+        QFile::copy(DataPath("resumes/r01_us_software.txt"),
+                    In("b") + QStringLiteral("/copy%1.txt").arg(i));
+    QProcess qarn;
+    qarn.start(ZORV_BIN_DIR "/qarn",
+               {"batch", kTemplate, In("b"), "-o", dir.filePath("out"), "-j", "2", "--quiet"});
+    ASSERT_TRUE(qarn.waitForStarted());
+    QThread::msleep(1500);
+    qarn.kill();
+    qarn.waitForFinished();
+    for (const QFileInfo& f :
+         QDir(dir.filePath("out")).entryInfoList({"*_QX*.docx"}, QDir::Files)) {
+        const QByteArray bytes = ReadFile(f.filePath());
+        EXPECT_TRUE(bytes.right(22).startsWith("PK\x05\x06")) << f.fileName().toStdString();
+    }
 }
 
 } // namespace
