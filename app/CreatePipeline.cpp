@@ -36,18 +36,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
                         QStringLiteral("The resume parser component is not available."));
     processResume = c.NewProcessResume();
     IProcessResume& pr = *processResume;
-    pr.DebugMode = false;
-    pr.UseFullParser = true;
-    pr.ResumeFileName = input;
-    pr.XMLResumeFileName = tempXML;
-    pr.PutResumeContentInXML = true;
-    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
-    pr.NTries = 3;
-    pr.TimeOutSeconds = 120;
-    pr.DatabaseName = startup.DatabaseName;
-    pr.DataPath = startup.DataPath;
-    pr.CustomizePath = startup.CustomizePath;
-    pr.TableName = QStringLiteral("Consultants");
+    ConfigureCreateTry(pr, startup, input, tempXML, country);
 
     if (!pr.ProcessResume(QStringLiteral("Convert")))
         return false;
@@ -68,16 +57,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     DeleteFileIfExists(output);
     CopyFileReplace(resumeTemplate, output); // its result is not looked at
 
-    if (nTokens > 0) {
-        if (!c.NewReplaceTokens)
-            throw ZorvError(ErrCannotCreateComponent,
-                            QStringLiteral("The template filling component is not available."));
-        replaceTokens = c.NewReplaceTokens();
-        replaceTokens->NTokens = nTokens;
-        replaceTokens->TokenNames = names;
-        replaceTokens->TokenValues = values;
-        replaceTokens->ReplaceTokensInDoc(output, false);
-    }
+    ReplaceTokensInCopy(c, output, nTokens, names, values, replaceTokens);
     view.SetOutputResumeText(output);
     view.SetOutputHRXMLText(hrXML);
     DeleteFileIfExists(tempXML);
@@ -85,6 +65,37 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
 }
 
 } // namespace
+
+void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startup,
+                        const QString& input, const QString& tempXML, const QString& country) {
+    pr.DebugMode = false;
+    pr.UseFullParser = true;
+    pr.ResumeFileName = input;
+    pr.XMLResumeFileName = tempXML;
+    pr.PutResumeContentInXML = true;
+    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
+    pr.NTries = 3;
+    pr.TimeOutSeconds = 120;
+    pr.DatabaseName = startup.DatabaseName;
+    pr.DataPath = startup.DataPath;
+    pr.CustomizePath = startup.CustomizePath;
+    pr.TableName = QStringLiteral("Consultants");
+}
+
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
+                         const QStringList& names, const QStringList& values,
+                         std::unique_ptr<IReplaceTokens>& replaceTokens) {
+    if (nTokens <= 0)
+        return false;
+    if (!c.NewReplaceTokens)
+        throw ZorvError(ErrCannotCreateComponent,
+                        QStringLiteral("The template filling component is not available."));
+    replaceTokens = c.NewReplaceTokens();
+    replaceTokens->NTokens = nTokens;
+    replaceTokens->TokenNames = names;
+    replaceTokens->TokenValues = values;
+    return replaceTokens->ReplaceTokensInDoc(output, false);
+}
 
 QString TempXMLResumePath(const QString& inputResume) {
     return GetTempDir() + QStringLiteral("~iqarn~") + StripFileExt(GetFileName(inputResume)) +

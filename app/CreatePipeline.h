@@ -15,6 +15,7 @@
 namespace zorv {
 
 class IProcessResume;
+struct ProcessResumeProperties;
 class IReplaceTokens;
 
 class ICreateView : public IMousePointerTarget {
@@ -44,6 +45,19 @@ QString OutputResumePath(const QString& inputResume, const QString& resumeTempla
 
 // true when the country asks for North American phone clean-up ("US" exactly, or blank).
 bool CleanupPhoneNumbersFor(const QString& country);
+
+// The client's properties for a Create run's tries: the resume, the temporary XML path, the
+// host folders of `startup` and the phone clean-up of `country`.
+void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startup,
+                        const QString& input, const QString& tempXML, const QString& country);
+
+// Fills the copy of the template at `output` with the NTokens tokens, as a Create run does
+// (nothing when there are none), through a replacement object handed to `replaceTokens`
+// before it works, so that the caller decides when the word processor goes. Returns whether
+// the fill saved. Throws ErrCannotCreateComponent when the build has no template filling.
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
+                         const QStringList& names, const QStringList& values,
+                         std::unique_ptr<IReplaceTokens>& replaceTokens);
 
 // One run of the Create button. Returns true when the run reached the point where it
 // shows the two output paths.

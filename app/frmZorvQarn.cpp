@@ -1,6 +1,7 @@
 // The window's behaviour: load, browse, the label links, Create and Close.
 #include "frmZorvQarn.h"
 
+#include "FileDrop.h"
 #include "FuncLib.h"
 #include "LinkLabel.h"
 #include "LoadStartupValues.h"
@@ -64,6 +65,8 @@ void frmZorvQarn::ConnectHandlers() {
     connect(cmdBrowseResumeTemplate, &QPushButton::clicked, this, [this] {
         Browse(txtResumeTemplate, QStringLiteral("Resume templates"), kTemplatePatterns);
     });
+    AcceptFileDrops(txtInputResume);
+    AcceptFileDrops(txtResumeTemplate);
     connect(cmdCreate, &QPushButton::clicked, this, [this] { cmdCreate_Click(); });
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
     const std::pair<LinkLabel*, QLineEdit*> rows[] = {{lblInputResume, txtInputResume},

@@ -1,13 +1,14 @@
-// qarn parse: the resume parser client on its own, with the Create run's settings: the
-// resume is converted and parsed by ZorvPr and the HR-XML document is written out.
+// qarn parse: the resume parser on its own, with the Create run's settings: the resume is
+// converted and parsed by ZorvPr and the HR-XML document is written out. It waits for the
+// server's Done events rather than in the Create run's one-second slices.
 #include "Commands.h"
 
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "ParserSession.h"
 #include "Settings.h"
 #include "StartupValues.h"
 #include "ZorvError.h"
-#include "clsProcessResume.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -22,24 +23,12 @@ void Fail(const QString& text) {
     PrintError("parse", text);
 }
 
-// The properties a Create run gives the client, without the window's host values.
-void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input) {
+int Run(const QString& input, const QString& output) {
+    // Our own command: the server's Done ends the wait (no one-second slices), one try.
+    ParserSession pr;
     const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                                        QStringLiteral("ResumeCountry"), QString());
-    pr.DebugMode = false;
-    pr.UseFullParser = true;
-    pr.ResumeFileName = input;
-    pr.XMLResumeFileName = TempXMLResumePath(input);
-    pr.PutResumeContentInXML = true;
-    pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
-    pr.NTries = 3;
-    pr.TimeOutSeconds = 120;
-    pr.TableName = QStringLiteral("Consultants");
-}
-
-int Run(const QString& input, const QString& output) {
-    clsProcessResume pr;
-    ConfigureAsCreateRun(pr, input);
+    ConfigureCreateTry(pr, StartupValues(), input, TempXMLResumePath(input), country);
     const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
     if (!pr.ProcessResume(QStringLiteral("Convert"))) {
         Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);

@@ -2,45 +2,18 @@
 
 #include "ParserErrors.h"
 #include "ParserObject.h"
-#include "Settings.h"
+#include "ParserSession.h"
 #include "Wait.h"
 #include "modProcessResume.h"
 
-#include <cmath>
 #include <new>
 
 namespace zorv {
-namespace {
-
-const QString kHostApp = QStringLiteral("ZorvOne");
-const QString kHostSection = QStringLiteral("OptionsMyRecord");
-
-// A host setting read as a number; one that is not a number is a type mismatch.
-double NumericSetting(const QString& key) {
-    const QString text = GetSetting(kHostApp, kHostSection, key, QStringLiteral("0"));
-    bool ok = false;
-    const double value = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value))
-        throw ZorvError(ErrTypeMismatch, QStringLiteral("Type mismatch: the setting ") + key +
-                                             QStringLiteral(" is not a number (\"") + text +
-                                             QStringLiteral("\")."));
-    return value;
-}
-
-bool IsAction(const QString& What) {
-    return What == QLatin1String("Convert") || What == QLatin1String("Parse") ||
-           What == QLatin1String("Extract");
-}
-
-} // namespace
-
 clsProcessResume::clsProcessResume() {
     TimeOutSeconds = 60;
     NTries = 2;
-    UseFullParser = NumericSetting(QStringLiteral("UseFullParser")) == 1;
-    ParseContactInfoOnlySetting = NumericSetting(QStringLiteral("ParseContactInfoOnly")) == 1;
-    ResumeCountrySetting =
-        GetSetting(kHostApp, kHostSection, QStringLiteral("ResumeCountry"), QString());
+    HostSettings = ReadHostParserSettings();
+    UseFullParser = HostSettings.UseFullParser;
     objPR = CreateParser();
 }
 
@@ -71,7 +44,7 @@ std::int64_t clsProcessResume::ParserProcessId() const {
 }
 
 bool clsProcessResume::ProcessResume(const QString& What) {
-    if (!IsAction(What))
+    if (!IsParserAction(What))
         return false;
     // The time-out callback finds the running object through one variable.
     if (CurrentProcessResume)
@@ -108,26 +81,8 @@ void clsProcessResume::RunAction(const QString& What) {
     if (!objPR)
         throw ZorvError(ErrObjectNotSet, QStringLiteral("There is no resume parser object."));
     ParserObject& pr = *objPR;
-    pr.Call(QStringLiteral("Prepare"));
-    pr.SetProperty(QStringLiteral("TableName"), TableName);
-    pr.SetProperty(QStringLiteral("SingularName"), SingularName);
-    pr.SetProperty(QStringLiteral("ResumeFileName"), ResumeFileName);
-    pr.SetProperty(QStringLiteral("XMLResumeFileName"), XMLResumeFileName);
-    pr.SetProperty(QStringLiteral("ResumeContent"), ResumeContent);
-    pr.SetProperty(QStringLiteral("PutResumeContentInXML"), PutResumeContentInXML);
-    pr.SetProperty(QStringLiteral("CleanupPhoneNumbers"), CleanupPhoneNumbers);
-    pr.SetProperty(QStringLiteral("DatabaseName"), DatabaseName);
-    pr.SetProperty(QStringLiteral("DataPath"), DataPath);
-    pr.SetProperty(QStringLiteral("CustomizePath"), CustomizePath);
-    pr.SetProperty(QStringLiteral("UseFullParser"),
-                   UseFullParser && TableName == QLatin1String("Consultants"));
-    pr.SetProperty(QStringLiteral("ParseContactInfoOnly"), ParseContactInfoOnlySetting);
-    pr.SetProperty(QStringLiteral("ResumeCountry"), ResumeCountrySetting);
-    pr.Call(QStringLiteral("FinishSetup"));
-    if (DebugMode)
-        pr.Call(QStringLiteral("StartDebug"));
-    pr.SetProperty(QStringLiteral("DebugMode"), DebugMode);
-    if (!IsAction(What))
+    SendTrySetup(pr, *this, HostSettings);
+    if (!IsParserAction(What))
         return;
     // "Extract" is guarded like the others: a parser that never reports would otherwise
     // keep ProcessResume waiting for ever.

@@ -4,6 +4,7 @@
 // parser object, up to NTries tries.
 #pragma once
 
+#include "ParserSession.h"
 #include "ProcessResumeInterface.h"
 
 #include <QString>
@@ -53,8 +54,7 @@ private:
     std::int32_t TryCount = 0;
     bool ActionDone = false;
     bool ActionOK = false;
-    bool ParseContactInfoOnlySetting = false;
-    QString ResumeCountrySetting;
+    HostParserSettings HostSettings;
     std::shared_ptr<ParserObject> objPR;
 };
 

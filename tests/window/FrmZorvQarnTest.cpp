@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -420,3 +421,42 @@ TEST_F(Window, CreateRunsThePipelineFromTheBoxesToTheOutputBoxes) {
 }
 
 } // namespace
+
+// --- drag and drop --------------------------------------------------------------------------
+
+namespace {
+// Drags `data` over `box` and drops it there, as the platform would; returns whether the
+// box accepted the drag.
+bool DropOn(QLineEdit* box, const QMimeData& data) {
+    const QPoint at = box->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(box, &drop);
+    return drop.isAccepted();
+}
+} // namespace
+
+TEST_F(Window, AFileDroppedOnAnInputBoxReplacesItsTextAndNothingElse) {
+    Box("txtInputResume")->setText("old resume");
+    Box("txtResumeTemplate")->setText("old template");
+    for (const char* name : {"txtInputResume", "txtResumeTemplate"}) {
+        const QString path = QStringLiteral("/some folder/%1 file.docx").arg(name);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        EXPECT_TRUE(DropOn(Box(name), data)) << name;
+        EXPECT_EQ(Box(name)->text(), path);
+    }
+    EXPECT_EQ(Box("txtOutputResume")->text(), "");
+    EXPECT_EQ(Box("txtOutputHRXML")->text(), "");
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(r.browses.empty() && r.opened.empty());
+
+    // Not a local file: the box is not taken over.
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.com/cv.docx"))});
+    DropOn(Box("txtInputResume"), web);
+    EXPECT_EQ(Box("txtInputResume")->text(), "/some folder/txtInputResume file.docx");
+}
