@@ -475,6 +475,18 @@ void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, i
     treeChanged_ = true;
 }
 
+void Story::Rebuild() {
+    paras_.clear();
+    lastValid_ = false;
+    treeChanged_ = true;
+    if (container_)
+        WalkBlocks(container_);
+}
+
+std::vector<Story::Piece> Story::Pieces(const QString& value) {
+    return SplitReplacement(value);
+}
+
 bool Story::Sync() {
     for (Paragraph& para : paras_)
         for (Segment& seg : para.segs)
