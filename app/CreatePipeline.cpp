@@ -64,11 +64,14 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("The token mapping is not available."));
     c.GetTokensFromXML(hrXML, nTokens, names, values);
+    std::vector<TokenList> lists;
+    if (c.GetTokenListsFromXML)
+        lists = c.GetTokenListsFromXML(hrXML);
 
     DeleteFileIfExists(output);
     CopyFileReplace(resumeTemplate, output); // its result is not looked at
 
-    if (nTokens > 0) {
+    if (nTokens > 0 || !lists.empty()) {
         if (!c.NewReplaceTokens)
             throw ZorvError(ErrCannotCreateComponent,
                             QStringLiteral("The template filling component is not available."));
@@ -76,6 +79,8 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
         replaceTokens->NTokens = nTokens;
         replaceTokens->TokenNames = names;
         replaceTokens->TokenValues = values;
+        replaceTokens->TokenLists = std::move(lists);
+        replaceTokens->Redact = view.RedactContactDetails();
         replaceTokens->ReplaceTokensInDoc(output, false);
     }
     view.SetOutputResumeText(output);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "StartupValues.h"
+#include "TokenTree.h"
 #include "Wait.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zorv {
 
@@ -24,6 +26,9 @@ public:
     virtual void SetOutputResumeText(const QString& text) = 0;
     virtual void SetOutputHRXMLText(const QString& text) = 0;
     virtual void SetCreateEnabled(bool enabled) = 0;
+    // Whether the run clears the candidate's contact details from the output (qarn create
+    // --redact); the window never asks.
+    virtual bool RedactContactDetails() const { return false; }
 };
 
 // The components a run calls. ProductCollaborators() gives the real ones.
@@ -32,6 +37,8 @@ struct CreateCollaborators {
     std::function<void(const QString& XMLFileName, std::int32_t& NTokens, QStringList& TokenNames,
                        QStringList& TokenValues)>
         GetTokensFromXML;
+    // The list tokens of the same map, for templates with blocks; may stay empty.
+    std::function<std::vector<TokenList>(const QString& XMLFileName)> GetTokenListsFromXML;
     std::function<std::unique_ptr<IReplaceTokens>()> NewReplaceTokens;
 };
 
