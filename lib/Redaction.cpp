@@ -70,19 +70,28 @@ QString RemovePhones(const QString& text) {
     return out + text.mid(at);
 }
 
-// What is left between removed details: doubled spaces, separators with nothing between
-// them, and labels or separators at the ends of a line.
-QString Tidied(const QString& text) {
+// What is left between removed details: doubled spaces, separators with nothing before
+// them, spaces before punctuation, and labels or separators at the ends of a line. Ends
+// that were not blank before stay trimmed.
+QString Tidied(const QString& original, const QString& text) {
     static const QRegularExpression spaces(QStringLiteral("[ \\x{00A0}]{2,}"));
     static const QRegularExpression emptyBetween(QStringLiteral(R"(([|·•,;])(?:\s*[|·•,;])+)"));
+    static const QRegularExpression orphan(QStringLiteral(R"([ \t]+[|·•,;](?=[ \t]))"));
+    static const QRegularExpression beforePunctuation(QStringLiteral(R"([ \t]+([.,;:!?]))"));
     static const QRegularExpression edges(
         QStringLiteral(R"((^|\n)[ \t]*[|·•,;:][ \t]*|[ \t]*[|·•,;][ \t]*(?=\n|$))"));
     static const QRegularExpression emptyParens(QStringLiteral(R"(\(\s*\)|<\s*>|\[\s*\])"));
     QString out = text;
     out.replace(emptyParens, QString());
     out.replace(emptyBetween, QStringLiteral("\\1"));
+    out.replace(orphan, QString());
+    out.replace(beforePunctuation, QStringLiteral("\\1"));
     out.replace(edges, QStringLiteral("\\1"));
     out.replace(spaces, QStringLiteral(" "));
+    while (!out.isEmpty() && out.back().isSpace() && !original.back().isSpace())
+        out.chop(1);
+    while (!out.isEmpty() && out.front().isSpace() && !original.front().isSpace())
+        out.remove(0, 1);
     return out;
 }
 
@@ -118,7 +127,7 @@ QString WithoutContactDetails(const QString& text, const QStringList& known) {
     out.replace(LinkPattern(), QString());
     out.replace(StreetPattern(), QString());
     out = RemovePhones(out);
-    return out == text ? text : Tidied(out);
+    return out == text ? text : Tidied(text, out);
 }
 
 void RedactTokens(const QStringList& names, QStringList& values, std::vector<TokenList>& lists) {
