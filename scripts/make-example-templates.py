@@ -147,7 +147,7 @@ def body(blind):
             + experience() + education() + closing()
             + para(run("Presented by Brightline Recruitment. Please arrange interviews through your "
                        "Brightline consultant.", f'<w:color w:val="{GREY}"/><w:sz w:val="16"/>'),
-                   ppr='<w:spacing w:before="360"/>')
+                   ppr='<w:spacing w:before="160"/>')
             + sect())
 
 
@@ -185,7 +185,7 @@ STYLES = XML + f'<w:styles {W}>' + (
             f'<w:color w:val="{BLUE}"/><w:sz w:val="24"/>')
     + style("paragraph", "Heading1", "heading 1",
             f'<w:keepNext/><w:pBdr><w:bottom w:val="single" w:sz="6" w:space="1" w:color="{BLUE}"/></w:pBdr>'
-            '<w:spacing w:before="280" w:after="120"/><w:outlineLvl w:val="0"/>',
+            '<w:spacing w:before="200" w:after="80"/><w:outlineLvl w:val="0"/>',
             f'<w:b/><w:caps/><w:color w:val="{BLUE}"/><w:sz w:val="24"/>')
     + style("paragraph", "Position", "Position",
             '<w:keepNext/><w:tabs><w:tab w:val="right" w:pos="9638"/></w:tabs><w:spacing w:before="160" w:after="0"/>',
