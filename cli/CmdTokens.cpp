@@ -86,8 +86,8 @@ int CmdTokens(const QStringList& arguments) {
                     QStringLiteral("\r\nNumber: ") + ErrNumberText(e.Number()));
         return 1;
     }
-    const QByteArray out =
-        parser.isSet(jsonOption) ? AsJson(names, values, lists) : EncodeTokenLines(names, values).toUtf8();
+    const QByteArray out = parser.isSet(jsonOption) ? AsJson(names, values, lists)
+                                                    : EncodeTokenLines(names, values).toUtf8();
     std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stdout);
     std::fflush(stdout);
     return messages.Count() == 0 ? 0 : 1;

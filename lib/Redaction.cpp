@@ -109,9 +109,9 @@ void RedactRecords(std::vector<TokenList>& lists, const QStringList& known) {
 } // namespace
 
 bool IsContactToken(const QString& name) {
-    static const QStringList contact{QStringLiteral("Email"),   QStringLiteral("Phone"),
-                                     QStringLiteral("Mobile"),  QStringLiteral("Fax"),
-                                     QStringLiteral("Website"), QStringLiteral("Street"),
+    static const QStringList contact{QStringLiteral("Email"),     QStringLiteral("Phone"),
+                                     QStringLiteral("Mobile"),    QStringLiteral("Fax"),
+                                     QStringLiteral("Website"),   QStringLiteral("Street"),
                                      QStringLiteral("PostalCode")};
     return contact.contains(name);
 }
@@ -139,8 +139,8 @@ void RedactTokens(const QStringList& names, QStringList& values, std::vector<Tok
     std::sort(known.begin(), known.end(),
               [](const QString& a, const QString& b) { return a.size() > b.size(); });
     for (qsizetype i = 0; i < values.size(); ++i)
-        values[i] = IsContactToken(names.value(i)) ? QString()
-                                                   : WithoutContactDetails(values[i], known);
+        values[i] =
+            IsContactToken(names.value(i)) ? QString() : WithoutContactDetails(values[i], known);
     RedactRecords(lists, known);
 }
 

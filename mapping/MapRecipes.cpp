@@ -33,8 +33,9 @@ QString PieceText(const xml::Node& part, const xml::Node& found) {
         m = m.trimmed();
     if (months.size() != kMonthsInYear)
         months = EnglishMonths();
-    return FormattedDate(text, months,
-                         part.Attribute(QStringLiteral("present")).value_or(QStringLiteral("Present")));
+    return FormattedDate(
+        text, months,
+        part.Attribute(QStringLiteral("present")).value_or(QStringLiteral("Present")));
 }
 
 void AppendXPath(const xml::Node& part, const xml::Document* hrxml, const xml::Node& context,
@@ -93,7 +94,8 @@ QString FirstRecipeValue(const xml::Node& token, const xml::Document* hrxml,
 }
 
 QString FormattedDate(const QString& text, const QStringList& months, const QString& present) {
-    static const QRegularExpression yearMonth(QStringLiteral(R"(^(\d{4})-(\d{1,2})(?:-\d{1,2})?$)"));
+    static const QRegularExpression yearMonth(
+        QStringLiteral(R"(^(\d{4})-(\d{1,2})(?:-\d{1,2})?$)"));
     static const QStringList presentWords{QStringLiteral("present"), QStringLiteral("current"),
                                           QStringLiteral("now"), QStringLiteral("today")};
     const QString t = text.trimmed();

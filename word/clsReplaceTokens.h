@@ -27,8 +27,8 @@ public:
     // and footer of every section, then in the main text, and saves the document under its
     // own name. A template with blocks ([[#Name]], [[?Name]], [[!Redact]]) is filled in
     // one pass with the lists as well (Document::FillTemplate). With Redact or [[!Redact]]
-    // every value put in is cleared of contact details first. On any error the user is told once ("Error creating output resume.") and the
-    // result is false; the document stays open, unsaved.
+    // every value put in is cleared of contact details first. On any error the user is told once
+    // ("Error creating output resume.") and the result is false; the document stays open, unsaved.
     bool ReplaceTokensInDoc(const QString& FileName, bool TempFile) override;
 
     // Attaches to or starts Word (errors of that rise to the caller) and opens the document.

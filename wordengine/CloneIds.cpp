@@ -44,15 +44,14 @@ void RemoveNode(xmlNode* n) {
 }
 
 bool IsCommentMark(const xmlNode* n) {
-    return IsW(n) && (Is(n, "commentRangeStart") || Is(n, "commentRangeEnd") ||
-                      Is(n, "commentReference"));
+    return IsW(n) &&
+           (Is(n, "commentRangeStart") || Is(n, "commentRangeEnd") || Is(n, "commentReference"));
 }
 
 // Elements whose w:id is a revision or annotation id of their own.
 bool HasOwnId(const xmlNode* n) {
     return IsW(n) && !Is(n, "bookmarkStart") && !Is(n, "bookmarkEnd") && !IsCommentMark(n) &&
-           !Attr(n, "id").isEmpty() && !Is(n, "footnoteReference") &&
-           !Is(n, "endnoteReference");
+           !Attr(n, "id").isEmpty() && !Is(n, "footnoteReference") && !Is(n, "endnoteReference");
 }
 
 void DropParagraphIds(xmlNode* n) {
@@ -116,9 +115,9 @@ void CloneIds::Renew(xmlNode* copy) {
     ForEachElement(copy, [&](xmlNode* n) {
         DropParagraphIds(n);
         if (LocalIs(n, "docPr") && !PlainAttr(n, "id").isEmpty())
-            xmlSetProp(n, reinterpret_cast<const xmlChar*>("id"),
-                       reinterpret_cast<const xmlChar*>(
-                           QByteArray::number(nextDrawingId_++).constData()));
+            xmlSetProp(
+                n, reinterpret_cast<const xmlChar*>("id"),
+                reinterpret_cast<const xmlChar*>(QByteArray::number(nextDrawingId_++).constData()));
         if (!IsW(n))
             return;
         if (Is(n, "bookmarkStart"))

@@ -8,8 +8,8 @@
 #include "ZorvError.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <libxml/tree.h>
 

@@ -368,7 +368,8 @@ void Expander::FillText(xmlNode* t, const Scope& scope) {
                 continue;
             }
             flush();
-            at = xmlAddNextSibling(at, NewWElement(t, piece.kind == Story::Kind::Tab ? "tab" : "br"));
+            at = xmlAddNextSibling(at,
+                                   NewWElement(t, piece.kind == Story::Kind::Tab ? "tab" : "br"));
         }
     }
     flush();

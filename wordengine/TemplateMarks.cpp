@@ -91,7 +91,8 @@ void IsolateIn(xmlNode* t, const MarkTable& table) {
 } // namespace
 
 bool MarkTable::Prepare(Story& story, const QSet<QString>& names) {
-    static const QRegularExpression marker(QStringLiteral(R"(\[\[([#?/!]?)([^\[\]\x00-\x1f]+)\]\])"));
+    static const QRegularExpression marker(
+        QStringLiteral(R"(\[\[([#?/!]?)([^\[\]\x00-\x1f]+)\]\])"));
     const QString text = story.Text();
     std::map<QString, QChar> standIns;
     char16_t next = kFirstStandIn;
@@ -99,7 +100,8 @@ bool MarkTable::Prepare(Story& story, const QSet<QString>& names) {
         const QRegularExpressionMatch m = it.next();
         if (standIns.count(m.captured()))
             continue;
-        const std::optional<Mark> mark = MarkFrom(m.captured(1), m.captured(2), m.captured(), names);
+        const std::optional<Mark> mark =
+            MarkFrom(m.captured(1), m.captured(2), m.captured(), names);
         if (!mark)
             continue;
         while (next <= kLastStandIn && text.contains(QChar(next)))
@@ -207,7 +209,8 @@ xmlNode* CopyBefore(xmlNode* node, xmlNode* before) {
     xmlNode* copy = nullptr;
     // Cloned for its new parent: namespaces resolve to the declarations in scope there, so
     // the copy repeats none of them.
-    if (xmlDOMWrapCloneNode(nullptr, node->doc, node, &copy, node->doc, before->parent, 1, 0) != 0 ||
+    if (xmlDOMWrapCloneNode(nullptr, node->doc, node, &copy, node->doc, before->parent, 1, 0) !=
+            0 ||
         !copy)
         throw std::bad_alloc();
     return xmlAddPrevSibling(before, copy);

@@ -18,9 +18,10 @@ constexpr int kPositions = 10, kBullets = 5, kSchools = 3, kSkills = 20;
 
 TokenRecord FullProfile() {
     TokenRecord top{{"FullName", "FirstName", "Email", "Phone", "Website", "Street", "City",
-                     "Region", "PostalCode", "Summary", "CurrentTitle", "CurrentEmployer", "Skills"},
-                    {"Jane Q. Sample", "Jane", "jane@example.com", "(217) 555-0142",
-                     "jane.example", "123 Main Street", "Springfield", "IL", "62701",
+                     "Region", "PostalCode", "Summary", "CurrentTitle", "CurrentEmployer",
+                     "Skills"},
+                    {"Jane Q. Sample", "Jane", "jane@example.com", "(217) 555-0142", "jane.example",
+                     "123 Main Street", "Springfield", "IL", "62701",
                      QString("Project manager with ten years in logistics software. ").repeated(4),
                      "Senior Project Manager", "Acme Logistics", ""},
                     {}};
@@ -28,18 +29,24 @@ TokenRecord FullProfile() {
     for (int p = 0; p < kPositions; ++p) {
         TokenList bullets{"Bullets", {}};
         for (int b = 0; b < kBullets; ++b)
-            bullets.items.push_back({{"Text"}, {QStringLiteral("Achievement %1 of position %2, with "
-                                                              "numbers and results").arg(b).arg(p)}, {}});
-        positions.items.push_back({{"Title", "Employer", "Location", "StartDate", "EndDate"},
-                                   {QStringLiteral("Title %1").arg(p), QStringLiteral("Employer %1").arg(p),
-                                    "Springfield", "March 2015", "April 2019"},
-                                   {bullets}});
+            bullets.items.push_back({{"Text"},
+                                     {QStringLiteral("Achievement %1 of position %2, with "
+                                                     "numbers and results")
+                                          .arg(b)
+                                          .arg(p)},
+                                     {}});
+        positions.items.push_back(
+            {{"Title", "Employer", "Location", "StartDate", "EndDate"},
+             {QStringLiteral("Title %1").arg(p), QStringLiteral("Employer %1").arg(p),
+              "Springfield", "March 2015", "April 2019"},
+             {bullets}});
     }
     TokenList education{"Education", {}};
     for (int s = 0; s < kSchools; ++s)
-        education.items.push_back({{"School", "Degree", "Major", "GraduationDate"},
-                                   {QStringLiteral("School %1").arg(s), "MSc", "Operations Research", "2012"},
-                                   {}});
+        education.items.push_back(
+            {{"School", "Degree", "Major", "GraduationDate"},
+             {QStringLiteral("School %1").arg(s), "MSc", "Operations Research", "2012"},
+             {}});
     TokenList skills{"SkillList", {}};
     QStringList names;
     for (int k = 0; k < kSkills; ++k) {
@@ -47,7 +54,9 @@ TokenRecord FullProfile() {
         skills.items.push_back({{"Name"}, {names.last()}, {}});
     }
     top.values.last() = names.join(", ");
-    top.lists = {positions, education, skills,
+    top.lists = {positions,
+                 education,
+                 skills,
                  {"Languages", {{{"Name"}, {"English"}, {}}, {{"Name"}, {"Spanish"}, {}}}},
                  {"Certifications", {{{"Name", "Date"}, {"PMP", "2016"}, {}}}}};
     return top;

@@ -42,7 +42,8 @@ TEST(Qarn, CreateReportsMissingResumeAndFails) {
 // in any story.
 TEST(Qarn, CreateFillsTheWholeProfileAndRedactsOnRequest) {
     QTemporaryDir dir;
-    const QByteArray resume = zorv::test::ReadFile(zorv::test::DataPath("../../examples/resume.txt"));
+    const QByteArray resume =
+        zorv::test::ReadFile(zorv::test::DataPath("../../examples/resume.txt"));
     ASSERT_TRUE(zorv::test::WriteFile(dir.filePath("jane.txt"), resume));
     ASSERT_TRUE(zorv::test::WriteFile(dir.filePath("blind.txt"), resume));
     const QString profile = zorv::test::DataPath("../../examples/template.docx");

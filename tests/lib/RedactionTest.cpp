@@ -18,8 +18,7 @@ using zorv::WithoutContactDetails;
 TEST(Redaction, ContactDetailsGoWhereverTheyStand) {
     EXPECT_EQ(WithoutContactDetails("Write to jane.q@mail.example.org today"), "Write to today");
     EXPECT_EQ(WithoutContactDetails("Call (217) 555-0142 or +44 113 496 0000."), "Call or.");
-    EXPECT_EQ(WithoutContactDetails("See https://jane.example/cv?x=1 and www.jane.dev"),
-              "See and");
+    EXPECT_EQ(WithoutContactDetails("See https://jane.example/cv?x=1 and www.jane.dev"), "See and");
     EXPECT_EQ(WithoutContactDetails("linkedin.com/in/jane-q | @janeq"), "");
     EXPECT_EQ(WithoutContactDetails("Lives at 42 Elm Street, Springfield"), "Lives at Springfield");
     EXPECT_EQ(WithoutContactDetails("PO Box 1234, Leeds"), "Leeds");
@@ -34,17 +33,21 @@ TEST(Redaction, NumbersThatAreNoContactDetailsStay) {
 }
 
 TEST(Redaction, KnownDetailsGoEvenInOddForms) {
-    EXPECT_EQ(WithoutContactDetails("Reach me at home: Flat 3b Harbour Row", {"Flat 3b Harbour Row"}),
-              "Reach me at home:");
+    EXPECT_EQ(
+        WithoutContactDetails("Reach me at home: Flat 3b Harbour Row", {"Flat 3b Harbour Row"}),
+        "Reach me at home:");
 }
 
 TEST(Redaction, ContactTokensBlankAndEveryOtherValueIsCleared) {
     const QStringList names{"FullName", "Email", "Phone", "Street", "PostalCode", "Summary"};
-    QStringList values{"Jane Sample", "jane@example.com", "(217) 555-0142", "1 Oak Lane",
-                       "62701", "Mail jane@example.com, post 1 Oak Lane 62701."};
+    QStringList values{"Jane Sample",    "jane@example.com",
+                       "(217) 555-0142", "1 Oak Lane",
+                       "62701",          "Mail jane@example.com, post 1 Oak Lane 62701."};
     std::vector<zorv::TokenList> lists{
         {"Positions",
-         {{{"Title", "Email"}, {"Manager", "x@y.example"}, {{"Bullets", {{{"Text"}, {"Call 217 555 0142"}, {}}}}}}}}};
+         {{{"Title", "Email"},
+           {"Manager", "x@y.example"},
+           {{"Bullets", {{{"Text"}, {"Call 217 555 0142"}, {}}}}}}}}};
     zorv::RedactTokens(names, values, lists);
     EXPECT_EQ(values, (QStringList{"Jane Sample", "", "", "", "", "Mail post."}));
     EXPECT_EQ(lists[0].items[0].values, (QStringList{"Manager", ""}));

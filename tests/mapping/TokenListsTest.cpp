@@ -51,8 +51,7 @@ TEST_F(TokenListsTest, ItemsFieldsNestedLinesAndDates) {
     EXPECT_TRUE(lists[1].items.empty());
     const TokenList& positions = lists[0];
     ASSERT_EQ(positions.items.size(), 2u);
-    EXPECT_EQ(positions.items[0].names,
-              (QStringList{"Title", "Employer", "StartDate", "EndDate"}));
+    EXPECT_EQ(positions.items[0].names, (QStringList{"Title", "Employer", "StartDate", "EndDate"}));
     EXPECT_EQ(positions.items[0].values, (QStringList{"Lead", "Acme", "March 2021", "today"}));
     EXPECT_EQ(positions.items[1].values, (QStringList{"Analyst", "Acme", "2015", "Nov 2019"}));
     ASSERT_EQ(positions.items[0].lists.size(), 1u);
@@ -85,9 +84,8 @@ TEST_F(TokenListsTest, TheFormerShippedMapGivesTheFormerTokens) {
     QStringList lines;
     for (qsizetype i = 0; i < e.TokenNames.size(); ++i)
         lines << e.TokenNames[i] + "\t" + e.TokenValues[i];
-    EXPECT_EQ(lines.join("\n") + "\n",
-              QString::fromUtf8(zorv::test::ReadFile(
-                  zorv::test::DataPath("mapping/former-map-tokens.txt"))));
+    EXPECT_EQ(lines.join("\n") + "\n", QString::fromUtf8(zorv::test::ReadFile(
+                                           zorv::test::DataPath("mapping/former-map-tokens.txt"))));
 }
 
 } // namespace

@@ -125,6 +125,23 @@ QByteArray ZipEntry(const QByteArray& zipBytes, const QByteArray& name) {
     return out;
 }
 
+QByteArrayList ZipNames(const QByteArray& zipBytes) {
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src =
+        zip_source_buffer_create(zipBytes.constData(), zip_uint64_t(zipBytes.size()), 0, &err);
+    std::unique_ptr<zip_t, ZipDiscard> za(zip_open_from_source(src, ZIP_RDONLY, &err));
+    zip_error_fini(&err);
+    QByteArrayList names;
+    if (!za) {
+        zip_source_free(src);
+        return names;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(za.get(), 0); ++i)
+        names << zip_get_name(za.get(), zip_uint64_t(i), 0);
+    return names;
+}
+
 QString Scratch::Write(const QString& name, const QByteArray& bytes) {
     const QString path = dir_.filePath(name);
     zorv::test::WriteFile(path, bytes);
