@@ -27,22 +27,6 @@ template <class F> void ForEachElement(xmlNode* root, F&& f) {
     }
 }
 
-bool LocalIs(const xmlNode* n, const char* name) {
-    return xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name));
-}
-
-QByteArray PlainAttr(const xmlNode* n, const char* name) {
-    xmlChar* v = xmlGetNoNsProp(n, reinterpret_cast<const xmlChar*>(name));
-    QByteArray out = v ? QByteArray(reinterpret_cast<const char*>(v)) : QByteArray();
-    xmlFree(v);
-    return out;
-}
-
-void RemoveNode(xmlNode* n) {
-    xmlUnlinkNode(n);
-    xmlFreeNode(n);
-}
-
 bool IsCommentMark(const xmlNode* n) {
     return IsW(n) &&
            (Is(n, "commentRangeStart") || Is(n, "commentRangeEnd") || Is(n, "commentReference"));
@@ -58,8 +42,8 @@ void DropParagraphIds(xmlNode* n) {
     for (xmlAttr* a = n->properties; a;) {
         xmlAttr* next = a->next;
         if (a->ns && xmlStrEqual(a->ns->href, reinterpret_cast<const xmlChar*>(kW14Ns)) &&
-            (LocalIs(reinterpret_cast<xmlNode*>(a), "paraId") ||
-             LocalIs(reinterpret_cast<xmlNode*>(a), "textId")))
+            (xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>("paraId")) ||
+             xmlStrEqual(a->name, reinterpret_cast<const xmlChar*>("textId"))))
             xmlRemoveProp(a);
         a = next;
     }

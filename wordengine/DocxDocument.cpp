@@ -36,19 +36,6 @@ const xmlChar* X(const char* s) {
     return reinterpret_cast<const xmlChar*>(s);
 }
 
-QByteArray PlainAttr(const xmlNode* n, const char* name) {
-    xmlChar* v = xmlGetProp(n, X(name));
-    if (!v)
-        return {};
-    QByteArray out(reinterpret_cast<const char*>(v));
-    xmlFree(v);
-    return out;
-}
-
-bool LocalIs(const xmlNode* n, const char* name) {
-    return n->type == XML_ELEMENT_NODE && xmlStrEqual(n->name, X(name));
-}
-
 struct Rel {
     QString id, type, target;
     bool external = false;

@@ -86,19 +86,6 @@ std::vector<Item> SplitReplacement(const QString& r) {
     return items;
 }
 
-QString TextOf(xmlNode* t) {
-    QString s;
-    for (xmlNode* c = t->children; c; c = c->next)
-        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-            s += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
-    return s;
-}
-
-void RemoveNode(xmlNode* n) {
-    xmlUnlinkNode(n);
-    xmlFreeNode(n);
-}
-
 } // namespace
 
 Story::Story(_xmlDoc* doc, _xmlNode* container) : doc_(doc), container_(container) {

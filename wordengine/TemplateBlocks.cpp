@@ -112,9 +112,9 @@ private:
 
 const Mark* Expander::RunMark(xmlNode* run) const {
     xmlNode* t = Child(run, "t");
-    if (!t || t->next || ElementText(t).size() != 1)
+    if (!t || t->next || TextOf(t).size() != 1)
         return nullptr;
-    return marks_.SoleBlockMark(ElementText(t));
+    return marks_.SoleBlockMark(TextOf(t));
 }
 
 // The closing marker that matches the opening one at `open`, among siblings that are
@@ -333,7 +333,7 @@ void Expander::RepeatRow(xmlNode* tr, const Mark& m, const Copies& copies, Scope
 // Puts the values of the field marks in `t` in place: text stays in text elements, tabs
 // and line breaks become w:tab and w:br in the same run, so they keep its formatting.
 void Expander::FillText(xmlNode* t, const Scope& scope) {
-    const QString text = ElementText(t);
+    const QString text = TextOf(t);
     bool any = false;
     for (const QChar c : text)
         any = any || marks_.Of(c);

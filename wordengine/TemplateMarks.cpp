@@ -38,7 +38,7 @@ bool InlineContainer(const xmlNode* n) {
 
 // Splits the run of `t` so that every block mark in its text stands alone in a run.
 void IsolateIn(xmlNode* t, const MarkTable& table) {
-    const QString text = ElementText(t);
+    const QString text = TextOf(t);
     std::vector<QString> pieces{QString()};
     for (const QChar c : text) {
         const Mark* m = table.Of(c);
@@ -173,14 +173,6 @@ void BlockParagraphs(xmlNode* container, std::vector<xmlNode*>& out) {
     }
 }
 
-QString ElementText(xmlNode* t) {
-    QString s;
-    for (xmlNode* c = t->children; c; c = c->next)
-        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-            s += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
-    return s;
-}
-
 QString TextBelow(xmlNode* node) {
     std::vector<xmlNode*> paragraphs;
     if (IsW(node) && Is(node, "p"))
@@ -192,7 +184,7 @@ QString TextBelow(xmlNode* node) {
         std::vector<xmlNode*> texts;
         InlineTexts(p, texts);
         for (xmlNode* t : texts)
-            text += ElementText(t);
+            text += TextOf(t);
     }
     return text;
 }
@@ -214,11 +206,6 @@ xmlNode* CopyBefore(xmlNode* node, xmlNode* before) {
         !copy)
         throw std::bad_alloc();
     return xmlAddPrevSibling(before, copy);
-}
-
-void RemoveNode(xmlNode* n) {
-    xmlUnlinkNode(n);
-    xmlFreeNode(n);
 }
 
 } // namespace zorv::wordengine

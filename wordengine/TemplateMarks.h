@@ -45,12 +45,10 @@ private:
 void InlineTexts(_xmlNode* parent, std::vector<_xmlNode*>& out);
 // The paragraphs of a block container, tables and content controls included.
 void BlockParagraphs(_xmlNode* container, std::vector<_xmlNode*>& out);
-QString ElementText(_xmlNode* t);
 // The concatenated text of InlineTexts of every paragraph below `node` (itself a p, tr...).
 QString TextBelow(_xmlNode* node);
 // The element children of a node.
 std::vector<_xmlNode*> ElementChildren(_xmlNode* parent);
-void RemoveNode(_xmlNode* n);
 // A deep copy of `node` linked just before `before`.
 _xmlNode* CopyBefore(_xmlNode* node, _xmlNode* before);
 
