@@ -60,9 +60,9 @@ void GetTokensFromXMLWithMap(const QString& XMLFileName, const QString& MapFileN
     for (const xml::Node& token : root.ChildNodes()) {
         QString value;
         const QString name = token.NodeName();
-        // From the map's root, so the alternatives of every token of that name count.
         if (IsListToken(token))
             continue;
+        // From the map's root, so the alternatives of every token of that name count.
         const std::vector<xml::Node> alternatives =
             map.SelectNodes(QStringLiteral("/HRXMLMap/") + name + QStringLiteral("/XPaths"));
         for (const xml::Node& xpaths : alternatives) {
