@@ -53,11 +53,15 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("The token mapping is not available."));
     c.GetTokensFromXML(hrXML, nTokens, names, values);
+    std::vector<TokenList> lists;
+    if (c.GetTokenListsFromXML)
+        lists = c.GetTokenListsFromXML(hrXML);
 
     DeleteFileIfExists(output);
     CopyFileReplace(resumeTemplate, output); // its result is not looked at
 
-    ReplaceTokensInCopy(c, output, nTokens, names, values, replaceTokens);
+    ReplaceTokensInCopy(c, output, TokenValues{nTokens, names, values, std::move(lists)},
+                        view.RedactContactDetails(), replaceTokens);
     view.SetOutputResumeText(output);
     view.SetOutputHRXMLText(hrXML);
     DeleteFileIfExists(tempXML);
@@ -82,18 +86,19 @@ void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startu
     pr.TableName = QStringLiteral("Consultants");
 }
 
-bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
-                         const QStringList& names, const QStringList& values,
-                         std::unique_ptr<IReplaceTokens>& replaceTokens) {
-    if (nTokens <= 0)
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, TokenValues tokens,
+                         bool redact, std::unique_ptr<IReplaceTokens>& replaceTokens) {
+    if (tokens.nTokens <= 0 && tokens.lists.empty())
         return false;
     if (!c.NewReplaceTokens)
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("The template filling component is not available."));
     replaceTokens = c.NewReplaceTokens();
-    replaceTokens->NTokens = nTokens;
-    replaceTokens->TokenNames = names;
-    replaceTokens->TokenValues = values;
+    replaceTokens->NTokens = tokens.nTokens;
+    replaceTokens->TokenNames = std::move(tokens.names);
+    replaceTokens->TokenValues = std::move(tokens.values);
+    replaceTokens->TokenLists = std::move(tokens.lists);
+    replaceTokens->Redact = redact;
     return replaceTokens->ReplaceTokensInDoc(output, false);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "StartupValues.h"
+#include "TokenTree.h"
 #include "Wait.h"
 
 #include <QString>
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace zorv {
 
@@ -25,6 +27,9 @@ public:
     virtual void SetOutputResumeText(const QString& text) = 0;
     virtual void SetOutputHRXMLText(const QString& text) = 0;
     virtual void SetCreateEnabled(bool enabled) = 0;
+    // Whether the run clears the candidate's contact details from the output (qarn create
+    // --redact); the window never asks.
+    virtual bool RedactContactDetails() const { return false; }
 };
 
 // The components a run calls. ProductCollaborators() gives the real ones.
@@ -33,6 +38,8 @@ struct CreateCollaborators {
     std::function<void(const QString& XMLFileName, std::int32_t& NTokens, QStringList& TokenNames,
                        QStringList& TokenValues)>
         GetTokensFromXML;
+    // The list tokens of the same map, for templates with blocks; may stay empty.
+    std::function<std::vector<TokenList>(const QString& XMLFileName)> GetTokenListsFromXML;
     std::function<std::unique_ptr<IReplaceTokens>()> NewReplaceTokens;
 };
 
@@ -51,13 +58,21 @@ bool CleanupPhoneNumbersFor(const QString& country);
 void ConfigureCreateTry(ProcessResumeProperties& pr, const StartupValues& startup,
                         const QString& input, const QString& tempXML, const QString& country);
 
-// Fills the copy of the template at `output` with the NTokens tokens, as a Create run does
-// (nothing when there are none), through a replacement object handed to `replaceTokens`
-// before it works, so that the caller decides when the word processor goes. Returns whether
-// the fill saved. Throws ErrCannotCreateComponent when the build has no template filling.
-bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, std::int32_t nTokens,
-                         const QStringList& names, const QStringList& values,
-                         std::unique_ptr<IReplaceTokens>& replaceTokens);
+// What the map gave for one resume: the flat tokens and the lists.
+struct TokenValues {
+    std::int32_t nTokens = 0;
+    QStringList names;
+    QStringList values;
+    std::vector<TokenList> lists;
+};
+
+// Fills the copy of the template at `output` with the tokens and lists, as a Create run does
+// (nothing when there are none), redacting contact details when `redact` says so, through a
+// replacement object handed to `replaceTokens` before it works, so that the caller decides
+// when the word processor goes. Returns whether the fill saved. Throws
+// ErrCannotCreateComponent when the build has no template filling.
+bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, TokenValues tokens,
+                         bool redact, std::unique_ptr<IReplaceTokens>& replaceTokens);
 
 // One run of the Create button. Returns true when the run reached the point where it
 // shows the two output paths.

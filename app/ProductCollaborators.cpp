@@ -15,6 +15,9 @@ CreateCollaborators ProductCollaborators() {
     c.NewProcessResume = [] { return std::make_unique<clsProcessResume>(); };
 
     c.GetTokensFromXML = GetTokensFromXML;
+    c.GetTokenListsFromXML = [](const QString& XMLFileName) {
+        return GetTokenListsFromXML(XMLFileName);
+    };
 
     word::SetApplicationFactory(wordengine::NewEngineApplication);
     c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };

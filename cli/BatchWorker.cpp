@@ -38,18 +38,13 @@ QString TokenValue(const QStringList& names, const QStringList& values, const QS
     return k < 0 ? QString() : values.value(k);
 }
 
-// Redaction hook: `redact` asks the fill to black out what the template marks [[!Redact]].
-// Until the fill offers redaction, a file that asks for it fails rather than go out
-// unredacted. Returns "" or the failure's message.
+// Returns "" or the failure's message.
 QString FillTemplateCopy(const CreateCollaborators& product, const QString& copy,
-                         std::int32_t nTokens, const QStringList& names, const QStringList& values,
-                         bool redact) {
-    if (redact)
-        return QStringLiteral("Redaction is not available in this build of qarn.");
+                         TokenValues tokens, bool redact) {
     std::unique_ptr<IReplaceTokens> replaceTokens;
-    const bool saved = ReplaceTokensInCopy(product, copy, nTokens, names, values, replaceTokens);
-    return nTokens > 0 && !saved ? QStringLiteral("The output resume could not be filled.")
-                                 : QString();
+    const bool filled = tokens.nTokens > 0 || !tokens.lists.empty();
+    const bool saved = ReplaceTokensInCopy(product, copy, std::move(tokens), redact, replaceTokens);
+    return filled && !saved ? QStringLiteral("The output resume could not be filled.") : QString();
 }
 
 // One worker's state across files: the host values, one parser server, one office and a
@@ -110,21 +105,21 @@ private:
         if (!parser_.ProcessResume(QStringLiteral("Parse")))
             return QStringLiteral("The resume could not be parsed: ") + parser_.ErrMsg;
 
-        std::int32_t nTokens = 0;
-        QStringList names, values;
-        product_.GetTokensFromXML(hrXML, nTokens, names, values);
+        TokenValues tokens;
+        product_.GetTokensFromXML(hrXML, tokens.nTokens, tokens.names, tokens.values);
+        if (product_.GetTokenListsFromXML)
+            tokens.lists = product_.GetTokenListsFromXML(hrXML);
         if (!messages_.isEmpty())
             return messages_.first();
-        result.fullName = TokenValue(names, values, QStringLiteral("FullName"));
-        result.email = TokenValue(names, values, QStringLiteral("Email"));
-        result.phone = TokenValue(names, values, QStringLiteral("Phone"));
-        return WriteOutputs(job, hrXML, nTokens, names, values);
+        result.fullName = TokenValue(tokens.names, tokens.values, QStringLiteral("FullName"));
+        result.email = TokenValue(tokens.names, tokens.values, QStringLiteral("Email"));
+        result.phone = TokenValue(tokens.names, tokens.values, QStringLiteral("Phone"));
+        return WriteOutputs(job, hrXML, std::move(tokens));
     }
 
     // Fills a hidden copy in the output folder and gives it the final name only when it is
     // complete and on disk, after the files kept beside it.
-    QString WriteOutputs(const BatchJob& job, const QString& hrXML, std::int32_t nTokens,
-                         const QStringList& names, const QStringList& values) {
+    QString WriteOutputs(const BatchJob& job, const QString& hrXML, TokenValues tokens) {
         const QFileInfo target(job.output);
         QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.~qarn-XXXXXX.") +
                             target.suffix());
@@ -135,7 +130,7 @@ private:
         if (!CopyFileReplace(options_.resumeTemplate, copy.fileName()))
             return QStringLiteral("Cannot copy the template to %1.").arg(target.absolutePath());
         const QString fillError =
-            FillTemplateCopy(product_, copy.fileName(), nTokens, names, values, options_.redact);
+            FillTemplateCopy(product_, copy.fileName(), std::move(tokens), options_.redact);
         if (!messages_.isEmpty())
             return messages_.first();
         if (!fillError.isEmpty())

@@ -65,8 +65,9 @@ std::optional<int> ReadOptions(const QStringList& arguments, BatchOptions& o) {
         QStringLiteral("report"),
         QStringLiteral("Write a report of every file to FILE (CSV, or JSON for *.json)."),
         QStringLiteral("FILE"));
-    const QCommandLineOption redact(QStringLiteral("redact"),
-                                    QStringLiteral("Redact what the template marks [[!Redact]]."));
+    const QCommandLineOption redact(
+        QStringLiteral("redact"),
+        QStringLiteral("Leave the candidate's contact details out of every output."));
     const QCommandLineOption pdf(QStringLiteral("pdf"),
                                  QStringLiteral("Also write <name>_QX.pdf through LibreOffice."));
     const QCommandLineOption keep(QStringLiteral("keep-hrxml"),

@@ -16,14 +16,15 @@ namespace {
 
 class HeadlessView : public ICreateView {
 public:
-    HeadlessView(QString input, QString resumeTemplate)
-        : input_(std::move(input)), template_(std::move(resumeTemplate)) {}
+    HeadlessView(QString input, QString resumeTemplate, bool redact)
+        : input_(std::move(input)), template_(std::move(resumeTemplate)), redact_(redact) {}
     QString InputResumeText() const override { return input_; }
     QString ResumeTemplateText() const override { return template_; }
     void SetOutputResumeText(const QString& text) override { outputResume = text; }
     void SetOutputHRXMLText(const QString& text) override { outputHRXML = text; }
     void SetCreateEnabled(bool) override {}
     void SetMousePointer(int) override {}
+    bool RedactContactDetails() const override { return redact_; }
 
     QString outputResume;
     QString outputHRXML;
@@ -31,6 +32,7 @@ public:
 private:
     QString input_;
     QString template_;
+    bool redact_;
 };
 
 // Relative paths are made absolute so that the printed output paths can be used anywhere.
@@ -52,6 +54,11 @@ int CmdCreate(const QStringList& arguments) {
                                  QStringLiteral("The candidate's resume."));
     parser.addPositionalArgument(QStringLiteral("TEMPLATE"),
                                  QStringLiteral("The company's Word template."));
+    const QCommandLineOption redactOption(
+        QStringLiteral("redact"),
+        QStringLiteral("Leave the candidate's contact details out of the output: e-mail, phone "
+                       "and fax numbers, web links and the street address."));
+    parser.addOption(redactOption);
     if (const auto status = ParseArguments(parser, arguments, "create"))
         return *status;
     const QStringList args = parser.positionalArguments();
@@ -71,7 +78,7 @@ int CmdCreate(const QStringList& arguments) {
         return 1;
     }
 
-    HeadlessView view(Absolute(args[0]), Absolute(args[1]));
+    HeadlessView view(Absolute(args[0]), Absolute(args[1]), parser.isSet(redactOption));
     MessageCounter messages;
     const bool reached = RunCreatePipeline(view, startup, ProductCollaborators());
     if (reached) {

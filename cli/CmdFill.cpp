@@ -1,6 +1,6 @@
 // qarn fill: copies a template to the output and fills its [[token]] markers with the given
 // values, the way a Create run fills the output resume. Tokens come from a file of the lines
-// `qarn tokens` prints, or from --set options.
+// (or the JSON, with list tokens) `qarn tokens` prints, or from --set options.
 #include "Commands.h"
 
 #include "CreatePipeline.h"
@@ -11,6 +11,9 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringDecoder>
 #include <cstdio>
 
@@ -24,8 +27,58 @@ void Fail(const QString& text) {
     PrintError("fill", text);
 }
 
+TokenList ListFromJson(const QString& name, const QJsonArray& items);
+
+// One item as `qarn tokens --json` writes it: text members are fields, arrays nested lists.
+TokenRecord ItemFromJson(const QJsonObject& object) {
+    TokenRecord item;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it->isArray()) {
+            item.lists.push_back(ListFromJson(it.key(), it->toArray()));
+        } else {
+            item.names << it.key();
+            item.values << it->toString();
+        }
+    }
+    return item;
+}
+
+TokenList ListFromJson(const QString& name, const QJsonArray& items) {
+    TokenList list{name, {}};
+    for (const QJsonValue& item : items)
+        list.items.push_back(ItemFromJson(item.toObject()));
+    return list;
+}
+
+// The JSON array of `qarn tokens --json`: {name, value} tokens and {name, items} lists.
+bool DecodeTokenJson(const QString& text, QStringList& names, QStringList& values,
+                     std::vector<TokenList>& lists, QString* error) {
+    QJsonParseError parseError;
+    const QJsonDocument json = QJsonDocument::fromJson(text.toUtf8(), &parseError);
+    if (!json.isArray()) {
+        *error = QStringLiteral("not a JSON array of tokens (%1)").arg(parseError.errorString());
+        return false;
+    }
+    for (const QJsonValue& token : json.array()) {
+        const QJsonObject object = token.toObject();
+        const QString name = object.value(QStringLiteral("name")).toString();
+        if (name.isEmpty()) {
+            *error = QStringLiteral("a token without a name");
+            return false;
+        }
+        if (object.value(QStringLiteral("items")).isArray()) {
+            lists.push_back(ListFromJson(name, object.value(QStringLiteral("items")).toArray()));
+        } else {
+            names << name;
+            values << object.value(QStringLiteral("value")).toString();
+        }
+    }
+    return true;
+}
+
 // Reads the token lines of path ("-" is standard input). False after a message.
-bool ReadTokenFile(const QString& path, QStringList& names, QStringList& values) {
+bool ReadTokenFile(const QString& path, QStringList& names, QStringList& values,
+                   std::vector<TokenList>& lists) {
     QFile file;
     const bool opened = path == QLatin1String("-")
                             ? file.open(stdin, QIODevice::ReadOnly)
@@ -48,7 +101,9 @@ bool ReadTokenFile(const QString& path, QStringList& names, QStringList& values)
         return false;
     }
     QString error;
-    if (!DecodeTokenLines(text, names, values, &error)) {
+    const bool json = text.trimmed().startsWith(QLatin1Char('['));
+    if (json ? !DecodeTokenJson(text, names, values, lists, &error)
+             : !DecodeTokenLines(text, names, values, &error)) {
         Fail(QStringLiteral("%1: %2").arg(path, error));
         return false;
     }
@@ -60,7 +115,8 @@ int CmdFill(const QStringList& arguments) {
     parser.setApplicationDescription(QStringLiteral(
         "Copies TEMPLATE to OUTPUT and replaces every [[NAME]] marker in its main text, headers "
         "and footers with the token's value. The tokens are NAME<TAB>VALUE lines as `qarn tokens` "
-        "prints them (--tokens, \"-\" for standard input) or --set options."));
+        "prints them, or its --json output with the list tokens that template blocks repeat "
+        "(--tokens, \"-\" for standard input), or --set options."));
     parser.addPositionalArgument(QStringLiteral("TEMPLATE"), QStringLiteral("The Word template."));
     parser.addPositionalArgument(QStringLiteral("OUTPUT"),
                                  QStringLiteral("The document to write."));
@@ -71,8 +127,11 @@ int CmdFill(const QStringList& arguments) {
     const QCommandLineOption setOption(QStringLiteral("set"),
                                        QStringLiteral("One token; may be repeated."),
                                        QStringLiteral("NAME=VALUE"));
+    const QCommandLineOption redactOption(
+        QStringLiteral("redact"), QStringLiteral("Leave contact details out of every value."));
     parser.addOption(tokensOption);
     parser.addOption(setOption);
+    parser.addOption(redactOption);
     if (const auto status = ParseArguments(parser, arguments, "fill"))
         return *status;
     const QStringList args = parser.positionalArguments();
@@ -87,6 +146,7 @@ int CmdFill(const QStringList& arguments) {
 
     QStringList names;
     QStringList values;
+    std::vector<TokenList> lists;
     for (const QString& set : sets) {
         const qsizetype eq = set.indexOf(QLatin1Char('='));
         if (eq < 0) {
@@ -96,7 +156,7 @@ int CmdFill(const QStringList& arguments) {
         names << set.left(eq);
         values << set.mid(eq + 1);
     }
-    if (!tokenFiles.isEmpty() && !ReadTokenFile(tokenFiles.first(), names, values))
+    if (!tokenFiles.isEmpty() && !ReadTokenFile(tokenFiles.first(), names, values, lists))
         return 1;
 
     const QString resumeTemplate = QFileInfo(args[0]).absoluteFilePath();
@@ -127,6 +187,8 @@ int CmdFill(const QStringList& arguments) {
             replaceTokens->NTokens = std::int32_t(names.size());
             replaceTokens->TokenNames = names;
             replaceTokens->TokenValues = values;
+            replaceTokens->TokenLists = std::move(lists);
+            replaceTokens->Redact = parser.isSet(redactOption);
             saved = replaceTokens->ReplaceTokensInDoc(output, false);
         } // released here: the word processor it started ends before we return
     }

@@ -1,6 +1,7 @@
 #include "TokensFromXML.h"
 
 #include "FuncLib.h"
+#include "MapRecipes.h"
 #include "Messages.h"
 #include "Platform.h"
 #include "XmlDocObject.h"
@@ -10,40 +11,14 @@
 namespace zorv {
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
-const QString kSpace = QStringLiteral(" ");
-
-// An earlier alternative has given the token its value when this is false.
-bool ValueStillBlank(const QString& value) {
-    return IsBlank(TrimSpaces(QString(value).replace(kCrLf, kSpace)));
-}
-
-// Line breaks become spaces so that a value stays on its line in the template; a lone CR
-// and tabs stay, and the value is not trimmed.
-QString Normalised(QString value) {
-    value.replace(kCrLf, kSpace);
-    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return value;
-}
-
-// One alternative: its XPath results and Append texts in document order.
-void AppendAlternative(const xml::Node& xpaths, const xml::Document* hrxml, QString& value) {
-    for (const xml::Node& part : xpaths.ChildNodes()) {
-        const QString kind = part.NodeName();
-        if (kind == QLatin1String("XPath")) {
-            const QString expression = part.Text();
-            if (!hrxml)
-                throw ZorvError(ErrObjectNotSet,
-                                QStringLiteral("Object variable not set: the HR-XML file was "
-                                               "not loaded, so \"%1\" cannot be evaluated.")
-                                    .arg(expression));
-            const xml::Node found = hrxml->SelectSingleNode(expression);
-            if (!found.IsNull())
-                value += found.Text();
-        } else if (kind == QLatin1String("Append")) {
-            value += part.Text();
-        }
+// A token with an Items or Lines child is a list; the flat arrays do not hold it.
+bool IsListToken(const xml::Node& token) {
+    for (const xml::Node& child : token.ChildNodes()) {
+        const QString kind = child.NodeName();
+        if (kind == QLatin1String("Items") || kind == QLatin1String("Lines"))
+            return true;
     }
+    return false;
 }
 
 void StoreToken(std::int32_t& NTokens, QStringList& TokenNames, QStringList& TokenValues,
@@ -85,15 +60,17 @@ void GetTokensFromXMLWithMap(const QString& XMLFileName, const QString& MapFileN
     for (const xml::Node& token : root.ChildNodes()) {
         QString value;
         const QString name = token.NodeName();
+        if (IsListToken(token))
+            continue;
         // From the map's root, so the alternatives of every token of that name count.
         const std::vector<xml::Node> alternatives =
             map.SelectNodes(QStringLiteral("/HRXMLMap/") + name + QStringLiteral("/XPaths"));
         for (const xml::Node& xpaths : alternatives) {
-            if (!ValueStillBlank(value))
+            if (!mapping::ValueStillBlank(value))
                 continue;
-            AppendAlternative(xpaths, hrxml.get(), value);
+            mapping::AppendRecipe(xpaths, hrxml.get(), xml::Node(), value);
         }
-        StoreToken(NTokens, TokenNames, TokenValues, name, Normalised(value));
+        StoreToken(NTokens, TokenNames, TokenValues, name, mapping::Normalised(value));
     }
 }
 

@@ -3,9 +3,12 @@
 // values that the template filling puts in place of the [[name]] markers.
 #pragma once
 
+#include "TokenTree.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 namespace zorv {
 
@@ -24,5 +27,12 @@ void GetTokensFromXML(const QString& XMLFileName, std::int32_t& NTokens, QString
 void GetTokensFromXMLWithMap(const QString& XMLFileName, const QString& MapFileName,
                              std::int32_t& NTokens, QStringList& TokenNames,
                              QStringList& TokenValues);
+
+// The list tokens of the map (tokens with an Items or Lines child; the flat arrays above
+// leave them out), in map order, evaluated on the HR-XML file. Quiet: a map or HR-XML file
+// that does not load gives no lists (the flat extraction reports it). A bad expression is
+// thrown as ZorvError.
+std::vector<TokenList> GetTokenListsFromXML(const QString& XMLFileName,
+                                            const QString& MapFileName = MapFilePath());
 
 } // namespace zorv

@@ -180,10 +180,10 @@ struct Document::Impl {
     // Made on the first selection; it must go before the document it points into.
     std::unique_ptr<xmlXPathContext, XPathContextFree> xpath;
 
-    XPathObjectPtr Evaluate(const QString& expression);
+    XPathObjectPtr Evaluate(const QString& expression, xmlNode* context = nullptr);
 };
 
-XPathObjectPtr Document::Impl::Evaluate(const QString& expression) {
+XPathObjectPtr Document::Impl::Evaluate(const QString& expression, xmlNode* context) {
     if (!doc)
         throw ZorvError(ErrObjectNotSet,
                         QStringLiteral("Object variable not set: there is no document to select "
@@ -197,7 +197,7 @@ XPathObjectPtr Document::Impl::Evaluate(const QString& expression) {
         xpath->error = IgnoreXPathError; // the failure is read back from lastError
     }
     xmlResetError(&xpath->lastError);
-    xpath->node = reinterpret_cast<xmlNode*>(doc.get());
+    xpath->node = context ? context : reinterpret_cast<xmlNode*>(doc.get());
 
     const QByteArray utf8 = expression.toUtf8();
     std::unique_ptr<xmlXPathCompExpr, XPathCompFree> compiled(
@@ -279,7 +279,16 @@ xmlNode* Checked(xmlNode* n, const QString& expression) {
 } // namespace
 
 std::vector<Node> Document::SelectNodes(const QString& expression) const {
-    const XPathObjectPtr result = impl_->Evaluate(expression);
+    return SelectNodes(expression, Node());
+}
+
+Node Document::SelectSingleNode(const QString& expression) const {
+    return SelectSingleNode(expression, Node());
+}
+
+std::vector<Node> Document::SelectNodes(const QString& expression, const Node& context) const {
+    const XPathObjectPtr result =
+        impl_->Evaluate(expression, static_cast<xmlNode*>(context.handle_));
     std::vector<Node> nodes;
     xmlNodeSet* set = result->nodesetval;
     if (!set || set->nodeNr == 0)
@@ -291,8 +300,9 @@ std::vector<Node> Document::SelectNodes(const QString& expression) const {
     return nodes;
 }
 
-Node Document::SelectSingleNode(const QString& expression) const {
-    const XPathObjectPtr result = impl_->Evaluate(expression);
+Node Document::SelectSingleNode(const QString& expression, const Node& context) const {
+    const XPathObjectPtr result =
+        impl_->Evaluate(expression, static_cast<xmlNode*>(context.handle_));
     const xmlNodeSet* set = result->nodesetval;
     if (!set || set->nodeNr == 0)
         return Node();
@@ -335,6 +345,18 @@ QString Node::Text() const {
         return QString();
     std::unique_ptr<xmlChar, XmlCharFree> content(xmlNodeGetContent(n));
     return FromXml(content.get());
+}
+
+std::optional<QString> Node::Attribute(const QString& name) const {
+    auto* n = static_cast<xmlNode*>(handle_);
+    if (!n || n->type != XML_ELEMENT_NODE)
+        return std::nullopt;
+    const QByteArray utf8 = name.toUtf8();
+    std::unique_ptr<xmlChar, XmlCharFree> value(
+        xmlGetNoNsProp(n, reinterpret_cast<const xmlChar*>(utf8.constData())));
+    if (!value)
+        return std::nullopt;
+    return FromXml(value.get());
 }
 
 std::vector<Node> Node::ChildNodes() const {

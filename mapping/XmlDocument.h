@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zorv::xml {
@@ -33,6 +34,8 @@ public:
     QString Text() const;
     // The node's children, in document order.
     std::vector<Node> ChildNodes() const;
+    // The value of an element's attribute of that (unprefixed) name, if it has one.
+    std::optional<QString> Attribute(const QString& name) const;
 
 private:
     friend class Document;
@@ -63,6 +66,10 @@ public:
     std::vector<Node> SelectNodes(const QString& expression) const;
     // The first selected node in document order, or a null node.
     Node SelectSingleNode(const QString& expression) const;
+    // The same with `context` (a node of this document) as the context node, so that
+    // relative paths start there; a null context is the document node.
+    std::vector<Node> SelectNodes(const QString& expression, const Node& context) const;
+    Node SelectSingleNode(const QString& expression, const Node& context) const;
 
 private:
     struct Impl;

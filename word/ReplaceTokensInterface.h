@@ -2,9 +2,12 @@
 // ReplaceTokensInDoc. clsReplaceTokens implements it.
 #pragma once
 
+#include "TokenTree.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 namespace zorv {
 
@@ -16,6 +19,11 @@ public:
     std::int32_t NTokens = 0;
     QStringList TokenNames;
     QStringList TokenValues;
+    // List tokens, for templates with blocks ([[#Name]] ... [[/Name]]); others ignore them.
+    std::vector<TokenList> TokenLists;
+    // Clears the candidate's contact details from every value put in; [[!Redact]] in the
+    // template asks for the same.
+    bool Redact = false;
 
     // Fills the markers of the document in place and saves it; false after a reported error.
     virtual bool ReplaceTokensInDoc(const QString& FileName, bool TempFile) = 0;

@@ -5,6 +5,8 @@
 // throw zorv::ZorvError (number and description). Objects are reference-counted handles.
 #pragma once
 
+#include "TokenTree.h"
+
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -125,6 +127,13 @@ public:
     virtual std::shared_ptr<word::Range> Range(std::int32_t Start, std::int32_t End) = 0;
     virtual std::shared_ptr<word::Paragraphs> Paragraphs() = 0;
     virtual std::shared_ptr<word::CustomDocumentProperties> CustomDocumentProperties() = 0;
+    // Expands the template blocks and fills every marker of the main text, headers and
+    // footers from `values` in one pass (see wordengine/TemplateBlocks.h); a value put in
+    // is never read as a marker. Implementations without it throw.
+    virtual void FillTemplate(const TokenRecord& values);
+    // Whether any story holds an opening block marker ([[#Name]], [[?Name]]) or
+    // [[!Redact]]; *redact tells the latter. Implementations without blocks say false.
+    virtual bool UsesTemplateBlocks(bool* redact);
     // Writes the document back to its own name in the format it was opened in.
     virtual void Save() = 0;
     virtual void Close() = 0;

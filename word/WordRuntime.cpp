@@ -17,6 +17,17 @@ Runtime& TheRuntime() {
 
 } // namespace
 
+void Document::FillTemplate(const TokenRecord&) {
+    throw ZorvError(ErrInvalidCall,
+                    QStringLiteral("This word processor cannot fill template blocks."));
+}
+
+bool Document::UsesTemplateBlocks(bool* redact) {
+    if (redact)
+        *redact = false;
+    return false;
+}
+
 std::shared_ptr<Application> GetRunningApplication() {
     if (auto app = TheRuntime().running.lock())
         return app;

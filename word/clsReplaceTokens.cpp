@@ -4,6 +4,7 @@
 
 #include "FuncLib.h"
 #include "Messages.h"
+#include "Redaction.h"
 #include "ZorvError.h"
 
 #include <algorithm>
@@ -249,6 +250,16 @@ bool clsReplaceTokens::ReplaceTokensInDoc(const QString& FileName, bool TempFile
             OpenWordDoc(FileName, TempFile, true, false);
         word::Document& doc = Deref(document);
 
+        bool askedRedaction = false;
+        if (doc.UsesTemplateBlocks(&askedRedaction)) {
+            doc.FillTemplate(TemplateValues(Redact || askedRedaction));
+            doc.Save();
+            return;
+        }
+        // Without blocks, every marker is replaced as it always was.
+        const TokenRecord redacted = Redact ? TemplateValues(true) : TokenRecord();
+        const QStringList* values = Redact ? &redacted.values : nullptr;
+
         const std::shared_ptr<word::Sections> sections = doc.Sections();
         const std::int32_t nSections = Deref(sections).Count();
         for (std::int32_t i = 1; i <= nSections; ++i) {
@@ -258,10 +269,10 @@ bool clsReplaceTokens::ReplaceTokensInDoc(const QString& FileName, bool TempFile
                     headers ? Deref(section).Headers() : Deref(section).Footers();
                 const std::int32_t nStories = Deref(stories).Count();
                 for (std::int32_t j = 1; j <= nStories; ++j)
-                    ReplaceTokensInRange(Deref(stories->Item(j)).Range());
+                    ReplaceTokensInRange(Deref(stories->Item(j)).Range(), values);
             }
         }
-        ReplaceTokensInRange(doc.Content());
+        ReplaceTokensInRange(doc.Content(), values);
         doc.Save();
     });
     if (!error)
@@ -273,7 +284,20 @@ bool clsReplaceTokens::ReplaceTokensInDoc(const QString& FileName, bool TempFile
     return false;
 }
 
-void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& range) {
+TokenRecord clsReplaceTokens::TemplateValues(bool redact) const {
+    TokenRecord values;
+    for (std::int32_t k = 1; k <= NTokens; ++k) {
+        values.names << TokenName(k);
+        values.values << TokenValue(k);
+    }
+    values.lists = TokenLists;
+    if (redact)
+        RedactTokens(values.names, values.values, values.lists);
+    return values;
+}
+
+void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& range,
+                                            const QStringList* values) {
     word::Range& story = Deref(range);
     const QString text = story.Text();
     QStringList markers;
@@ -295,7 +319,7 @@ void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& 
         const QString marker = kStartDelim + TokenName(k) + kEndDelim;
         if (!joined.contains(marker))
             continue;
-        const QString& value = TokenValue(k);
+        const QString& value = values ? values->at(k - 1) : TokenValue(k);
         // A value that holds its own marker would be found again by the next pass, doubling
         // the occurrences each time: such a value is put in front of a stand-in marker that
         // occurs neither in the value nor in the story.

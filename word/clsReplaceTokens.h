@@ -25,8 +25,10 @@ public:
 
     // Replaces every marker "[[" + TokenNames(k) + "]]" of tokens 1..NTokens in every header
     // and footer of every section, then in the main text, and saves the document under its
-    // own name. On any error the user is told once ("Error creating output resume.") and the
-    // result is false; the document stays open, unsaved.
+    // own name. A template with blocks ([[#Name]], [[?Name]], [[!Redact]]) is filled in
+    // one pass with the lists as well (Document::FillTemplate). With Redact or [[!Redact]]
+    // every value put in is cleared of contact details first. On any error the user is told once
+    // ("Error creating output resume.") and the result is false; the document stays open, unsaved.
     bool ReplaceTokensInDoc(const QString& FileName, bool TempFile) override;
 
     // Attaches to or starts Word (errors of that rise to the caller) and opens the document.
@@ -66,7 +68,11 @@ private:
     void ReleaseQuitWordApp();
     void CloseTempWordDocs();
     void DeleteTempFiles();
-    void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range);
+    // Replaces the markers of one story token by token; `values` in place of TokenValues
+    // when given.
+    void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range, const QStringList* values);
+    // Tokens 1..NTokens and the lists, redacted when asked.
+    TokenRecord TemplateValues(bool redact) const;
     const QString& TokenName(std::int32_t k) const;
     const QString& TokenValue(std::int32_t k) const;
 

@@ -1,12 +1,15 @@
 // Loading, section resolution, custom properties and saving of a .docx.
 #include "DocxDocument.h"
 
+#include "CloneIds.h"
 #include "RunXml.h"
+#include "TemplateBlocks.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <libxml/tree.h>
 
@@ -31,19 +34,6 @@ const char kPropFmtId[] = "{D5CDD505-2E9C-101B-9397-08002B2CF9AE}";
 
 const xmlChar* X(const char* s) {
     return reinterpret_cast<const xmlChar*>(s);
-}
-
-QByteArray PlainAttr(const xmlNode* n, const char* name) {
-    xmlChar* v = xmlGetProp(n, X(name));
-    if (!v)
-        return {};
-    QByteArray out(reinterpret_cast<const char*>(v));
-    xmlFree(v);
-    return out;
-}
-
-bool LocalIs(const xmlNode* n, const char* name) {
-    return n->type == XML_ELEMENT_NODE && xmlStrEqual(n->name, X(name));
 }
 
 struct Rel {
@@ -354,6 +344,51 @@ bool DocxDocument::AddCustomProperty(const QString& name, const QString& value) 
     SetElementText(v, value);
     custom_->dirty = true;
     return true;
+}
+
+DocxDocument::XmlPart* DocxDocument::CommentsPart() {
+    for (const Rel& r : ReadRels(package_, RelsNameOf(main_->name), path_))
+        if (!r.external && r.type.endsWith(QStringLiteral("/comments"))) {
+            const QString name = ResolvePartTarget(main_->name, r.target);
+            if (!name.isEmpty() && package_.Part(name))
+                return LoadPart(name, false);
+        }
+    return nullptr;
+}
+
+bool DocxDocument::UsesTemplateBlocks(bool* redact) {
+    static const QRegularExpression opening(QStringLiteral(R"(\[\[[#?][^\[\]]+\]\])"));
+    bool blocks = false, asked = false;
+    for (auto& part : parts_)
+        if (part->story) {
+            const QString text = part->story->Text();
+            blocks = blocks || text.contains(opening);
+            asked = asked || text.contains(QStringLiteral("[[!Redact]]"));
+        }
+    if (redact)
+        *redact = asked;
+    return blocks || asked;
+}
+
+void DocxDocument::FillTemplate(const TokenRecord& values) {
+    XmlPart* comments = CommentsPart();
+    CloneIds ids(comments ? xmlDocGetRootElement(comments->doc.get()) : nullptr);
+    std::vector<XmlPart*> stories;
+    for (auto& part : parts_)
+        if (part->story) {
+            stories.push_back(part.get());
+            ids.Scan(xmlDocGetRootElement(part->doc.get()));
+        }
+    if (comments)
+        ids.Scan(xmlDocGetRootElement(comments->doc.get()));
+    const QSet<QString> names = TemplateNames(values);
+    for (XmlPart* part : stories) {
+        xmlNode* root = xmlDocGetRootElement(part->doc.get());
+        xmlNode* container = part == main_ ? Child(root, "body") : root;
+        FillTemplateStory(*part->story, container, values, names, ids);
+    }
+    if (comments && ids.CommentsChanged())
+        comments->dirty = true;
 }
 
 QByteArray DocxDocument::Serialize() {

@@ -6,6 +6,7 @@
 #include "Package.h"
 #include "SafeXml.h"
 #include "Story.h"
+#include "TokenTree.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,11 @@ public:
     // Adds a string property; false when the name is already there.
     bool AddCustomProperty(const QString& name, const QString& value);
 
+    // Expands the template blocks and fills the markers of every story (TemplateBlocks.h).
+    void FillTemplate(const TokenRecord& values);
+    // Whether a story holds an opening block marker or [[!Redact]] (*redact: the latter).
+    bool UsesTemplateBlocks(bool* redact);
+
     // The package as it would be saved now.
     QByteArray Serialize();
     // Writes the package to its own path atomically, keeping the file's permissions.
@@ -59,6 +65,7 @@ private:
     XmlPart& PackageXml(const QString& name, const QByteArray& emptyContent);
     void LoadSections(const QString& mainName);
     _xmlNode* CustomPropsRoot(bool create);
+    XmlPart* CommentsPart();
 
     QString path_;
     Package package_;

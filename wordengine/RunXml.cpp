@@ -16,6 +16,31 @@ bool IsW(const xmlNode* n) {
     return std::strcmp(href, kWMain) == 0 || std::strcmp(href, kWStrict) == 0;
 }
 
+bool LocalIs(const xmlNode* n, const char* name) {
+    return n->type == XML_ELEMENT_NODE &&
+           xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name));
+}
+
+QByteArray PlainAttr(const xmlNode* n, const char* name) {
+    xmlChar* v = xmlGetProp(n, reinterpret_cast<const xmlChar*>(name));
+    QByteArray out = v ? QByteArray(reinterpret_cast<const char*>(v)) : QByteArray();
+    xmlFree(v);
+    return out;
+}
+
+QString TextOf(const xmlNode* element) {
+    QString s;
+    for (const xmlNode* c = element->children; c; c = c->next)
+        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
+            s += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
+    return s;
+}
+
+void RemoveNode(xmlNode* n) {
+    xmlUnlinkNode(n);
+    xmlFreeNode(n);
+}
+
 xmlNode* Child(const xmlNode* parent, const char* name) {
     for (xmlNode* c = parent->children; c; c = c->next)
         if (IsW(c) && Is(c, name))

@@ -13,6 +13,14 @@ bool IsW(const xmlNode* n);
 inline bool Is(const xmlNode* n, const char* name) {
     return xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name));
 }
+// An element (of any namespace) with that local name.
+bool LocalIs(const xmlNode* n, const char* name);
+// The value of the attribute <name>, whatever its namespace; empty when absent.
+QByteArray PlainAttr(const xmlNode* n, const char* name);
+// The text content of an element's text and CDATA children.
+QString TextOf(const xmlNode* element);
+// Unlinks and frees a node.
+void RemoveNode(xmlNode* n);
 // The first child element of the main namespace with that local name, or nullptr.
 xmlNode* Child(const xmlNode* parent, const char* name);
 // The value of the attribute w:<name> (or <name> without namespace); empty when absent.

@@ -86,19 +86,6 @@ std::vector<Item> SplitReplacement(const QString& r) {
     return items;
 }
 
-QString TextOf(xmlNode* t) {
-    QString s;
-    for (xmlNode* c = t->children; c; c = c->next)
-        if ((c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) && c->content)
-            s += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
-    return s;
-}
-
-void RemoveNode(xmlNode* n) {
-    xmlUnlinkNode(n);
-    xmlFreeNode(n);
-}
-
 } // namespace
 
 Story::Story(_xmlDoc* doc, _xmlNode* container) : doc_(doc), container_(container) {
@@ -473,6 +460,18 @@ void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, i
         text += seg.text;
     para.text = std::move(text);
     treeChanged_ = true;
+}
+
+void Story::Rebuild() {
+    paras_.clear();
+    lastValid_ = false;
+    treeChanged_ = true;
+    if (container_)
+        WalkBlocks(container_);
+}
+
+std::vector<Story::Piece> Story::Pieces(const QString& value) {
+    return SplitReplacement(value);
 }
 
 bool Story::Sync() {

@@ -53,6 +53,9 @@ public:
     // Writes edited text back into the tree. Returns whether the tree changed since the
     // last call.
     bool Sync();
+    // Reads the index again after the tree was edited outside the story (template blocks);
+    // the next Sync reports a change.
+    void Rebuild();
 
     enum class Kind : std::uint8_t { Text, Tab, Break, Char, Opaque };
     struct Segment {
@@ -76,6 +79,9 @@ public:
         bool fromCR = false;
         bool fromLF = false;
     };
+
+    // A value as the pieces it becomes in a run; characters XML cannot hold are dropped.
+    static std::vector<Piece> Pieces(const QString& value);
 
 private:
     void WalkBlocks(_xmlNode* container);

@@ -24,6 +24,8 @@ class FakeView : public ICreateView {
 public:
     explicit FakeView(Journal& j) : j_(j) {}
     QString input, resumeTemplate, outputResume = "earlier", outputHRXML = "earlier";
+    bool redact = false;
+    bool RedactContactDetails() const override { return redact; }
     QString InputResumeText() const override { return input; }
     QString ResumeTemplateText() const override { return resumeTemplate; }
     void SetOutputResumeText(const QString& t) override { outputResume = t; }
@@ -65,6 +67,10 @@ public:
         j_.Add(std::string("ReplaceTokensInDoc ") + (tempFile ? "temp" : "final") + " " +
                std::to_string(NTokens) + " " + TokenNames.join(',').toStdString() + "=" +
                TokenValues.join(',').toStdString());
+        for (const TokenList& list : TokenLists)
+            j_.Add("list " + list.name.toStdString() + " " + std::to_string(list.items.size()));
+        if (Redact)
+            j_.Add("redact");
         filled_ = fileName;
         return true;
     }
@@ -217,6 +223,18 @@ TEST_F(CreateRun, NoTokensGivesAnUnchangedCopyAndNoReplacer) {
     EXPECT_EQ(test::ReadFile(output), QByteArray("template bytes"));
     EXPECT_EQ(std::count(journal_.events.begin(), journal_.events.end(), "new replacer"), 0);
     EXPECT_EQ(view_.outputResume, output);
+}
+
+TEST_F(CreateRun, ListsAloneFillTheTemplateAndTheRedactionRequestIsPassedOn) {
+    CreateCollaborators c = Collaborators(true, true, 0);
+    c.GetTokenListsFromXML = [](const QString&) {
+        return std::vector<TokenList>{{"Positions", {TokenRecord{{"Title"}, {"Lead"}, {}}}}};
+    };
+    view_.redact = true;
+    ASSERT_TRUE(Run(c));
+    const std::vector<std::string> tail(journal_.events.end() - 7, journal_.events.end() - 4);
+    EXPECT_EQ(tail, (std::vector<std::string>{"ReplaceTokensInDoc final 0 =", "list Positions 1",
+                                              "redact"}));
 }
 
 TEST_F(CreateRun, ParserFailureEndsQuietlyAndLeavesTheTemporaryFile) {

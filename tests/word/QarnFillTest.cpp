@@ -1,5 +1,5 @@
-// qarn fill as a user runs it: tokens from a file, standard input or --set, usage errors,
-// and a failed fill that leaves no output behind.
+// qarn fill as a user runs it: tokens from a file, standard input (lines or JSON with lists)
+// or --set, usage errors, and a failed fill that leaves no output behind.
 #include "QtPrinters.h"
 #include "TestSupport.h"
 #include "WordEngine.h"
@@ -47,6 +47,28 @@ TEST_F(QarnFillTest, ReadsTokensFromStandardInput) {
     const zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(BodyText(Out()).contains("Dup: piped"));
+}
+
+// qarn tokens --json piped in: the list tokens fill the example profile's blocks, and
+// --redact leaves the contact details out.
+TEST_F(QarnFillTest, JsonTokensWithListsFillTheBlocks) {
+    const zorv::test::QarnResult tokens =
+        Qarn({"tokens", zorv::test::DataPath("word/example-hrxml.xml"), "--json", "--map",
+              zorv::test::DataPath("../../examples/ZorvQarn.xml")});
+    ASSERT_EQ(tokens.status, 0) << tokens.err.toStdString();
+    const QString profile = zorv::test::DataPath("../../examples/template.docx");
+    const zorv::test::QarnResult r =
+        Qarn({"fill", profile, Out(), "--redact", "--tokens", "-"}, tokens.out.toUtf8());
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString body = BodyText(Out());
+    EXPECT_TRUE(body.contains("Initech Software")) << body.toStdString();
+    EXPECT_TRUE(body.contains("Trained 200 users on the new reporting tools"));
+    EXPECT_FALSE(body.contains("jane.sample")) << body.toStdString();
+    const zorv::test::QarnResult bad =
+        Qarn({"fill", profile, Out("bad.docx"), "--tokens", "-"}, "[{\"value\": \"x\"}]");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.err.contains("a token without a name")) << bad.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Out("bad.docx")));
 }
 
 TEST_F(QarnFillTest, SetOptionsFillAndReplaceAnExistingOutput) {

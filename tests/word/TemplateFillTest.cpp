@@ -130,7 +130,7 @@ TEST_F(TemplateFillTest, LibreOfficeShowsTheValuesInPlaceOfTheMarkersAndNothingE
     const std::vector<Case> cases{
         {zorv::test::DataPath("word/letterhead.docx"), "letterhead", kNames, Values()},
         {zorv::test::DataPath("word/letterhead-lo.docx"), "letterhead-lo", kNames, Values()},
-        {QStringLiteral(ZORV_SOURCE_DIR "/examples/template.docx"), "example", kNames, Values()},
+        {zorv::test::DataPath("word/example-flat.docx"), "example", kNames, Values()},
         {zorv::test::DataPath("word/edge-cases.docx"), "edge-cases", kEdgeNames, EdgeValues(false)},
     };
     QStringList templates;

@@ -14,6 +14,20 @@ struct ZipDiscard {
 struct ZipFileClose {
     void operator()(zip_file_t* f) const { zip_fclose(f); }
 };
+using ZipReader = std::unique_ptr<zip_t, ZipDiscard>;
+
+// The archive opened read-only from memory, or null.
+ZipReader OpenZip(const QByteArray& zipBytes) {
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src =
+        zip_source_buffer_create(zipBytes.constData(), zip_uint64_t(zipBytes.size()), 0, &err);
+    ZipReader za(zip_open_from_source(src, ZIP_RDONLY, &err));
+    zip_error_fini(&err);
+    if (!za)
+        zip_source_free(src);
+    return za;
+}
 } // namespace
 
 QByteArray MakeZip(const Entries& entries, bool store) {
@@ -104,16 +118,9 @@ QByteArray MakeDocx(const DocxSpec& layout) {
 }
 
 QByteArray ZipEntry(const QByteArray& zipBytes, const QByteArray& name) {
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* src =
-        zip_source_buffer_create(zipBytes.constData(), zip_uint64_t(zipBytes.size()), 0, &err);
-    std::unique_ptr<zip_t, ZipDiscard> za(zip_open_from_source(src, ZIP_RDONLY, &err));
-    zip_error_fini(&err);
-    if (!za) {
-        zip_source_free(src);
+    const ZipReader za = OpenZip(zipBytes);
+    if (!za)
         return {};
-    }
     std::unique_ptr<zip_file_t, ZipFileClose> f(zip_fopen(za.get(), name.constData(), 0));
     if (!f)
         return {};
@@ -123,6 +130,16 @@ QByteArray ZipEntry(const QByteArray& zipBytes, const QByteArray& name) {
     while ((n = zip_fread(f.get(), buf, sizeof buf)) > 0)
         out.append(buf, qsizetype(n));
     return out;
+}
+
+QByteArrayList ZipNames(const QByteArray& zipBytes) {
+    const ZipReader za = OpenZip(zipBytes);
+    QByteArrayList names;
+    if (!za)
+        return names;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(za.get(), 0); ++i)
+        names << zip_get_name(za.get(), zip_uint64_t(i), 0);
+    return names;
 }
 
 QString Scratch::Write(const QString& name, const QByteArray& bytes) {

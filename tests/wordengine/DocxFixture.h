@@ -5,6 +5,7 @@
 #include "WordEngine.h"
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 #include <QTemporaryDir>
 #include <utility>
@@ -36,6 +37,9 @@ QByteArray P(const QByteArray& text);
 
 // The inflated bytes of one entry of a zip, or empty.
 QByteArray ZipEntry(const QByteArray& zip, const QByteArray& name);
+
+// The entry names of a zip, in archive order; empty when it does not open.
+QByteArrayList ZipNames(const QByteArray& zip);
 
 // A temporary folder holding files written for a test.
 class Scratch {

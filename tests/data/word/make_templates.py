@@ -205,7 +205,7 @@ def letterhead():
 
 
 def example():
-    """The example template of the README: a recruiter's candidate profile."""
+    """The former example template (flat markers only): a recruiter's candidate profile."""
     first_header = (
         para(run("BRIGHTLINE RECRUITMENT", "<w:b/><w:color w:val=\"2E74B5\"/><w:sz w:val=\"30\"/>"),
              align="left", style="Header")
@@ -234,7 +234,7 @@ def example():
     parts = [("rIdH1", "header", "header1.xml", header),
              ("rIdH2", "header", "header2.xml", first_header),
              ("rIdF1", "footer", "footer1.xml", footer)]
-    package(os.path.join(REPO, "examples", "template.docx"), body, parts)
+    package(os.path.join(ROOT, "example-flat.docx"), body, parts)
 
 
 def bench():

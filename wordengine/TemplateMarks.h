@@ -1,0 +1,55 @@
+// Private to the engine: the markers of a template story turned into single characters.
+// Each distinct known marker ("[[#Positions]]", "[[Title]]"...) is replaced, through the
+// story's find and replace (so markers split by formatting are found), by one private-use
+// character that the story does not hold; block markers then get runs of their own. The
+// expansion reads the tree through these characters.
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <map>
+#include <vector>
+
+struct _xmlNode;
+
+namespace zorv::wordengine {
+
+class Story;
+
+enum class MarkKind { Field, Repeat, Keep, Close, Redact };
+
+struct Mark {
+    MarkKind kind;
+    QString name;
+    QString text; // the marker as the template wrote it
+};
+
+class MarkTable {
+public:
+    // Replaces the known markers of the story; false when it holds none.
+    bool Prepare(Story& story, const QSet<QString>& names);
+    // Puts every block marker below `container` in a run of its own.
+    void IsolateBlockMarks(_xmlNode* container) const;
+
+    // The mark a character stands for, or nullptr.
+    const Mark* Of(QChar c) const;
+    // The block mark that is the whole (trimmed) text of `text`, or nullptr.
+    const Mark* SoleBlockMark(const QString& text) const;
+
+private:
+    std::map<char16_t, Mark> marks_;
+};
+
+// The text elements (w:t) of a paragraph's runs, as the story reads them: through
+// hyperlinks, content controls and the like, not into text boxes or deleted text.
+void InlineTexts(_xmlNode* parent, std::vector<_xmlNode*>& out);
+// The paragraphs of a block container, tables and content controls included.
+void BlockParagraphs(_xmlNode* container, std::vector<_xmlNode*>& out);
+// The concatenated text of InlineTexts of every paragraph below `node` (itself a p, tr...).
+QString TextBelow(_xmlNode* node);
+// The element children of a node.
+std::vector<_xmlNode*> ElementChildren(_xmlNode* parent);
+// A deep copy of `node` linked just before `before`.
+_xmlNode* CopyBefore(_xmlNode* node, _xmlNode* before);
+
+} // namespace zorv::wordengine
