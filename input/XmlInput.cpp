@@ -49,21 +49,10 @@ private:
                     for (const xmlNode* c = a->children; c; c = c->next)
                         if (c->type == XML_ENTITY_REF_NODE)
                             sum += EntitySize(xmlGetDocEntity(doc_, c->name), nesting);
-            n = Next(n, top);
+            // Never into an entity reference's content: the entity's own size counts.
+            n = NextInTree(const_cast<xmlNode*>(n), top, n->type != XML_ENTITY_REF_NODE);
         }
         return sum;
-    }
-
-    // The next node in document order below `top`, never into an entity reference's content.
-    static const xmlNode* Next(const xmlNode* n, const xmlNode* top) {
-        if (n->type != XML_ENTITY_REF_NODE && n->children)
-            return n->children;
-        while (n && n != top) {
-            if (n->next)
-                return n->next;
-            n = n->parent;
-        }
-        return nullptr;
     }
 
     // The text one reference to the entity gives, its own references expanded.
@@ -124,15 +113,15 @@ void XmlDocDeleter::operator()(_xmlDoc* doc) const {
 XmlDocPtr ReadXml(QByteArrayView bytes, const XmlReadOptions& options, XmlProblem* problem) {
     XmlErrorScope scope;
     if (bytes.size() > std::numeric_limits<int>::max())
-        return Refuse(problem, {XML_ERR_INTERNAL_ERROR, 0, QStringLiteral("The document is too "
-                                                                          "large.")});
+        return Refuse(problem, {XML_ERR_INTERNAL_ERROR, 0,
+                                QStringLiteral("The document is too "
+                                               "large.")});
     std::unique_ptr<xmlParserCtxt, ParserCtxtFree> ctxt(xmlNewParserCtxt());
     if (!ctxt)
         return Refuse(problem, {XML_ERR_NO_MEMORY, 0, QStringLiteral("Out of memory.")});
     // Never NOENT, DTDLOAD, DTDATTR, XINCLUDE or HUGE: entities stay references, nothing
     // outside the bytes is read, and libxml2's depth and size limits hold.
-    const int flags = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                      XML_PARSE_COMPACT;
+    const int flags = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
     const QByteArray url = options.url.toUtf8();
     XmlDocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), int(bytes.size()),
                                     url.isEmpty() ? nullptr : url.constData(), nullptr, flags));
@@ -178,6 +167,17 @@ bool IsElement(const _xmlNode* node, const char* localName, const char* nsSuffix
     return node && node->type == XML_ELEMENT_NODE &&
            std::strcmp(reinterpret_cast<const char*>(node->name), localName) == 0 &&
            (!*nsSuffix || (node->ns && EndsWith(node->ns->href, nsSuffix)));
+}
+
+_xmlNode* NextInTree(_xmlNode* n, const _xmlNode* top, bool descend) {
+    if (descend && n->children)
+        return n->children;
+    while (n && n != top) {
+        if (n->next)
+            return n->next;
+        n = n->parent;
+    }
+    return nullptr;
 }
 
 QString AttributeValue(const _xmlNode* node, const char* localName) {

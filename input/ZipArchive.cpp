@@ -79,15 +79,14 @@ bool ZipArchive::CheckDirectory(ZipError* error) {
                     QStringLiteral("it holds %1 entries, too many for a document").arg(count));
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
-        if (zip_stat_index(archive_.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 ||
-            !st.name)
+        if (zip_stat_index(archive_.get(), zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name)
             return Fail(error, ZipError::Kind::Damaged,
                         QStringLiteral("its entry %1 cannot be read").arg(i + 1));
         const QString name = QString::fromUtf8(st.name);
         if (!IsPackageName(name.endsWith(u'/') ? name.chopped(1) : name))
-            return Fail(error, ZipError::Kind::Unsafe,
-                        QStringLiteral("the entry name \"%1\" points outside the package")
-                            .arg(name));
+            return Fail(
+                error, ZipError::Kind::Unsafe,
+                QStringLiteral("the entry name \"%1\" points outside the package").arg(name));
         const QString key = name.toLower();
         if (index_.contains(key))
             return Fail(error, ZipError::Kind::Unsafe,
@@ -114,8 +113,7 @@ bool ZipArchive::Read(const QString& name, QByteArray* out, ZipError* error) {
     out->clear();
     const int index = IndexOf(name);
     if (index < 0)
-        return Fail(error, ZipError::Kind::Missing,
-                    QStringLiteral("it has no part %1").arg(name));
+        return Fail(error, ZipError::Kind::Missing, QStringLiteral("it has no part %1").arg(name));
     return ReadAt(index, out, error);
 }
 

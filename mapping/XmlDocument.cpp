@@ -48,18 +48,6 @@ bool IsWhiteSpaceOnly(const xmlChar* s) {
     return true;
 }
 
-// The next node in document order below `top`, not descending into `n` when `descend` is false.
-xmlNode* NextInTree(xmlNode* n, const xmlNode* top, bool descend) {
-    if (descend && n->children)
-        return n->children;
-    while (n && n != top) {
-        if (n->next)
-            return n->next;
-        n = n->parent;
-    }
-    return nullptr;
-}
-
 // Shapes a freshly parsed tree into the node model map authors rely on, in one pass:
 // - white space between elements (indentation) is dropped, and so is an element's whole
 //   content when it is white space across lines (<HRXMLMap>, a line break, </HRXMLMap>);
@@ -79,7 +67,7 @@ void ShapeTree(xmlDoc* doc) {
     while (n) {
         if (n->type == XML_TEXT_NODE && IsWhiteSpaceOnly(n->content) &&
             (n->prev || n->next || xmlStrchr(n->content, '\n'))) {
-            xmlNode* next = NextInTree(n, root, false);
+            xmlNode* next = input::NextInTree(n, root, false);
             xmlUnlinkNode(n);
             xmlFreeNode(n);
             n = next;
@@ -89,7 +77,7 @@ void ShapeTree(xmlDoc* doc) {
             xmlStrEqual(n->ns->href, defaultUri))
             n->ns = nullptr;
         // Entity references share their content with the entity; it is not ours to change.
-        n = NextInTree(n, root, n->type == XML_ELEMENT_NODE);
+        n = input::NextInTree(n, root, n->type == XML_ELEMENT_NODE);
     }
 }
 

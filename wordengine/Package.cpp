@@ -99,7 +99,8 @@ QByteArray Package::Serialize() const {
     zip_error_t zerr;
     zip_error_init(&zerr);
     const QByteArray& raw = archive_.Bytes();
-    ZipSourcePtr inSrc(zip_source_buffer_create(raw.constData(), zip_uint64_t(raw.size()), 0, &zerr));
+    ZipSourcePtr inSrc(
+        zip_source_buffer_create(raw.constData(), zip_uint64_t(raw.size()), 0, &zerr));
     ZipPtr base(inSrc ? zip_open_from_source(inSrc.get(), ZIP_RDONLY, &zerr) : nullptr);
     zip_error_fini(&zerr);
     if (!base)

@@ -78,8 +78,9 @@ std::vector<Item> SplitReplacement(const QString& r) {
     for (Item& item : items)
         if (item.kind == Story::Kind::Text)
             item.text = XmlSafeText(item.text);
-    std::erase_if(items,
-                  [](const Item& item) { return item.kind == Story::Kind::Text && item.text.isEmpty(); });
+    std::erase_if(items, [](const Item& item) {
+        return item.kind == Story::Kind::Text && item.text.isEmpty();
+    });
     return items;
 }
 

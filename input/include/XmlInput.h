@@ -52,6 +52,10 @@ XmlDocPtr ReadHtml(QByteArrayView bytes, const QByteArray& encoding);
 // `nsSuffix` ("" accepts any namespace, or none).
 bool IsElement(const _xmlNode* node, const char* localName, const char* nsSuffix = "");
 
+// The next node in document order below `top`, not descending into `n` when `descend` is
+// false; null past the last.
+_xmlNode* NextInTree(_xmlNode* n, const _xmlNode* top, bool descend);
+
 // The value of an attribute by local name (any namespace), or "".
 QString AttributeValue(const _xmlNode* node, const char* localName);
 

@@ -20,7 +20,8 @@ struct CharFree {
 };
 
 QString RootText(const XmlDocPtr& doc) {
-    const std::unique_ptr<xmlChar, CharFree> text(xmlNodeGetContent(xmlDocGetRootElement(doc.get())));
+    const std::unique_ptr<xmlChar, CharFree> text(
+        xmlNodeGetContent(xmlDocGetRootElement(doc.get())));
     return QString::fromUtf8(reinterpret_cast<const char*>(text.get()));
 }
 
@@ -65,8 +66,8 @@ TEST(XmlPolicy, NoLibxml2UseInTheProcessLoadsAnExternalResource) {
     QTemporaryDir dir;
     const QString secret = dir.filePath("secret.txt");
     ASSERT_TRUE(zorv::test::WriteFile(secret, "TOPSECRET"));
-    const QByteArray xml = "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret.toUtf8() +
-                           "\">]><r>&x;</r>";
+    const QByteArray xml =
+        "<!DOCTYPE r [<!ENTITY x SYSTEM \"file://" + secret.toUtf8() + "\">]><r>&x;</r>";
     const XmlDocPtr ours = ReadXml(xml, {});
     if (ours) {
         EXPECT_FALSE(RootText(ours).contains("TOPSECRET"));

@@ -55,8 +55,8 @@ QByteArray Random(qsizetype size) {
 TEST(ZipArchiveReads, EntriesByNameWithoutCaseInArchiveOrder) {
     ZipArchive zip;
     ZipError error;
-    ASSERT_TRUE(zip.Open(MakeZip({{"word/document.xml", "hello"}, {"word/", ""}, {"b", "x"}}),
-                         &error))
+    ASSERT_TRUE(
+        zip.Open(MakeZip({{"word/document.xml", "hello"}, {"word/", ""}, {"b", "x"}}), &error))
         << error.reason.toStdString();
     EXPECT_EQ(zip.Names(), (std::vector<QString>{"word/document.xml", "word/", "b"}));
     QByteArray out;
@@ -131,8 +131,8 @@ TEST(ZipArchiveRefuses, TwentyThousandEntries) {
 }
 
 TEST(ZipArchiveRefuses, NamesOutsideThePackageAndDuplicateNames) {
-    for (const char* name : {"../evil.xml", "/etc/evil.xml", "word\\evil.xml",
-                                  "a/../../x.xml", "C:/evil.xml", "./x.xml"}) {
+    for (const char* name : {"../evil.xml", "/etc/evil.xml", "word\\evil.xml", "a/../../x.xml",
+                             "C:/evil.xml", "./x.xml"}) {
         ZipArchive zip;
         ZipError e;
         EXPECT_FALSE(zip.Open(MakeZip({{"a.xml", "x"}, {name, "x"}}), &e)) << name;

@@ -138,10 +138,11 @@ TEST_F(XmlDocument, BillionLaughsFailsToParse) {
 TEST_F(XmlDocument, InternalEntitiesExpandUnderACap) {
     ASSERT_TRUE(Load("<!DOCTYPE r [<!ENTITY co \"Example Ltd\">]><r><a>&co;</a></r>"));
     EXPECT_EQ(doc.SelectSingleNode("/r/a").Text(), "Example Ltd");
-    const QByteArray amplified = "<!DOCTYPE r [<!ENTITY x \"" + QByteArray(4096, 'x') +
-                                 "\">]><r>" + QByteArray("&x;").repeated(1000) + "</r>";
+    const QByteArray amplified = "<!DOCTYPE r [<!ENTITY x \"" + QByteArray(4096, 'x') + "\">]><r>" +
+                                 QByteArray("&x;").repeated(1000) + "</r>";
     EXPECT_FALSE(Load(amplified));
-    EXPECT_TRUE(doc.LastParseError().reason.contains("entity")) << doc.LastParseError().reason.toStdString();
+    EXPECT_TRUE(doc.LastParseError().reason.contains("entity"))
+        << doc.LastParseError().reason.toStdString();
 }
 
 TEST_F(XmlDocument, ExternalEntitiesAndDtdsReadNothing) {
