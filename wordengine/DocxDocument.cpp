@@ -52,8 +52,7 @@ using input::RelsNameOf;
 
 // The relationships of `sourcePart` ("" for the package's own), targets resolved.
 std::vector<Relationship> ReadRels(const Package& pkg, const QString& sourcePart) {
-    const QString relsName =
-        sourcePart.isEmpty() ? QStringLiteral("_rels/.rels") : RelsNameOf(sourcePart);
+    const QString relsName = RelsNameOf(sourcePart);
     const QByteArray* bytes = pkg.Part(relsName);
     if (!bytes)
         return {};

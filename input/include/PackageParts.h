@@ -19,7 +19,8 @@ struct Relationship {
 // package's own "_rels/.rels"), in document order.
 std::vector<Relationship> ReadRelationships(const _xmlDoc* rels, const QString& sourcePart);
 
-// The name of the .rels part of `part`: "word/document.xml" -> "word/_rels/document.xml.rels".
+// The name of the .rels part of `part`: "word/document.xml" -> "word/_rels/document.xml.rels",
+// "" (the package itself) -> "_rels/.rels".
 QString RelsNameOf(const QString& part);
 
 // `target` of a relationship of part `source` as a part name; "" when it climbs out of the

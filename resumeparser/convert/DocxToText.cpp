@@ -164,9 +164,7 @@ XmlDocPtr ReadPart(ZipArchive& zip, const QString& name) {
 // The relationships of `sourcePart` ("" for the package's own) by id, targets resolved.
 QHash<QString, Relationship> ReadRelationships(ZipArchive& zip, const QString& sourcePart) {
     QHash<QString, Relationship> rels;
-    const QString relsName =
-        sourcePart.isEmpty() ? QStringLiteral("_rels/.rels") : input::RelsNameOf(sourcePart);
-    const XmlDocPtr doc = ReadPart(zip, relsName);
+    const XmlDocPtr doc = ReadPart(zip, input::RelsNameOf(sourcePart));
     for (Relationship& r : input::ReadRelationships(doc.get(), sourcePart))
         rels.insert(r.id, std::move(r));
     return rels;
