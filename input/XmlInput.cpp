@@ -32,23 +32,23 @@ public:
         // The declarations themselves expand nothing until something refers to them.
         for (xmlNode* n = doc_->children; n && total_ <= kMaxEntityExpansion; n = n->next)
             if (n->type != XML_DTD_NODE)
-                total_ += References(n, 0);
+                total_ += References(n);
         return total_;
     }
 
 private:
     // Text that the entity references under `n` (attributes included) expand to.
-    qint64 References(const xmlNode* n, int nesting) {
+    qint64 References(const xmlNode* n) {
         qint64 sum = 0;
         const xmlNode* top = n;
         while (n && sum <= kMaxEntityExpansion) {
             if (n->type == XML_ENTITY_REF_NODE)
-                sum += EntitySize(xmlGetDocEntity(doc_, n->name), nesting);
+                sum += EntitySize(xmlGetDocEntity(doc_, n->name), 0);
             if (n->type == XML_ELEMENT_NODE)
                 for (const xmlAttr* a = n->properties; a; a = a->next)
                     for (const xmlNode* c = a->children; c; c = c->next)
                         if (c->type == XML_ENTITY_REF_NODE)
-                            sum += EntitySize(xmlGetDocEntity(doc_, c->name), nesting);
+                            sum += EntitySize(xmlGetDocEntity(doc_, c->name), 0);
             // Never into an entity reference's content: the entity's own size counts.
             n = NextInTree(const_cast<xmlNode*>(n), top, n->type != XML_ENTITY_REF_NODE);
         }
@@ -64,7 +64,8 @@ private:
         sizes_.insert(entity, 0); // a loop counts nothing; libxml2 reports it
         qint64 size = 0;
         if (entity->children) {
-            for (const xmlNode* c = entity->children; c; c = c->next)
+            // Stopping past the cap keeps every sum far from overflowing, however deep.
+            for (const xmlNode* c = entity->children; c && size <= kMaxEntityExpansion; c = c->next)
                 size += TextSize(c, nesting + 1);
         } else {
             size = entity->length;

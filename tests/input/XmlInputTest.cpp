@@ -52,6 +52,12 @@ TEST(XmlEntities, AmplificationPastTheCapFailsWithAMessage) {
     EXPECT_EQ(ReadXml(nested + "]><r>&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;</r>", {}), nullptr);
     EXPECT_EQ(ReadXml(nested + "]><r><a v=\"&e;\"/><a v=\"&e;\"/><a v=\"&d;&e;\"/></r>", {}),
               nullptr);
+    // Doubling forty times: counted without overflowing.
+    QByteArray doubling = "<!DOCTYPE r [<!ENTITY l0 \"ab\">";
+    for (int i = 1; i <= 40; ++i)
+        doubling += "<!ENTITY l" + QByteArray::number(i) + " \"&l" + QByteArray::number(i - 1) +
+                    ";&l" + QByteArray::number(i - 1) + ";\">";
+    EXPECT_EQ(ReadXml(doubling + "]><r>&l40;</r>", {}), nullptr);
 }
 
 TEST(XmlPolicy, PackagePartsRefuseADocumentTypeDeclaration) {
