@@ -2,6 +2,7 @@
 #include "DocxDocument.h"
 
 #include "FileSignature.h"
+#include "PackageParts.h"
 #include "RunXml.h"
 #include "WordEngine.h"
 #include "ZorvError.h"

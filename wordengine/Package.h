@@ -3,7 +3,6 @@
 // that did not change copied byte for byte (compressed data included).
 #pragma once
 
-#include "PackageParts.h"
 #include "ZipArchive.h"
 
 #include <QByteArray>
@@ -38,7 +37,5 @@ private:
     mutable std::vector<std::optional<QByteArray>> data_; // inflated on first use
     std::map<QString, QByteArray> pending_;               // stored name -> new bytes
 };
-
-using input::ResolvePartTarget;
 
 } // namespace zorv::wordengine
