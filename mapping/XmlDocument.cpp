@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
-#include "LibXmlScope.h"
+#include "XmlErrors.h"
+#include "XmlInput.h"
 #include "ZorvError.h"
 
 #include <QFile>
@@ -13,12 +14,6 @@
 namespace zorv::xml {
 namespace {
 
-struct DocFree {
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
-struct ParserCtxtFree {
-    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
-};
 struct XPathContextFree {
     void operator()(xmlXPathContext* c) const { xmlXPathFreeContext(c); }
 };
@@ -32,7 +27,7 @@ struct XmlCharFree {
     void operator()(xmlChar* s) const { xmlFree(s); }
 };
 
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using input::XmlDocPtr;
 using XPathObjectPtr = std::unique_ptr<xmlXPathObject, XPathObjectFree>;
 
 QString FromXml(const xmlChar* s) {
@@ -51,18 +46,6 @@ bool IsWhiteSpaceOnly(const xmlChar* s) {
             return false;
     }
     return true;
-}
-
-// The next node in document order below `top`, not descending into `n` when `descend` is false.
-xmlNode* NextInTree(xmlNode* n, const xmlNode* top, bool descend) {
-    if (descend && n->children)
-        return n->children;
-    while (n && n != top) {
-        if (n->next)
-            return n->next;
-        n = n->parent;
-    }
-    return nullptr;
 }
 
 // Shapes a freshly parsed tree into the node model map authors rely on, in one pass:
@@ -84,7 +67,7 @@ void ShapeTree(xmlDoc* doc) {
     while (n) {
         if (n->type == XML_TEXT_NODE && IsWhiteSpaceOnly(n->content) &&
             (n->prev || n->next || xmlStrchr(n->content, '\n'))) {
-            xmlNode* next = NextInTree(n, root, false);
+            xmlNode* next = input::NextInTree(n, root, false);
             xmlUnlinkNode(n);
             xmlFreeNode(n);
             n = next;
@@ -94,7 +77,7 @@ void ShapeTree(xmlDoc* doc) {
             xmlStrEqual(n->ns->href, defaultUri))
             n->ns = nullptr;
         // Entity references share their content with the entity; it is not ours to change.
-        n = NextInTree(n, root, n->type == XML_ELEMENT_NODE);
+        n = input::NextInTree(n, root, n->type == XML_ELEMENT_NODE);
     }
 }
 
@@ -153,19 +136,11 @@ bool ReadCapped(const QString& path, QByteArray& bytes, ParseError& error) {
     return true;
 }
 
-// libxml2 ends its messages with a line break and sometimes adds a second line (the bytes
-// of an encoding error); a reason is one line, so the breaks go.
-QString OneLine(QString text) {
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    return lines.join(QLatin1Char(' ')).trimmed();
-}
-
 void IgnoreXPathError(void*, xmlError*) {}
 
 [[noreturn]] void ThrowXPathError(const xmlXPathContext& ctx, const QString& expression) {
     const xmlError& e = ctx.lastError;
-    const QString what = e.message ? OneLine(QString::fromUtf8(e.message))
+    const QString what = e.message ? input::OneLine(QString::fromUtf8(e.message))
                                    : QStringLiteral("The expression cannot be evaluated");
     const std::int32_t number =
         e.code != 0 ? e.code : static_cast<std::int32_t>(XML_XPATH_EXPR_ERROR);
@@ -175,7 +150,7 @@ void IgnoreXPathError(void*, xmlError*) {}
 } // namespace
 
 struct Document::Impl {
-    DocPtr doc;
+    XmlDocPtr doc;
     ParseError error;
     // Made on the first selection; it must go before the document it points into.
     std::unique_ptr<xmlXPathContext, XPathContextFree> xpath;
@@ -189,7 +164,7 @@ XPathObjectPtr Document::Impl::Evaluate(const QString& expression, xmlNode* cont
                         QStringLiteral("Object variable not set: there is no document to select "
                                        "\"%1\" from.")
                             .arg(expression));
-    LibXmlScope scope;
+    input::XmlErrorScope scope;
     if (!xpath) {
         xpath.reset(xmlXPathNewContext(doc.get()));
         if (!xpath)
@@ -226,30 +201,10 @@ bool Document::Load(const QString& path) {
     if (!ReadCapped(path, bytes, impl_->error))
         return false;
 
-    LibXmlScope scope;
-    std::unique_ptr<xmlParserCtxt, ParserCtxtFree> ctxt(xmlNewParserCtxt());
-    if (!ctxt) {
-        impl_->error = ReadError(path, XML_ERR_NO_MEMORY, QStringLiteral("Out of memory."));
-        return false;
-    }
-    const QByteArray url = path.toUtf8();
-    // No XML_PARSE_NOENT, DTDLOAD, DTDATTR, XINCLUDE or HUGE: entities stay references,
-    // nothing outside the file is read, and libxml2's depth and size limits hold.
-    DocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.constData(), static_cast<int>(bytes.size()),
-                                 url.constData(), nullptr, XML_PARSE_NONET));
-    const LibXmlScope::Error* first = scope.FirstError();
-    if (!doc || !ctxt->wellFormed || first) {
-        ParseError& e = impl_->error;
-        if (first) {
-            e.reason = OneLine(first->message);
-            e.errorCode = first->code;
-            e.line = first->line;
-        }
-        if (e.reason.isEmpty()) {
-            e.reason = QStringLiteral("The document is not well-formed.");
-            e.errorCode = XML_ERR_INTERNAL_ERROR;
-        }
-        e.url = path;
+    input::XmlProblem problem;
+    XmlDocPtr doc = input::ReadXml(bytes, {path, false}, &problem);
+    if (!doc) {
+        impl_->error = ParseError{problem.message, problem.code, path, problem.line};
         return false;
     }
     ShapeTree(doc.get());

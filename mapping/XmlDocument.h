@@ -1,8 +1,9 @@
 // A small XML DOM over libxml2: what the map reader needs of a document and nothing more.
-// Loading is hardened for untrusted files: no network, no DTD or external entity loading,
-// libxml2's entity and depth limits on, and a size cap. The node model is the one map
-// authors expect of a DOM: indentation between elements is not kept, and an unprefixed
-// name in an expression matches elements of the document's default namespace.
+// Loading goes through the input layer's policy for untrusted files (no network, no DTD or
+// external entity loading, internal entities under a cap, libxml2's limits on) with a
+// size cap. The node model is the one map authors expect of a DOM: indentation between
+// elements is not kept, and an unprefixed name in an expression matches elements of the
+// document's default namespace.
 #pragma once
 
 #include <QString>

@@ -2,6 +2,8 @@
 #include "DocxDocument.h"
 
 #include "CloneIds.h"
+#include "FileSignature.h"
+#include "PackageParts.h"
 #include "RunXml.h"
 #include "TemplateBlocks.h"
 #include "WordEngine.h"
@@ -36,31 +38,16 @@ const xmlChar* X(const char* s) {
     return reinterpret_cast<const xmlChar*>(s);
 }
 
-struct Rel {
-    QString id, type, target;
-    bool external = false;
-};
+using input::Relationship;
+using input::RelsNameOf;
 
-std::vector<Rel> ReadRels(const Package& pkg, const QString& relsName, const QString& file) {
-    std::vector<Rel> rels;
+// The relationships of `sourcePart` ("" for the package's own), targets resolved.
+std::vector<Relationship> ReadRels(const Package& pkg, const QString& sourcePart) {
+    const QString relsName = RelsNameOf(sourcePart);
     const QByteArray* bytes = pkg.Part(relsName);
     if (!bytes)
-        return rels;
-    XmlDocPtr doc = ParseXmlPart(*bytes, relsName);
-    (void)file;
-    for (xmlNode* n = xmlDocGetRootElement(doc.get())->children; n; n = n->next)
-        if (LocalIs(n, "Relationship"))
-            rels.push_back({QString::fromUtf8(PlainAttr(n, "Id")),
-                            QString::fromUtf8(PlainAttr(n, "Type")),
-                            QString::fromUtf8(PlainAttr(n, "Target")),
-                            PlainAttr(n, "TargetMode") == "External"});
-    return rels;
-}
-
-QString RelsNameOf(const QString& part) {
-    const qsizetype slash = part.lastIndexOf(u'/');
-    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
-           QStringLiteral(".rels");
+        return {};
+    return input::ReadRelationships(ParseXmlPart(*bytes, relsName).get(), sourcePart);
 }
 
 QString ElementText(const xmlNode* n) {
@@ -84,10 +71,11 @@ bool SyncToDisk(int fd) {
 
 void CheckFormat(const QString& path, const QByteArray& head) {
     const QString ext = QFileInfo(path).suffix().toLower();
-    static const char cfb[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-    const bool compound = head.startsWith(QByteArray(cfb, 8));
+    const input::Signature signature = input::SniffSignature(head);
+    const bool compound =
+        signature == input::Signature::Ole || signature == input::Signature::EncryptedOle;
     // Documents.Open converts these first; their bytes never reach the package reader.
-    if (head.startsWith("{\\rtf") || (compound && (ext == u"doc" || ext == u"dot")))
+    if (signature == input::Signature::Rtf || (compound && (ext == u"doc" || ext == u"dot")))
         throw ZorvError(EngUnsupportedFormat,
                         QStringLiteral("The file %1 is a Word 97-2003 (.doc) or Rich Text "
                                        "(.rtf) document, which is read only through its "
@@ -128,9 +116,9 @@ std::unique_ptr<DocxDocument> DocxDocument::FromBytes(const QString& path, QByte
                                                        "types.")
                                             .arg(path));
     QString mainName;
-    for (const Rel& r : ReadRels(d->package_, QStringLiteral("_rels/.rels"), path))
+    for (const Relationship& r : ReadRels(d->package_, QString()))
         if (!r.external && r.type.endsWith(QStringLiteral("/officeDocument")))
-            mainName = ResolvePartTarget(QString(), r.target);
+            mainName = r.target;
     if (mainName.isEmpty() || !d->package_.Part(mainName))
         mainName = QStringLiteral("word/document.xml");
     if (!d->package_.Part(mainName))
@@ -178,10 +166,10 @@ DocxDocument::XmlPart* DocxDocument::LoadPart(const QString& name, bool withStor
 
 void DocxDocument::LoadSections(const QString& mainName) {
     std::map<QString, QString> targets; // relationship id -> part name
-    for (const Rel& r : ReadRels(package_, RelsNameOf(mainName), path_))
+    for (const Relationship& r : ReadRels(package_, mainName))
         if (!r.external && (r.type.endsWith(QStringLiteral("/header")) ||
                             r.type.endsWith(QStringLiteral("/footer"))))
-            targets[r.id] = ResolvePartTarget(mainName, r.target);
+            targets[r.id] = r.target;
 
     std::vector<xmlNode*> sectPrs;
     xmlNode* body = Child(xmlDocGetRootElement(main_->doc.get()), "body");
@@ -244,9 +232,9 @@ DocxDocument::XmlPart& DocxDocument::PackageXml(const QString& name,
 _xmlNode* DocxDocument::CustomPropsRoot(bool create) {
     if (!customLoaded_) {
         customLoaded_ = true;
-        for (const Rel& r : ReadRels(package_, QStringLiteral("_rels/.rels"), path_))
+        for (const Relationship& r : ReadRels(package_, QString()))
             if (!r.external && r.type == QLatin1String(kCustomRelType)) {
-                const QString name = ResolvePartTarget(QString(), r.target);
+                const QString& name = r.target;
                 if (!name.isEmpty() && package_.Part(name))
                     custom_ = LoadPart(name, false);
             }

@@ -3,6 +3,7 @@
 #include "LegacyFormats.h"
 
 #include "DocxDocument.h"
+#include "FileSignature.h"
 #include "OfficeConverter.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
@@ -39,14 +40,14 @@ QByteArray FileHash(const QString& path) {
 } // namespace
 
 LegacyFormat SniffLegacyFormat(const QString& path, const QByteArray& head) {
-    static const char cfb[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     const QString ext = QFileInfo(path).suffix().toLower();
     const bool legacyName = ext == u"doc" || ext == u"dot" || ext == u"rtf";
-    if (head.startsWith("{\\rtf"))
+    const input::Signature signature = input::SniffSignature(head);
+    if (signature == input::Signature::Rtf)
         return LegacyFormat::Rtf;
-    if (head.startsWith(QByteArray(cfb, 8)))
+    if (signature == input::Signature::Ole || signature == input::Signature::EncryptedOle)
         return legacyName ? LegacyFormat::Doc : LegacyFormat::None;
-    if (legacyName && !head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
+    if (legacyName && signature != input::Signature::Zip)
         throw ZorvError(EngNotAPackage,
                         QStringLiteral("The file %1 is not a Word 97-2003 (.doc), Rich Text "
                                        "(.rtf) or Word (.docx) document, or it is damaged.")

@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <QSet>
+#include <limits>
 #include <memory>
 
 namespace zorv::wordengine {
@@ -15,20 +16,11 @@ namespace {
 struct ZipDiscard {
     void operator()(zip_t* z) const { zip_discard(z); }
 };
-struct ZipFileClose {
-    void operator()(zip_file_t* f) const { zip_fclose(f); }
-};
 struct ZipSourceFree {
     void operator()(zip_source_t* s) const { zip_source_free(s); }
 };
 using ZipPtr = std::unique_ptr<zip_t, ZipDiscard>;
 using ZipSourcePtr = std::unique_ptr<zip_source_t, ZipSourceFree>;
-
-// Limits that no real document reaches.
-constexpr zip_int64_t kMaxEntries = 10000;
-constexpr qint64 kMaxTotalInflated = 256LL * 1024 * 1024;
-constexpr qint64 kRatioFloor = 100 * 1024; // past this, the ratio rule applies
-constexpr qint64 kMaxRatio = 100;
 
 ZorvError Unsafe(const QString& file, const QString& why) {
     return ZorvError(EngUnsafePackage,
@@ -42,116 +34,28 @@ ZorvError NotPackage(const QString& file, const QString& why) {
                          .arg(file, why));
 }
 
-bool UnsafeName(const QString& name) {
-    if (name.isEmpty() || name.startsWith(u'/') || name.contains(u'\\') || name.contains(QChar(0)))
-        return true;
-    if (name.size() >= 2 && name.at(1) == u':')
-        return true; // drive letter
-    for (const QStringView seg : QStringView(name).split(u'/'))
-        if (seg == u".." || seg == u".")
-            return true;
-    return false;
-}
-
-// Inflates one entry with our own cap; never sized from the header.
-QByteArray InflateEntry(zip_t* za, zip_uint64_t i, const zip_stat_t& st, const QString& file,
-                        qint64& totalBudget) {
-    std::unique_ptr<zip_file_t, ZipFileClose> zf(zip_fopen_index(za, i, 0));
-    if (!zf)
-        throw NotPackage(file,
-                         QStringLiteral("the part %1 cannot be read (%2)")
-                             .arg(QString::fromUtf8(st.name), QString::fromUtf8(zip_strerror(za))));
-    QByteArray out;
-    char chunk[65536];
-    const qint64 comp = (st.valid & ZIP_STAT_COMP_SIZE) ? qint64(st.comp_size) : 0;
-    for (;;) {
-        const zip_int64_t n = zip_fread(zf.get(), chunk, sizeof chunk);
-        if (n < 0) {
-            zip_error_t* e = zip_file_get_error(zf.get());
-            const int code = zip_error_code_zip(e);
-            const QString part = QString::fromUtf8(st.name);
-            if (code == ZIP_ER_CRC || code == ZIP_ER_INCONS)
-                throw Unsafe(file, QStringLiteral("the sizes or checksum of the part %1 do not "
-                                                  "match its data")
-                                       .arg(part));
-            throw NotPackage(file, QStringLiteral("the part %1 cannot be read (%2)")
-                                       .arg(part, QString::fromUtf8(zip_error_strerror(e))));
-        }
-        if (n == 0)
-            break;
-        out.append(chunk, qsizetype(n));
-        totalBudget -= n;
-        if (totalBudget < 0)
-            throw Unsafe(file, QStringLiteral("it inflates to more than any document needs"));
-        if (out.size() > kRatioFloor && out.size() > kMaxRatio * std::max<qint64>(comp, 1))
-            throw Unsafe(file, QStringLiteral("the part %1 is a compression bomb")
-                                   .arg(QString::fromUtf8(st.name)));
+ZorvError Translate(const QString& file, const input::ZipError& e) {
+    switch (e.kind) {
+    case input::ZipError::Kind::Unsafe:
+        return Unsafe(file, e.reason);
+    case input::ZipError::Kind::Encrypted:
+        return ZorvError(EngProtected, QStringLiteral("The file %1 is protected or unsupported: "
+                                                      "%2.")
+                                           .arg(file, e.reason));
+    default:
+        return NotPackage(file, e.reason);
     }
-    if ((st.valid & ZIP_STAT_SIZE) && qint64(st.size) != out.size())
-        throw Unsafe(file, QStringLiteral("the header of the part %1 lies about its size")
-                               .arg(QString::fromUtf8(st.name)));
-    return out;
 }
 
 } // namespace
 
-void Package::ZipCloser::operator()(zip* z) const {
-    zip_discard(z);
-}
-
-void Package::OpenReader(const QString& file) {
-    zip_error_t zerr;
-    zip_error_init(&zerr);
-    ZipSourcePtr src(
-        zip_source_buffer_create(raw_.constData(), zip_uint64_t(raw_.size()), 0, &zerr));
-    if (!src) {
-        zip_error_fini(&zerr);
-        throw NotPackage(file, QStringLiteral("out of memory"));
-    }
-    reader_.reset(zip_open_from_source(src.get(), ZIP_RDONLY | ZIP_CHECKCONS, &zerr));
-    if (!reader_) {
-        const QString why = QString::fromUtf8(zip_error_strerror(&zerr));
-        zip_error_fini(&zerr);
-        throw NotPackage(file, QStringLiteral("it is not a readable zip archive (%1)").arg(why));
-    }
-    src.release(); // the archive owns the source now
-    zip_error_fini(&zerr);
-}
-
 Package Package::FromBytes(QByteArray bytes, const QString& file) {
     Package pkg;
-    pkg.raw_ = std::move(bytes);
     pkg.displayName_ = file;
-    pkg.budget_ = kMaxTotalInflated;
-    pkg.OpenReader(file);
-    zip_t* za = pkg.reader_.get();
-
-    const zip_int64_t count = zip_get_num_entries(za, 0);
-    if (count > kMaxEntries)
-        throw Unsafe(file, QStringLiteral("it holds %1 entries").arg(count));
-    for (zip_int64_t i = 0; i < count; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(za, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0 || !st.name)
-            throw NotPackage(file, QStringLiteral("entry %1 cannot be read").arg(i + 1));
-        const QString name = QString::fromUtf8(st.name);
-        if (UnsafeName(name))
-            throw Unsafe(
-                file, QStringLiteral("the entry name \"%1\" points outside the package").arg(name));
-        const QString key = name.toLower();
-        if (pkg.index_.contains(key))
-            throw Unsafe(file, QStringLiteral("the entry name \"%1\" occurs twice").arg(name));
-        if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE)
-            throw ZorvError(EngProtected, QStringLiteral("The file %1 is protected or unsupported: "
-                                                         "its parts are encrypted.")
-                                              .arg(file));
-        if ((st.valid & ZIP_STAT_SIZE) && (st.valid & ZIP_STAT_COMP_SIZE) &&
-            qint64(st.size) > kRatioFloor &&
-            qint64(st.size) > kMaxRatio * std::max<qint64>(qint64(st.comp_size), 1))
-            throw Unsafe(file, QStringLiteral("the part %1 is a compression bomb").arg(name));
-        pkg.index_.insert(key, int(pkg.names_.size()));
-        pkg.names_.push_back(name);
-        pkg.data_.emplace_back();
-    }
+    input::ZipError error;
+    if (!pkg.archive_.Open(std::move(bytes), &error))
+        throw Translate(file, error);
+    pkg.data_.resize(pkg.archive_.Names().size());
     return pkg;
 }
 
@@ -159,41 +63,50 @@ const QByteArray* Package::Part(const QString& name) const {
     auto pend = pending_.find(name);
     if (pend != pending_.end())
         return &pend->second;
-    auto it = index_.constFind(name.toLower());
-    if (it == index_.constEnd())
+    const int index = archive_.IndexOf(name);
+    if (index < 0)
         return nullptr;
-    auto p = pending_.find(names_[size_t(*it)]);
+    auto p = pending_.find(archive_.Names()[size_t(index)]);
     if (p != pending_.end())
         return &p->second;
-    std::optional<QByteArray>& slot = data_[size_t(*it)];
+    std::optional<QByteArray>& slot = data_[size_t(index)];
     if (!slot) {
-        zip_stat_t st;
-        if (zip_stat_index(reader_.get(), zip_uint64_t(*it), ZIP_FL_ENC_GUESS, &st) != 0)
-            throw NotPackage(displayName_, QStringLiteral("the part %1 cannot be read").arg(name));
-        slot = names_[size_t(*it)].endsWith(u'/')
-                   ? QByteArray()
-                   : InflateEntry(reader_.get(), zip_uint64_t(*it), st, displayName_, budget_);
+        QByteArray bytes;
+        input::ZipError error;
+        if (!archive_.ReadAt(index, &bytes, &error))
+            throw Translate(displayName_, error);
+        slot = std::move(bytes);
     }
     return &*slot;
 }
 
 void Package::SetPart(const QString& name, QByteArray bytes) {
-    auto it = index_.constFind(name.toLower());
-    const QString stored = it == index_.constEnd() ? name : names_[size_t(*it)];
+    const int index = archive_.IndexOf(name);
+    const QString stored = index < 0 ? name : archive_.Names()[size_t(index)];
     pending_[stored] = std::move(bytes);
 }
 
 QByteArray Package::Serialize() const {
     if (pending_.empty())
-        return raw_;
+        return archive_.Bytes();
     auto fail = [](const QString& why) {
         return ZorvError(EngSaveFailed,
                          QStringLiteral("The document could not be written: %1.").arg(why));
     };
-    // The base archive is read as it is; a new archive is written into an empty buffer,
-    // unchanged entries copied compressed, so their bytes stay exactly the same.
-    zip_t* in = reader_.get();
+    // The base archive (checked when it was opened) is read as it is; a new archive is
+    // written into an empty buffer, unchanged entries copied compressed, so their bytes stay
+    // exactly the same.
     zip_error_t zerr;
+    zip_error_init(&zerr);
+    const QByteArray& raw = archive_.Bytes();
+    ZipSourcePtr inSrc(
+        zip_source_buffer_create(raw.constData(), zip_uint64_t(raw.size()), 0, &zerr));
+    ZipPtr base(inSrc ? zip_open_from_source(inSrc.get(), ZIP_RDONLY, &zerr) : nullptr);
+    zip_error_fini(&zerr);
+    if (!base)
+        throw fail(QStringLiteral("the package cannot be reopened"));
+    inSrc.release(); // the archive owns it now
+    zip_t* in = base.get();
     zip_error_init(&zerr);
     ZipSourcePtr outSrc(zip_source_buffer_create(nullptr, 0, 0, &zerr));
     zip_error_fini(&zerr);
@@ -260,49 +173,19 @@ QByteArray Package::Serialize() const {
 
 void Package::Rebase(QByteArray bytes) {
     // The written archive has the old entries in their order, then the new ones.
-    QByteArray oldRaw = std::move(raw_);
-    std::unique_ptr<zip, ZipCloser> old = std::move(reader_);
-    raw_ = std::move(bytes);
-    try {
-        OpenReader(displayName_);
-    } catch (...) {
-        raw_ = std::move(oldRaw);
-        reader_ = std::move(old);
-        throw;
-    }
-    for (auto& [name, data] : pending_) {
-        auto it = index_.constFind(name.toLower());
-        if (it == index_.constEnd()) {
-            index_.insert(name.toLower(), int(names_.size()));
-            names_.push_back(name);
-            data_.emplace_back(std::move(data));
-        } else {
-            data_[size_t(*it)] = std::move(data);
-        }
-    }
+    // The bytes are our own: values may repeat far past a bomb's ratio, the other checks hold.
+    input::ZipLimits own;
+    own.maxRatio = std::numeric_limits<qint64>::max() / own.maxTotalBytes;
+    input::ZipArchive written(own);
+    input::ZipError error;
+    if (!written.Open(std::move(bytes), &error))
+        throw Translate(displayName_, error);
+    archive_ = std::move(written);
+    data_.resize(archive_.Names().size());
+    for (auto& [name, data] : pending_)
+        if (const int index = archive_.IndexOf(name); index >= 0)
+            data_[size_t(index)] = std::move(data);
     pending_.clear();
-}
-
-QString ResolvePartTarget(const QString& source, const QString& target) {
-    if (target.isEmpty() || target.contains(u':') || target.contains(u'\\'))
-        return {};
-    QStringList parts;
-    if (!target.startsWith(u'/')) {
-        parts = source.split(u'/');
-        parts.removeLast(); // the source part's own name
-    }
-    for (const QString& seg : target.split(u'/', Qt::SkipEmptyParts)) {
-        if (seg == u".")
-            continue;
-        if (seg == u"..") {
-            if (parts.isEmpty())
-                return {};
-            parts.removeLast();
-            continue;
-        }
-        parts << seg;
-    }
-    return parts.join(u'/');
 }
 
 } // namespace zorv::wordengine

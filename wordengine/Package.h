@@ -3,15 +3,13 @@
 // that did not change copied byte for byte (compressed data included).
 #pragma once
 
+#include "ZipArchive.h"
+
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <map>
-#include <memory>
 #include <optional>
 #include <vector>
-
-struct zip;
 
 namespace zorv::wordengine {
 
@@ -34,23 +32,10 @@ public:
     void Rebase(QByteArray bytes);
 
 private:
-    struct ZipCloser {
-        void operator()(zip* z) const;
-    };
-    void OpenReader(const QString& displayName);
-
-    QByteArray raw_;
     QString displayName_;
-    std::unique_ptr<zip, ZipCloser> reader_;              // reads raw_
-    std::vector<QString> names_;                          // archive order, as stored
+    mutable input::ZipArchive archive_;                   // the base archive, with its limits
     mutable std::vector<std::optional<QByteArray>> data_; // inflated on first use
-    mutable qint64 budget_ = 0;                           // inflated bytes still allowed
-    QHash<QString, int> index_;                           // lower-case name -> position
     std::map<QString, QByteArray> pending_;               // stored name -> new bytes
 };
-
-// OPC part-name arithmetic: `target` of a relationship of part `source` ("word/document.xml")
-// as a part name; "" when it climbs out of the package or is external.
-QString ResolvePartTarget(const QString& source, const QString& target);
 
 } // namespace zorv::wordengine

@@ -70,39 +70,6 @@ xmlNode* NewWElement(const xmlNode* like, const char* name) {
     return xmlNewDocNode(like->doc, like->ns, reinterpret_cast<const xmlChar*>(name), nullptr);
 }
 
-namespace {
-bool NeedsCleaning(char16_t c) {
-    return (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || (c >= 0xD800 && c <= 0xDFFF) ||
-           c >= 0xFFFE;
-}
-} // namespace
-
-QString XmlSafeText(const QString& text) {
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.constData());
-    const char16_t* end = p + text.size();
-    while (p != end && !NeedsCleaning(*p))
-        ++p;
-    if (p == end)
-        return text; // the common case: shared, not copied
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c)) {
-            if (i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-                out.append(text.at(i)).append(text.at(i + 1));
-                ++i;
-            }
-            continue;
-        }
-        if (QChar::isLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF ||
-            (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r'))
-            continue;
-        out.append(QChar(c));
-    }
-    return out;
-}
-
 xmlNode* CopyInScope(const xmlNode* element) {
     xmlNode* copy = xmlNewDocNode(element->doc, element->ns, element->name, nullptr);
     for (const xmlAttr* a = element->properties; a; a = a->next) {

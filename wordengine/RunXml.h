@@ -1,6 +1,8 @@
 // Small helpers for WordprocessingML elements in a libxml2 tree (internal to the engine).
 #pragma once
 
+#include "XmlText.h"
+
 #include <QByteArray>
 #include <QString>
 #include <libxml/tree.h>
@@ -29,9 +31,7 @@ QByteArray Attr(const xmlNode* n, const char* name);
 void SetAttr(xmlNode* n, const char* name, const QByteArray& value);
 // A new element w:<name> in the namespace of `like`, not yet linked.
 xmlNode* NewWElement(const xmlNode* like, const char* name);
-// The text without the characters XML 1.0 cannot hold (controls other than TAB, LF, CR;
-// U+FFFE, U+FFFF; unpaired surrogates).
-QString XmlSafeText(const QString& text);
+using input::XmlSafeText;
 // A deep copy of `element` for a place in the same namespace scope (the copy reuses the
 // document's namespace declarations instead of repeating them), not yet linked.
 xmlNode* CopyInScope(const xmlNode* element);

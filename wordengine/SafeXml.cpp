@@ -1,62 +1,23 @@
-// Safe parsing and serialising of package parts with libxml2.
+// Parsing package parts through the input layer, and serialising them.
 #include "SafeXml.h"
 
 #include "WordEngine.h"
 #include "ZorvError.h"
 
-#include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <mutex>
 #include <string>
 
 namespace zorv::wordengine {
-namespace {
-
-xmlParserInputPtr DenyExternalEntity(const char*, const char*, xmlParserCtxtPtr) {
-    return nullptr;
-}
-
-void InstallSafeDefaults() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        xmlSetExternalEntityLoader(DenyExternalEntity);
-    });
-}
-
-struct ParserCtxtDeleter {
-    void operator()(xmlParserCtxt* c) const { xmlFreeParserCtxt(c); }
-};
-
-} // namespace
-
-void XmlDocDeleter::operator()(_xmlDoc* doc) const {
-    xmlFreeDoc(doc);
-}
 
 XmlDocPtr ParseXmlPart(const QByteArray& bytes, const QString& partName) {
-    InstallSafeDefaults();
-    std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        throw ZorvError(EngBadXml, QStringLiteral("Out of memory while reading %1.").arg(partName));
-    // NOERROR/NOWARNING: library code never prints; the error is read back below.
-    const int options =
-        XML_PARSE_NONET | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_COMPACT;
-    XmlDocPtr doc(xmlCtxtReadMemory(ctxt.get(), bytes.constData(), int(bytes.size()), nullptr,
-                                    nullptr, options));
-    if (!doc || !ctxt->wellFormed) {
-        const xmlError* err = xmlCtxtGetLastError(ctxt.get());
-        QString why = err && err->message ? QString::fromUtf8(err->message).trimmed()
-                                          : QStringLiteral("not well-formed");
-        throw ZorvError(EngBadXml, QStringLiteral("The document is damaged: the part %1 is not "
-                                                  "valid XML (%2).")
-                                       .arg(partName, why));
-    }
-    if (doc->intSubset || doc->extSubset)
-        throw ZorvError(EngBadXml, QStringLiteral("The document is unsafe: the part %1 carries a "
-                                                  "document type declaration.")
-                                       .arg(partName));
+    // Package parts never carry a document type declaration: the package format forbids it.
+    input::XmlProblem problem;
+    XmlDocPtr doc = input::ReadXml(bytes, {partName, true}, &problem);
+    if (!doc)
+        throw ZorvError(EngBadXml, QStringLiteral("The document is damaged or unsafe: the part "
+                                                  "%1 cannot be read (%2).")
+                                       .arg(partName, problem.message));
     if (!xmlDocGetRootElement(doc.get()))
         throw ZorvError(
             EngBadXml,

@@ -1,21 +1,15 @@
-// libxml2 behind small RAII handles, parsed the one safe way for untrusted package parts:
-// no network, no DTD loading, no entity substitution, a deny-all external entity loader,
-// the built-in size and depth limits kept, and any document type declaration refused.
+// Package parts in and out of libxml2: parsed through the input layer's one policy (any
+// document type declaration refused, as the package format wants), written back directly.
 #pragma once
+
+#include "XmlInput.h"
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
-
-struct _xmlDoc;
-struct _xmlNode;
 
 namespace zorv::wordengine {
 
-struct XmlDocDeleter {
-    void operator()(_xmlDoc* doc) const;
-};
-using XmlDocPtr = std::unique_ptr<_xmlDoc, XmlDocDeleter>;
+using input::XmlDocPtr;
 
 // Parses one part; throws ZorvError(EngBadXml) naming the part when it is not sound XML.
 XmlDocPtr ParseXmlPart(const QByteArray& bytes, const QString& partName);

@@ -70,19 +70,17 @@ std::vector<Item> SplitReplacement(const QString& r) {
                 ++i;
         } else if (c == u'\n' || c == kLineBreak) {
             items.push_back({Story::Kind::Break, QString(QChar(kLineBreak)), false, c == u'\n'});
-        } else if (c < 0x20 || c == 0xFFFE || c == 0xFFFF) {
-            continue;
-        } else if (QChar::isHighSurrogate(c)) {
-            if (i + 1 < r.size() && r.at(i + 1).isLowSurrogate()) {
-                textItem().append(r.at(i)).append(r.at(i + 1));
-                ++i;
-            }
-        } else if (QChar::isLowSurrogate(c)) {
-            continue;
         } else {
             textItem().append(QChar(c));
         }
     }
+    // What XML cannot hold goes; a text item left empty goes with it.
+    for (Item& item : items)
+        if (item.kind == Story::Kind::Text)
+            item.text = XmlSafeText(item.text);
+    std::erase_if(items, [](const Item& item) {
+        return item.kind == Story::Kind::Text && item.text.isEmpty();
+    });
     return items;
 }
 

@@ -12,6 +12,9 @@ namespace zorv::rp::convert {
 // Largest resume file accepted, in bytes.
 inline constexpr qint64 kMaxResumeBytes = 50LL * 1024 * 1024;
 
+// Deepest element nesting the converters walk; deeper documents are refused.
+inline constexpr int kMaxXmlDepth = 400;
+
 ActionResult Failed(const QString& message);
 // A success when the tidied text holds something, otherwise a "no text" failure.
 ActionResult Succeeded(const QString& rawText, const QString& noTextMessage);

@@ -1,22 +1,29 @@
-// WordprocessingML to text over the hardened zip reader and libxml2.
+// WordprocessingML to text over the input layer's zip reader and XML parser.
 #include "DocxToText.h"
 
 #include "ConvertText.h"
-#include "LibXmlSupport.h"
-#include "ZipReader.h"
+#include "PackageParts.h"
+#include "XmlInput.h"
+#include "ZipArchive.h"
 
 #include <QHash>
 #include <QStringList>
+#include <libxml/tree.h>
 
 namespace zorv::rp::convert {
 
 namespace {
 
+using input::AttributeValue;
+using input::IsElement;
+using input::Relationship;
+using input::XmlDocPtr;
+using input::ZipArchive;
+
 // Both the transitional and the strict WordprocessingML namespaces end like this.
 constexpr const char* kW = "wordprocessingml/2006/main";
 constexpr const char* kWStrict = "ooxml/wordprocessingml/main";
 constexpr const char* kMc = "markup-compatibility/2006";
-constexpr const char* kRels = "package/2006/relationships";
 
 bool IsW(const xmlNode* n, const char* name) {
     return IsElement(n, name, kW) || IsElement(n, name, kWStrict);
@@ -146,62 +153,27 @@ const xmlNode* RootElement(const XmlDocPtr& doc) {
     return doc ? xmlDocGetRootElement(doc.get()) : nullptr;
 }
 
-// Resolves a relationship target against the folder of the part that names it.
-QString ResolveTarget(const QString& partFolder, QString target) {
-    if (target.startsWith(u'/'))
-        target.remove(0, 1);
-    else if (!partFolder.isEmpty())
-        target = partFolder + u'/' + target;
-    QStringList out;
-    for (const QString& seg : target.split(u'/')) {
-        if (seg == u"..") {
-            if (!out.isEmpty())
-                out.removeLast();
-        } else if (!seg.isEmpty() && seg != u".") {
-            out << seg;
-        }
-    }
-    return out.join(u'/');
+// A part of the package; null when it is missing or not sound XML.
+XmlDocPtr ReadPart(ZipArchive& zip, const QString& name) {
+    QByteArray bytes;
+    if (!zip.Read(name, &bytes, nullptr))
+        return {};
+    return input::ReadXml(bytes, {name, true});
 }
 
-struct Relationship {
-    QString type;
-    QString target;
-    bool external = false;
-};
-
-QHash<QString, Relationship> ReadRelationships(ZipReader& zip, const QString& relsName,
-                                               const QString& partFolder) {
+// The relationships of `sourcePart` ("" for the package's own) by id, targets resolved.
+QHash<QString, Relationship> ReadRelationships(ZipArchive& zip, const QString& sourcePart) {
     QHash<QString, Relationship> rels;
-    QByteArray bytes;
-    QString ignored;
-    if (!zip.Contains(relsName) || !zip.Read(relsName, &bytes, &ignored))
-        return rels;
-    const XmlDocPtr doc = ParseXmlPart(bytes);
-    const xmlNode* root = RootElement(doc);
-    for (const xmlNode* n = root ? root->children : nullptr; n; n = n->next) {
-        if (!IsElement(n, "Relationship", kRels))
-            continue;
-        Relationship r;
-        r.type = AttributeValue(n, "Type");
-        r.external = AttributeValue(n, "TargetMode").compare(u"External", Qt::CaseInsensitive) == 0;
-        r.target = r.external ? AttributeValue(n, "Target")
-                              : ResolveTarget(partFolder, AttributeValue(n, "Target"));
-        rels.insert(AttributeValue(n, "Id"), r);
-    }
+    const XmlDocPtr doc = ReadPart(zip, input::RelsNameOf(sourcePart));
+    for (Relationship& r : input::ReadRelationships(doc.get(), sourcePart))
+        rels.insert(r.id, std::move(r));
     return rels;
 }
 
-QString FolderOf(const QString& part) {
-    const qsizetype slash = part.lastIndexOf(u'/');
-    return slash < 0 ? QString() : part.left(slash);
-}
-
-QString RelsNameOf(const QString& part) {
-    const QString folder = FolderOf(part);
-    const QString file = part.mid(folder.isEmpty() ? 0 : folder.size() + 1);
-    return (folder.isEmpty() ? QString() : folder + QStringLiteral("/")) +
-           QStringLiteral("_rels/") + file + QStringLiteral(".rels");
+QString ZipMessage(const input::ZipError& e) {
+    if (e.kind == input::ZipError::Kind::Encrypted)
+        return QStringLiteral("The document is protected by a password.");
+    return QStringLiteral("The document's zip package is damaged or unsafe: %1.").arg(e.reason);
 }
 
 // The header or footer parts the sections name, in order, each once.
@@ -223,13 +195,13 @@ void CollectSectionParts(const xmlNode* node, const char* refName,
 } // namespace
 
 ActionResult DocxToText(const QByteArray& bytes) {
-    ZipReader zip;
-    QString error;
+    ZipArchive zip;
+    input::ZipError error;
     if (!zip.Open(bytes, &error))
-        return Failed(error);
+        return Failed(ZipMessage(error));
 
     QString mainPart = QStringLiteral("word/document.xml");
-    for (const Relationship& r : ReadRelationships(zip, QStringLiteral("_rels/.rels"), QString())) {
+    for (const Relationship& r : ReadRelationships(zip, QString())) {
         if (r.type.endsWith(u"/officeDocument") && !r.external && zip.Contains(r.target))
             mainPart = r.target;
     }
@@ -240,8 +212,8 @@ ActionResult DocxToText(const QByteArray& bytes) {
     }
     QByteArray xml;
     if (!zip.Read(mainPart, &xml, &error))
-        return Failed(error);
-    const XmlDocPtr doc = ParseXmlPart(xml);
+        return Failed(ZipMessage(error));
+    const XmlDocPtr doc = input::ReadXml(xml, {mainPart, true});
     const xmlNode* root = RootElement(doc);
     if (!root)
         return Failed(QStringLiteral("The Word document is damaged: its main part is not "
@@ -252,8 +224,7 @@ ActionResult DocxToText(const QByteArray& bytes) {
             body = n;
     }
 
-    const QHash<QString, Relationship> rels =
-        ReadRelationships(zip, RelsNameOf(mainPart), FolderOf(mainPart));
+    const QHash<QString, Relationship> rels = ReadRelationships(zip, mainPart);
     QStringList headerParts, footerParts;
     CollectSectionParts(body, "headerReference", rels, &headerParts, 0);
     CollectSectionParts(body, "footerReference", rels, &footerParts, 0);
@@ -261,11 +232,9 @@ ActionResult DocxToText(const QByteArray& bytes) {
     StoryWalker walker;
     QStringList seenStories;
     auto storyLines = [&](const QString& part) {
-        QByteArray partXml;
-        QString ignored;
-        if (!zip.Contains(part) || !zip.Read(part, &partXml, &ignored))
+        const XmlDocPtr partDoc = ReadPart(zip, part);
+        if (!partDoc)
             return QStringList();
-        const XmlDocPtr partDoc = ParseXmlPart(partXml);
         QStringList lines = walker.Block(RootElement(partDoc), 0);
         // First-page and even-page headers often repeat the default one.
         const QString joined = lines.join(u'\n').trimmed();
@@ -283,11 +252,7 @@ ActionResult DocxToText(const QByteArray& bytes) {
     for (const Relationship& r : rels) {
         if (r.external || !(r.type.endsWith(u"/footnotes") || r.type.endsWith(u"/endnotes")))
             continue;
-        QByteArray notesXml;
-        QString ignored;
-        if (!zip.Contains(r.target) || !zip.Read(r.target, &notesXml, &ignored))
-            continue;
-        const XmlDocPtr notes = ParseXmlPart(notesXml);
+        const XmlDocPtr notes = ReadPart(zip, r.target);
         const xmlNode* notesRoot = RootElement(notes);
         for (const xmlNode* n = notesRoot ? notesRoot->children : nullptr; n; n = n->next) {
             if ((IsW(n, "footnote") || IsW(n, "endnote")) && AttributeValue(n, "type").isEmpty())

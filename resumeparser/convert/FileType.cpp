@@ -1,6 +1,7 @@
-// Type sniffing from the first bytes of a resume file.
+// The converter for a resume file: its signature first, then text or HTML.
 #include "FileType.h"
 
+#include "FileSignature.h"
 #include "TextDecoding.h"
 
 #include <QByteArray>
@@ -8,28 +9,6 @@
 namespace zorv::rp::convert {
 
 namespace {
-
-const QByteArrayView kOleMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
-
-// An encrypted OOXML package is a compound file holding an "EncryptionInfo" stream; its
-// directory entry names are UTF-16LE.
-bool HasEncryptionInfoStream(QByteArrayView bytes) {
-    static const QByteArray name = [] {
-        QByteArray n;
-        for (char c : QByteArrayView("EncryptionInfo"))
-            n.append(c).append('\0');
-        return n;
-    }();
-    return bytes.indexOf(name) >= 0;
-}
-
-QByteArrayView SkipBomAndSpace(QByteArrayView b) {
-    if (b.startsWith("\xEF\xBB\xBF"))
-        b = b.sliced(3);
-    while (!b.isEmpty() && (b[0] == ' ' || b[0] == '\t' || b[0] == '\r' || b[0] == '\n'))
-        b = b.sliced(1);
-    return b;
-}
 
 bool LooksLikeHtml(QByteArrayView bytes) {
     const QString head = DecodeText(bytes.first(std::min<qsizetype>(bytes.size(), 2048)))
@@ -60,18 +39,22 @@ bool LooksLikeText(QByteArrayView bytes) {
 
 FileType SniffFileType(QByteArrayView bytes, const QString& extension) {
     const QString ext = extension.toLower();
-    const QByteArrayView start = SkipBomAndSpace(bytes);
-    if (start.startsWith("{\\rtf"))
+    switch (input::SniffSignature(bytes)) {
+    case input::Signature::Rtf:
         return FileType::Rtf;
-    // Readers accept "%PDF-" anywhere in the first kilobyte, after junk from mail gateways.
-    if (bytes.first(std::min<qsizetype>(bytes.size(), 1024)).indexOf("%PDF-") >= 0)
+    case input::Signature::Pdf:
         return FileType::Pdf;
-    if (bytes.startsWith("PK\x03\x04"))
+    case input::Signature::Zip:
         return FileType::Docx;
-    if (bytes.startsWith(kOleMagic))
-        return HasEncryptionInfoStream(bytes) ? FileType::EncryptedOle : FileType::Doc;
-    if (bytes.startsWith("\xFFWPC"))
+    case input::Signature::Ole:
+        return FileType::Doc;
+    case input::Signature::EncryptedOle:
+        return FileType::EncryptedOle;
+    case input::Signature::Wpd:
         return FileType::Wpd;
+    case input::Signature::None:
+        break;
+    }
     if (!LooksLikeText(bytes))
         return FileType::Unknown;
     if (ext == u"htm" || ext == u"html" || LooksLikeHtml(bytes))

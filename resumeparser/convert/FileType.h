@@ -1,5 +1,6 @@
-// The real type of a resume file, told from its first bytes and, where the bytes say
-// nothing, from its extension.
+// Which converter reads a resume file: its signature (the input layer's sniffer) first;
+// where the bytes carry none, text or HTML by content, and the extension where that says
+// nothing.
 #pragma once
 
 #include <QByteArrayView>

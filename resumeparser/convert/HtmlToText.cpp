@@ -2,11 +2,12 @@
 #include "HtmlToText.h"
 
 #include "ConvertText.h"
-#include "LibXmlSupport.h"
 #include "TextDecoding.h"
+#include "XmlInput.h"
 
 #include <QRegularExpression>
 #include <QSet>
+#include <libxml/tree.h>
 
 namespace zorv::rp::convert {
 
@@ -142,7 +143,7 @@ QByteArray DeclaredOrDetectedEncoding(QByteArrayView bytes) {
 } // namespace
 
 ActionResult HtmlToText(QByteArrayView bytes) {
-    const XmlDocPtr doc = ParseHtmlPage(bytes, DeclaredOrDetectedEncoding(bytes));
+    const input::XmlDocPtr doc = input::ReadHtml(bytes, DeclaredOrDetectedEncoding(bytes));
     if (!doc)
         return Failed(QStringLiteral("The HTML file cannot be read."));
     HtmlWalker walker;

@@ -20,7 +20,7 @@ public:
     QXmlStreamWriter& x() { return w_; }
 
     void Text(const QString& name, const QString& value) {
-        w_.writeTextElement(name, XmlSafe(value));
+        w_.writeTextElement(name, XmlSafeText(value));
     }
 
     // A FlexibleDatesType element; a present date becomes StringDate "Present".
@@ -28,7 +28,7 @@ public:
         w_.writeStartElement(name);
         if (!d.season.isEmpty())
             w_.writeAttribute(QStringLiteral("dateDescription"),
-                              XmlSafe(d.season + QLatin1Char(' ') + QString::number(d.year)));
+                              XmlSafeText(d.season + QLatin1Char(' ') + QString::number(d.year)));
         if (d.present)
             Text(QStringLiteral("StringDate"), QStringLiteral("Present"));
         else if (d.year > 0 && d.month > 0 && d.day > 0)
@@ -69,15 +69,15 @@ void WriteName(Writer& w, const PersonNameParts& n) {
     if (!n.family.isEmpty()) {
         x.writeStartElement(QStringLiteral("FamilyName"));
         if (!n.familyPrefix.isEmpty())
-            x.writeAttribute(QStringLiteral("prefix"), XmlSafe(n.familyPrefix));
-        x.writeCharacters(XmlSafe(n.family));
+            x.writeAttribute(QStringLiteral("prefix"), XmlSafeText(n.familyPrefix));
+        x.writeCharacters(XmlSafeText(n.family));
         x.writeEndElement();
     }
     auto affixes = [&](const QStringList& list, const QString& type) {
         for (const QString& a : list) {
             x.writeStartElement(QStringLiteral("Affix"));
             x.writeAttribute(QStringLiteral("type"), type);
-            x.writeCharacters(XmlSafe(a));
+            x.writeCharacters(XmlSafeText(a));
             x.writeEndElement();
         }
     };
@@ -227,25 +227,6 @@ void WriteEducation(Writer& w, const std::vector<EducationEntry>& entries) {
 
 } // namespace
 
-QString XmlSafe(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const char16_t u = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            out += c;
-            out += text[++i];
-            continue;
-        }
-        if (c.isSurrogate() || u == 0xFFFE || u == 0xFFFF ||
-            (u < 0x20 && u != '\t' && u != '\n' && u != '\r'))
-            continue;
-        out += c;
-    }
-    return out;
-}
-
 QString WriteHrXml(const ParsedResume& r, const HrXmlContent& content) {
     QString out;
     Writer w(&out);
@@ -288,7 +269,7 @@ QString WriteHrXml(const ParsedResume& r, const HrXmlContent& content) {
             x.writeStartElement(QStringLiteral("Qualifications"));
             for (const QString& s : r.skills) {
                 x.writeEmptyElement(QStringLiteral("Competency"));
-                x.writeAttribute(QStringLiteral("name"), XmlSafe(s));
+                x.writeAttribute(QStringLiteral("name"), XmlSafeText(s));
             }
             x.writeEndElement();
         }

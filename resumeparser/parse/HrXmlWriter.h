@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ResumeModel.h"
+#include "XmlText.h"
 
 #include <QString>
 
@@ -15,7 +16,6 @@ struct HrXmlContent {
 
 QString WriteHrXml(const ParsedResume& resume, const HrXmlContent& content);
 
-// The text without characters that XML 1.0 cannot hold.
-QString XmlSafe(const QString& text);
+using input::XmlSafeText;
 
 } // namespace zorv::rp

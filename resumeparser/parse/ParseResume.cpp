@@ -129,7 +129,7 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
                           : full      ? settings.PutResumeContentInXML
                                  : !settings.ParseContactInfoOnly || settings.PutResumeContentInXML;
     if (withText)
-        out.textResume = XmlSafe(content);
+        out.textResume = XmlSafeText(content);
     result.text = WriteHrXml(resume, out);
     result.ok = true;
     return result;

@@ -61,8 +61,6 @@ TEST_F(EndToEnd, CreateRunGoesThroughTheClientAndServer) {
 }
 
 TEST_F(EndToEnd, RealServerTurnsTextDocxAndHtmlResumesIntoHRXML) {
-    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no converters or no parser";
     UseRealServer();
     const QString txt =
         WriteResume(QStringLiteral("resume.txt"),
@@ -98,8 +96,6 @@ TEST_F(EndToEnd, RealServerTurnsTextDocxAndHtmlResumesIntoHRXML) {
 }
 
 TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
-    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no converters or no parser";
     const QString resume =
         WriteResume(QStringLiteral("cv.txt"), "Jane Doe\njane.doe@example.com\n");
     const QString out = Path(QStringLiteral("cv.hrxml"));
@@ -113,8 +109,6 @@ TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
 }
 
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
-    if (!ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no parser";
     UseRealServer();
     SetHostSetting(QStringLiteral("UseFullParser"), QStringLiteral("1"));
     clsProcessResume pr;
