@@ -64,6 +64,17 @@ template <size_t N> bool In(const std::string_view (&list)[N], QByteArrayView wo
     return std::find(std::begin(list), std::end(list), w) != std::end(list);
 }
 
+RtfJoint JointAfter(const RtfToken& t) {
+    // \bin0 has no data after it: it ends like any control word.
+    const bool word = t.kind == RtfToken::Kind::Word ||
+                      (t.kind == RtfToken::Kind::Bin && (!t.hasParam || t.param <= 0));
+    if (word && !t.delimited)
+        return RtfJoint::Word;
+    if (t.kind == RtfToken::Kind::Symbol && t.ch == '\'')
+        return RtfJoint::Escape;
+    return RtfJoint::None;
+}
+
 } // namespace
 
 class RtfReader {
@@ -101,7 +112,7 @@ private:
     };
 
     Group& Cur() { return groups_.back(); }
-    RtfStory::Place Here(const RtfToken& t) { return {t.begin, prevUndelimited_, Cur().uc}; }
+    RtfStory::Place Here(const RtfToken& t) { return {t.begin, joint_, Cur().uc}; }
     RtfStory& StoryOf(const Group& g) { return *doc_.stories_[size_t(g.story)]; }
     bool AbsorbFallback(const RtfToken& t);
     void FlushPending();
@@ -118,9 +129,9 @@ private:
     RtfDocument& doc_;
     std::vector<Group> groups_;
     RtfCodePage codePage_;
-    PendingChar unicode_; // \uN waiting for its fallback characters
-    PendingChar lead_;    // the lead byte of a double-byte character
-    bool prevUndelimited_ = false;
+    PendingChar unicode_;             // \uN waiting for its fallback characters
+    PendingChar lead_;                // the lead byte of a double-byte character
+    RtfJoint joint_ = RtfJoint::None; // what the last token ends with
     bool bodyStarted_ = false;
     int section_ = 0;
     int fontNumber_ = 0;
@@ -164,7 +175,7 @@ void RtfReader::Read() {
         case RtfToken::Kind::Ignored:
             break;
         }
-        prevUndelimited_ = t.kind == RtfToken::Kind::Word && !t.delimited;
+        joint_ = JointAfter(t);
     }
     if (!closed)
         throw RtfFault{EngNotAPackage,

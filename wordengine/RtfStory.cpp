@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cctype>
 
 namespace zorv::wordengine {
 namespace {
@@ -79,6 +80,10 @@ bool ContinuesWord(const QByteArray& bytes) {
            c == ' ';
 }
 
+bool CompletesEscape(const QByteArray& bytes) {
+    return !bytes.isEmpty() && std::isxdigit(static_cast<unsigned char>(bytes.front()));
+}
+
 std::uint32_t CharStart(const RtfSegment& seg, qsizetype i) {
     return i == 0 ? 0 : seg.ends[size_t(i - 1)] & RtfSegment::kOffset;
 }
@@ -126,7 +131,7 @@ void RtfStory::AddChar(char16_t c, qsizetype end, bool undelimited, const Place&
         seg = &para.segs.back();
         seg->srcBegin = seg->srcEnd = at.pos;
         seg->uc = at.uc;
-        seg->afterWord = at.afterWord;
+        seg->joint = at.joint;
         seg->barrierBefore = barrier_;
         barrier_ = false;
     }
@@ -145,7 +150,7 @@ void RtfStory::EndParagraph(const QString& marks, const Place& mark) {
     RtfParagraph& para = OpenParagraph(mark);
     para.marks = marks;
     para.markPos = mark.pos;
-    para.markAfterWord = mark.afterWord;
+    para.markJoint = mark.joint;
     para.markUc = mark.uc;
     open_ = false;
     barrier_ = false;
@@ -281,12 +286,16 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
     std::uint32_t b0 = CharStart(seg, from);
     const std::uint32_t b1 = CharStart(seg, to);
     const QByteArray following = enc.bytes.isEmpty() ? seg.bytes.mid(b1) : enc.bytes;
+    if (from == 0 && seg.joint == RtfJoint::Escape && CompletesEscape(following)) {
+        seg.lead = seg.joint;
+        seg.joint = RtfJoint::None;
+    }
     // A control word just before must not run into what now follows it: it gets its
     // delimiter space.
     if (ContinuesWord(following)) {
-        if (from == 0 && seg.afterWord) {
-            seg.leadSpace = true;
-            seg.afterWord = false;
+        if (from == 0 && seg.joint == RtfJoint::Word) {
+            seg.lead = seg.joint;
+            seg.joint = RtfJoint::None;
         } else if (from > 0 && (seg.ends[size_t(from - 1)] & RtfSegment::kUndelimited)) {
             seg.bytes.insert(b0, ' ');
             for (size_t i = size_t(from - 1); i < seg.ends.size(); ++i)
@@ -340,10 +349,10 @@ void RtfStory::AppendToLast(const QString& line) {
         RtfSegment seg;
         seg.srcBegin = seg.srcEnd = para.markPos;
         seg.uc = para.markUc;
-        seg.afterWord = para.markAfterWord;
+        seg.joint = para.markJoint;
         seg.dirty = true;
         para.segs.push_back(std::move(seg));
-        para.markAfterWord = false; // what follows comes after bytes of ours
+        para.markJoint = RtfJoint::None; // what follows comes after bytes of ours
     }
     RtfSegment& seg = para.segs.back();
     EditSegment(seg, seg.text.size(), seg.text.size(), line);
@@ -363,7 +372,7 @@ void RtfStory::NewParagraphAfterLast() {
     next.markPos = last.markPos;
     next.markUc = last.markUc;
     last.marks = QStringLiteral("\r");
-    last.markAfterWord = false;
+    last.markJoint = RtfJoint::None;
     paras_.push_back(std::move(next));
 }
 
@@ -383,8 +392,10 @@ void RtfStory::SplitAt(RtfParagraph& para, qsizetype at) {
         tail.ends.assign(seg.ends.begin() + k, seg.ends.end());
         for (std::uint32_t& end : tail.ends)
             end -= cut;
-        tail.afterWord = seg.ends[size_t(k - 1)] & RtfSegment::kUndelimited;
-        tail.barrierBefore = tail.leadSpace = false;
+        tail.joint =
+            (seg.ends[size_t(k - 1)] & RtfSegment::kUndelimited) ? RtfJoint::Word : RtfJoint::None;
+        tail.barrierBefore = false;
+        tail.lead = RtfJoint::None;
         seg.bytes.truncate(cut);
         seg.text.truncate(k);
         seg.ends.resize(size_t(k));
@@ -421,7 +432,7 @@ void RtfStory::ApplyFont(std::int32_t start, std::int32_t end, const FontChange&
 void RtfStory::CollectSplices(std::vector<RtfSplice>& out) const {
     for (const RtfParagraph& para : paras_)
         for (const RtfSegment& seg : para.segs) {
-            if (!seg.dirty && seg.format.isEmpty() && !seg.leadSpace)
+            if (!seg.dirty && seg.format.isEmpty() && seg.lead == RtfJoint::None)
                 continue;
             const QByteArray bytes =
                 seg.dirty ? seg.bytes : source_->sliced(seg.srcBegin, seg.srcEnd - seg.srcBegin);
@@ -435,7 +446,9 @@ void RtfStory::CollectSplices(std::vector<RtfSplice>& out) const {
                 prev->bytes.insert(prev->bytes.size() - 1, bytes);
                 continue;
             }
-            QByteArray spliced = seg.leadSpace ? QByteArray(" ") : QByteArray();
+            QByteArray spliced = seg.lead == RtfJoint::Word     ? QByteArray(" ")
+                                 : seg.lead == RtfJoint::Escape ? QByteArray("{}")
+                                                                : QByteArray();
             spliced += seg.format.isEmpty() ? bytes : group + bytes + '}';
             out.push_back({seg.srcBegin, seg.srcEnd, std::move(spliced)});
         }

@@ -21,6 +21,13 @@ struct RtfSplice {
     QByteArray bytes;
 };
 
+// What the bytes just before a place end with, that text written there could run into.
+enum class RtfJoint : std::uint8_t {
+    None,
+    Word,   // a control word without its delimiter: text must not continue it
+    Escape, // a \' without its two hex digits: text must not complete it
+};
+
 struct RtfSegment {
     qsizetype srcBegin = 0, srcEnd = 0; // the original bytes it stands for; equal when added
     QByteArray bytes;                   // its RTF once edited (dirty)
@@ -30,9 +37,9 @@ struct RtfSegment {
     std::vector<std::uint32_t> ends;
     QByteArray format; // control words from ApplyFont: written as {format bytes}
     std::uint32_t uc = 1;
-    bool afterWord = false;     // the byte before it ends a control word without delimiter
-    bool barrierBefore = false; // hidden text or an object lies before it: no match spans it
-    bool leadSpace = false;     // a delimiter space is written before it
+    RtfJoint joint = RtfJoint::None; // what the bytes before it end with
+    bool barrierBefore = false;      // hidden text or an object lies before it: no match spans it
+    RtfJoint lead = RtfJoint::None;  // written before it: a space (Word) or {} (Escape)
     bool dirty = false;
     bool mark = false; // a paragraph mark added at the end of the story (no text)
 
@@ -48,7 +55,7 @@ struct RtfParagraph {
     // Where text appended to the paragraph goes: the first byte of its mark, or the story's
     // closing brace when the mark is implied; with the state in force there.
     qsizetype markPos = 0;
-    bool markAfterWord = false;
+    RtfJoint markJoint = RtfJoint::None;
     std::uint32_t markUc = 1;
 };
 
@@ -82,7 +89,7 @@ public:
     // Building, by the reader, in the order of the file.
     struct Place {
         qsizetype pos;
-        bool afterWord;
+        RtfJoint joint;
         std::uint32_t uc;
     };
     // A visible character occupying the bytes [begin, end); `undelimited`: they end in a
