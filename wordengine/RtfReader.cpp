@@ -72,6 +72,8 @@ RtfJoint JointAfter(const RtfToken& t) {
         return RtfJoint::Word;
     if (t.kind == RtfToken::Kind::Symbol && t.ch == '\'')
         return RtfJoint::Escape;
+    if (t.kind == RtfToken::Kind::Open)
+        return RtfJoint::Group;
     return RtfJoint::None;
 }
 
@@ -214,6 +216,11 @@ void RtfReader::OpenGroup(const RtfToken& t) {
     if (groups_.size() >= kMaxDepth)
         throw RtfFault{EngUnsafePackage,
                        QStringLiteral("its groups are nested more than %1 deep").arg(kMaxDepth)};
+    if (!groups_.empty()) {
+        if (Cur().fresh && Cur().starred)
+            Cur().dest = Dest::Skip;
+        Cur().fresh = false; // \* counts only right after the brace
+    }
     Group g = groups_.empty() ? Group{} : Cur();
     g.fresh = true;
     g.starred = g.storyGroup = false;

@@ -211,15 +211,29 @@ int RtfStory::ReplaceAll(const QString& find, const QString& replacement, bool m
                          bool matchWholeWord, std::int32_t start, std::int32_t end) {
     if (find.isEmpty())
         return 0;
+    const bool whole = start <= 0 && end < 0;
     const TextNeedle needle(find, matchCase, matchWholeWord);
-    const std::vector<std::int32_t> pstarts = ParagraphStarts();
+    const std::vector<std::int32_t> pstarts =
+        whole ? std::vector<std::int32_t>{} : ParagraphStarts();
     if (end < 0)
         end = INT32_MAX;
+    std::vector<size_t> candidates;
+    if (whole && lastValid_ && lastFind_ == find && lastMatchCase_ == matchCase &&
+        lastWholeWord_ == matchWholeWord) {
+        candidates = lastHits_;
+    } else {
+        candidates.resize(paras_.size());
+        for (size_t i = 0; i < paras_.size(); ++i)
+            candidates[i] = i;
+    }
+    std::vector<size_t> hits;
     int total = 0;
-    for (size_t pi = 0; pi < paras_.size(); ++pi) {
+    for (const size_t pi : candidates) {
         RtfParagraph& para = paras_[pi];
-        const qsizetype lo = std::max<qsizetype>(0, start - pstarts[pi]);
-        const qsizetype hi = std::min<qsizetype>(para.text.size(), qsizetype(end) - pstarts[pi]);
+        const qsizetype lo = whole ? 0 : std::max<qsizetype>(0, start - pstarts[pi]);
+        const qsizetype hi =
+            whole ? para.text.size()
+                  : std::min<qsizetype>(para.text.size(), qsizetype(end) - pstarts[pi]);
         if (hi - lo < needle.text.size())
             continue;
         // No match spans hidden text or an object.
@@ -237,9 +251,15 @@ int RtfStory::ReplaceAll(const QString& find, const QString& replacement, bool m
         const std::vector<int> starts = FindOccurrences(para.text, needle, lo, hi, noBarrier);
         if (starts.empty())
             continue;
+        hits.push_back(pi);
         total += int(starts.size());
         ApplyMatches(para, starts, int(needle.text.size()), replacement);
     }
+    lastValid_ = whole;
+    lastFind_ = find;
+    lastMatchCase_ = matchCase;
+    lastWholeWord_ = matchWholeWord;
+    lastHits_ = std::move(hits);
     return total;
 }
 
@@ -286,7 +306,10 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
     std::uint32_t b0 = CharStart(seg, from);
     const std::uint32_t b1 = CharStart(seg, to);
     const QByteArray following = enc.bytes.isEmpty() ? seg.bytes.mid(b1) : enc.bytes;
-    if (from == 0 && seg.joint == RtfJoint::Escape && CompletesEscape(following)) {
+    // Nothing may complete a broken escape just before, and what follows an opening brace
+    // stays where it was: an empty group keeps them apart.
+    if (from == 0 && ((seg.joint == RtfJoint::Escape && CompletesEscape(following)) ||
+                      (seg.joint == RtfJoint::Group && following.isEmpty()))) {
         seg.lead = seg.joint;
         seg.joint = RtfJoint::None;
     }
@@ -321,6 +344,7 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
 void RtfStory::AppendText(const QString& text) {
     if (text.isEmpty() || paras_.empty())
         return;
+    lastValid_ = false;
     // CR LF, CR and LF each end a paragraph.
     QString line;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -406,6 +430,7 @@ void RtfStory::SplitAt(RtfParagraph& para, qsizetype at) {
 
 void RtfStory::ApplyFont(std::int32_t start, std::int32_t end, const FontChange& change) {
     const QByteArray words = formatter_->FormatWords(change);
+    lastValid_ = false; // segments are split
     const std::vector<std::int32_t> pstarts = ParagraphStarts();
     for (size_t pi = 0; pi < paras_.size(); ++pi) {
         RtfParagraph& para = paras_[pi];
@@ -446,9 +471,9 @@ void RtfStory::CollectSplices(std::vector<RtfSplice>& out) const {
                 prev->bytes.insert(prev->bytes.size() - 1, bytes);
                 continue;
             }
-            QByteArray spliced = seg.lead == RtfJoint::Word     ? QByteArray(" ")
-                                 : seg.lead == RtfJoint::Escape ? QByteArray("{}")
-                                                                : QByteArray();
+            QByteArray spliced = seg.lead == RtfJoint::Word   ? QByteArray(" ")
+                                 : seg.lead == RtfJoint::None ? QByteArray()
+                                                              : QByteArray("{}");
             spliced += seg.format.isEmpty() ? bytes : group + bytes + '}';
             out.push_back({seg.srcBegin, seg.srcEnd, std::move(spliced)});
         }

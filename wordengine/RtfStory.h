@@ -26,6 +26,7 @@ enum class RtfJoint : std::uint8_t {
     None,
     Word,   // a control word without its delimiter: text must not continue it
     Escape, // a \' without its two hex digits: text must not complete it
+    Group,  // a group's opening brace: a control word after it could become a destination
 };
 
 struct RtfSegment {
@@ -39,7 +40,7 @@ struct RtfSegment {
     std::uint32_t uc = 1;
     RtfJoint joint = RtfJoint::None; // what the bytes before it end with
     bool barrierBefore = false;      // hidden text or an object lies before it: no match spans it
-    RtfJoint lead = RtfJoint::None;  // written before it: a space (Word) or {} (Escape)
+    RtfJoint lead = RtfJoint::None;  // written before it: a space (Word) or {} (the others)
     bool dirty = false;
     bool mark = false; // a paragraph mark added at the end of the story (no text)
 
@@ -120,6 +121,13 @@ private:
     std::vector<RtfParagraph> paras_;
     bool open_ = false;    // the last paragraph still takes characters (building)
     bool barrier_ = false; // the next character starts a segment behind a barrier
+
+    // The last replace-all over the whole story: paragraphs outside `lastHits_` had no match
+    // of the same find text, and only the hit paragraphs were edited since, so a repeat pass
+    // (a value put in piece by piece) looks there only.
+    QString lastFind_;
+    bool lastMatchCase_ = false, lastWholeWord_ = false, lastValid_ = false;
+    std::vector<size_t> lastHits_;
 };
 
 } // namespace zorv::wordengine
