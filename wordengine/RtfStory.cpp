@@ -21,7 +21,7 @@ struct Encoded {
     std::vector<std::uint32_t> ends;
 };
 
-void Put(Encoded& e, char16_t c, const QByteArray& bytes, std::uint32_t flags = 0) {
+void Put(Encoded& e, char16_t c, QByteArrayView bytes, std::uint32_t flags = 0) {
     e.text.append(QChar(c));
     e.bytes.append(bytes);
     e.ends.push_back(std::uint32_t(e.bytes.size()) | flags);
@@ -41,6 +41,9 @@ QByteArray UnicodeEscape(char16_t c, std::uint32_t uc) {
 // Control characters are dropped; an LF right after `afterCR` (a CR before) belongs to it.
 Encoded Encode(const QString& text, std::uint32_t uc, bool afterCR) {
     Encoded e;
+    e.text.reserve(text.size());
+    e.bytes.reserve(text.size() + 8);
+    e.ends.reserve(size_t(text.size()));
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text.at(i).unicode();
         if (c == u'\t') {
@@ -61,9 +64,11 @@ Encoded Encode(const QString& text, std::uint32_t uc, bool afterCR) {
             if (paired)
                 Put(e, c, UnicodeEscape(c, uc));
         } else if (c == u'\\' || c == u'{' || c == u'}') {
-            Put(e, c, QByteArray("\\") + char(c));
+            const char escaped[] = {'\\', char(c)};
+            Put(e, c, QByteArrayView(escaped, 2));
         } else if (c < 0x80) {
-            Put(e, c, QByteArray(1, char(c)));
+            const char plain = char(c);
+            Put(e, c, QByteArrayView(&plain, 1));
         } else {
             Put(e, c, UnicodeEscape(c, uc));
         }
