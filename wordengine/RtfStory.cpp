@@ -1,6 +1,7 @@
 // Finding, replacing and appending in a Rich Text story, and what the edits write.
 #include "RtfStory.h"
 
+#include "StoryText.h"
 #include "TextMatch.h"
 
 #include <QStringList>
@@ -174,35 +175,19 @@ void RtfStory::EndGroup(const Place& close) {
 // --- Text ------------------------------------------------------------------------------
 
 QString RtfStory::Text() const {
-    QString out;
-    for (const RtfParagraph& p : paras_)
-        out.append(p.text).append(p.marks);
-    return out;
+    return JoinedText(paras_);
 }
 
 QString RtfStory::Text(std::int32_t start, std::int32_t end) const {
-    const QString all = Text();
-    start = std::clamp<std::int32_t>(start, 0, std::int32_t(all.size()));
-    end = std::clamp<std::int32_t>(end, start, std::int32_t(all.size()));
-    return all.mid(start, end - start);
+    return TextSlice(Text(), start, end);
 }
 
 std::int32_t RtfStory::Length() const {
-    std::int32_t n = 0;
-    for (const RtfParagraph& p : paras_)
-        n += std::int32_t(p.text.size() + p.marks.size());
-    return n;
+    return TextLength(paras_);
 }
 
 std::vector<std::int32_t> RtfStory::ParagraphStarts() const {
-    std::vector<std::int32_t> starts;
-    std::int32_t at = 0;
-    for (const RtfParagraph& p : paras_) {
-        starts.push_back(at);
-        at += std::int32_t(p.text.size() + p.marks.size());
-    }
-    starts.push_back(at);
-    return starts;
+    return ParagraphStartsOf(paras_);
 }
 
 std::pair<std::int32_t, std::int32_t> RtfStory::ParagraphSpan(int i) const {

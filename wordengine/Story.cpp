@@ -2,11 +2,11 @@
 #include "Story.h"
 
 #include "RunXml.h"
+#include "StoryText.h"
 #include "TextMatch.h"
 
 #include <libxml/tree.h>
 
-#include <cstring>
 
 namespace zorv::wordengine {
 namespace {
@@ -192,40 +192,19 @@ void Story::WalkRun(Paragraph& para, xmlNode* run) {
 }
 
 QString Story::Text() const {
-    QString out;
-    qsizetype size = 0;
-    for (const Paragraph& p : paras_)
-        size += p.text.size() + p.marks.size();
-    out.reserve(size);
-    for (const Paragraph& p : paras_)
-        out.append(p.text).append(p.marks);
-    return out;
+    return JoinedText(paras_);
 }
 
 QString Story::Text(std::int32_t start, std::int32_t end) const {
-    const QString all = Text();
-    start = std::clamp<std::int32_t>(start, 0, std::int32_t(all.size()));
-    end = std::clamp<std::int32_t>(end, start, std::int32_t(all.size()));
-    return all.mid(start, end - start);
+    return TextSlice(Text(), start, end);
 }
 
 std::int32_t Story::Length() const {
-    std::int32_t n = 0;
-    for (const Paragraph& p : paras_)
-        n += std::int32_t(p.text.size() + p.marks.size());
-    return n;
+    return TextLength(paras_);
 }
 
 std::vector<std::int32_t> Story::ParagraphStarts() const {
-    std::vector<std::int32_t> starts;
-    starts.reserve(paras_.size() + 1);
-    std::int32_t at = 0;
-    for (const Paragraph& p : paras_) {
-        starts.push_back(at);
-        at += std::int32_t(p.text.size() + p.marks.size());
-    }
-    starts.push_back(at);
-    return starts;
+    return ParagraphStartsOf(paras_);
 }
 
 std::pair<std::int32_t, std::int32_t> Story::ParagraphSpan(int i) const {

@@ -1,19 +1,14 @@
-// Fuzz target for the Rich Text reader and writer. Built with -fsanitize=fuzzer
-// (ZORV_LIBFUZZER) it is a libFuzzer target; otherwise a replay program that feeds every
-// file of the folders or files on its command line through the same entry point, as the test
-// run does under the sanitizers. Every input either opens or fails with a message; one that
-// opens is edited (a replace-all in the main text) and what is written must read back with
-// the same text.
+// Fuzz target for the Rich Text reader and writer. Built with -fsanitize=fuzzer it is a
+// libFuzzer target; linked with tests/fuzz/support/FuzzReplayMain.cpp a replay program, as
+// the test run uses it under the sanitizers. Every input either opens or fails with a message; one
+// that opens is edited (a replace-all in the main text) and what is written must read back with the
+// same text.
 #include "RtfDocument.h"
 #include "ZorvError.h"
 
 #include <QByteArray>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 namespace {
 
@@ -46,32 +41,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap(); // what we write reads back as what we edited
     return 0;
 }
-
-#ifndef ZORV_LIBFUZZER
-int main(int argc, char** argv) {
-    int files = 0;
-    for (int i = 1; i < argc; ++i) {
-        QStringList paths;
-        const QString arg = QString::fromLocal8Bit(argv[i]);
-        if (QFileInfo(arg).isDir()) {
-            QDirIterator it(arg, QDir::Files, QDirIterator::Subdirectories);
-            while (it.hasNext())
-                paths << it.next();
-        } else {
-            paths << arg;
-        }
-        paths.sort();
-        for (const QString& path : paths) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QByteArray bytes = file.readAll();
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                   static_cast<std::size_t>(bytes.size()));
-            ++files;
-        }
-    }
-    std::printf("replayed %d inputs\n", files);
-    return files > 0 ? 0 : 1;
-}
-#endif
