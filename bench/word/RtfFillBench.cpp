@@ -2,7 +2,8 @@
 // a first-page and a default header and a footer, some split by formatting; values up to
 // 500 characters) with the engine's own RTF support:
 //   BM_RtfFill          in process through clsReplaceTokens: open, every replacement pass in
-//                       pieces of 100, and the flushed atomic save;
+//                       pieces of 100, and the flushed atomic save; /tmp: with the disk's
+//                       flush, /dev/shm: in memory, the engine's own share;
 //   BM_QarnFillRtf      a whole `qarn fill` process with the same template and tokens;
 //   BM_QarnVersion      `qarn --version`: what starting the program costs, to compare with.
 #include "WordEngine.h"
@@ -66,9 +67,9 @@ bool Fill(const QString& path) {
     return rt.ReplaceTokensInDoc(path, false);
 }
 
-void BM_RtfFill(benchmark::State& state) {
+void BM_RtfFill(benchmark::State& state, const char* folder) {
     const auto previous = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
-    QTemporaryDir dir;
+    QTemporaryDir dir(QString::fromLatin1(folder) + QStringLiteral("/zorv-bench-XXXXXX"));
     const QString out = dir.filePath("out.rtf");
     const QByteArray rtf = TemplateRtf();
     for (auto _ : state) {
@@ -83,7 +84,14 @@ void BM_RtfFill(benchmark::State& state) {
     }
     word::SetApplicationFactory(previous);
 }
-BENCHMARK(BM_RtfFill)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(BM_RtfFill, tmp, "/tmp")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(BM_RtfFill, shm, "/dev/shm")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly();
 
 void RunQarn(benchmark::State& state, const QStringList& args) {
     for (auto _ : state) {
