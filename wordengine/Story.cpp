@@ -7,7 +7,6 @@
 
 #include <libxml/tree.h>
 
-
 namespace zorv::wordengine {
 namespace {
 
