@@ -179,6 +179,9 @@ void RtfReader::Read() {
         }
         joint_ = JointAfter(t);
     }
+    // Every \sect of the main text starts a section, with its own headers or not.
+    doc_.sections_.resize(std::max(doc_.sections_.size(), size_t(section_) + 1),
+                          RtfDocument::SectionStories{-1, -1, -1, -1, -1, -1});
     if (!closed)
         throw RtfFault{EngNotAPackage,
                        QStringLiteral("it ends before %1 of its groups are closed; it is "

@@ -95,6 +95,17 @@ TEST(RtfStories, EveryHeaderAndFooterKindOfEverySectionIsFilled) {
                   "Even footer one [[A5]]\r");
         EXPECT_EQ(doc->Paragraphs()->Count(), 7)
             << "the section break holds a paragraph of its own";
+        auto third = app->Documents()->Open(
+            scratch.Write("three.rtf", "{\\rtf1{\\header h\\par}a\\sect b\\sect c}"), false, false);
+        ASSERT_EQ(third->Sections()->Count(), 3);
+        EXPECT_EQ(third->Sections()
+                      ->Item(3)
+                      ->Headers()
+                      ->Item(word::wdHeaderFooterPrimary)
+                      ->Range()
+                      ->Text(),
+                  "h\r")
+            << "a section without its own header shows the previous one";
         app->Quit();
     }
     const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
