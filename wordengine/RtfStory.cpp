@@ -293,7 +293,7 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
     Materialize(seg);
     const bool afterCR = from > 0 && (seg.ends[size_t(from - 1)] & RtfSegment::kFromCR);
     Encoded enc = Encode(text, seg.uc, afterCR);
-    std::uint32_t b0 = CharStart(seg, from);
+    const std::uint32_t b0 = CharStart(seg, from);
     const std::uint32_t b1 = CharStart(seg, to);
     const QByteArray following = enc.bytes.isEmpty() ? seg.bytes.mid(b1) : enc.bytes;
     // Nothing may complete a broken escape just before, and what follows an opening brace
@@ -314,7 +314,6 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
             for (size_t i = size_t(from - 1); i < seg.ends.size(); ++i)
                 seg.ends[i] += 1;
             seg.ends[size_t(from - 1)] &= ~RtfSegment::kUndelimited;
-            ++b0;
             return EditSegment(seg, from, to, text);
         }
     }
