@@ -3,6 +3,7 @@
 // properties. Knows nothing of the automation objects built on it.
 #pragma once
 
+#include "EditableDocument.h"
 #include "Package.h"
 #include "SafeXml.h"
 #include "Story.h"
@@ -18,25 +19,25 @@
 
 namespace zorv::wordengine {
 
-class DocxDocument {
+class DocxDocument final : public EditableDocument {
 public:
     // Reads and checks the file; throws ZorvError with the engine's open errors.
     static std::unique_ptr<DocxDocument> Load(const QString& path);
     // The same checks and parsing for bytes already read from `path`.
     static std::unique_ptr<DocxDocument> FromBytes(const QString& path, QByteArray bytes);
 
-    const QString& Path() const { return path_; }
-    Story& MainStory() { return *main_->story; }
-    int SectionCount() const { return int(sections_.size()); }
+    const QString& Path() const override { return path_; }
+    Story& MainStory() override { return *main_->story; }
+    int SectionCount() const override { return int(sections_.size()); }
     // The story of header (footer) kind 1..3 of section 1..n, following link-to-previous;
     // an empty story when no section up to this one defines that kind.
-    Story& HeaderFooterStory(int section, bool footer, int kind);
+    Story& HeaderFooterStory(int section, bool footer, int kind) override;
 
     // Custom document properties; names compare case-insensitively.
-    std::optional<QString> CustomProperty(const QString& name);
-    bool DeleteCustomProperty(const QString& name);
+    std::optional<QString> CustomProperty(const QString& name) override;
+    bool DeleteCustomProperty(const QString& name) override;
     // Adds a string property; false when the name is already there.
-    bool AddCustomProperty(const QString& name, const QString& value);
+    bool AddCustomProperty(const QString& name, const QString& value) override;
 
     // Expands the template blocks and fills the markers of every story (TemplateBlocks.h).
     void FillTemplate(const TokenRecord& values);
@@ -44,9 +45,9 @@ public:
     bool UsesTemplateBlocks(bool* redact);
 
     // The package as it would be saved now.
-    QByteArray Serialize();
+    QByteArray Serialize() override;
     // Writes the package to its own path atomically, keeping the file's permissions.
-    void Save();
+    void Save() override;
 
 private:
     struct XmlPart {

@@ -4,6 +4,7 @@
 #include "DocxDocument.h"
 #include "LegacyFormats.h"
 #include "OfficeConverter.h"
+#include "RtfDocument.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
 
@@ -30,17 +31,17 @@ ZorvError NoMember(const QString& what) {
 
 class EngineDoc : public word::Document, public std::enable_shared_from_this<EngineDoc> {
 public:
-    EngineDoc(std::weak_ptr<EngineApp> app, std::unique_ptr<DocxDocument> docx,
+    EngineDoc(std::weak_ptr<EngineApp> app, std::unique_ptr<EditableDocument> content,
               std::unique_ptr<LegacyCopy> legacy)
-        : app_(std::move(app)), docx_(std::move(docx)), legacy_(std::move(legacy)) {}
+        : app_(std::move(app)), content_(std::move(content)), legacy_(std::move(legacy)) {}
 
-    DocxDocument& Docx() {
+    EditableDocument& Editable() {
         if (closed_)
             throw Gone("the document has been closed");
-        return *docx_;
+        return *content_;
     }
     QString CanonicalPath() const {
-        return QFileInfo(legacy_ ? legacy_->OriginalPath() : docx_->Path()).canonicalFilePath();
+        return QFileInfo(legacy_ ? legacy_->OriginalPath() : content_->Path()).canonicalFilePath();
     }
     // A closed document gives up its working copy (and its hold on the office).
     void MarkClosed() {
@@ -57,7 +58,7 @@ public:
     void FillTemplate(const TokenRecord& values) override { Docx().FillTemplate(values); }
     bool UsesTemplateBlocks(bool* redact) override { return Docx().UsesTemplateBlocks(redact); }
     void Save() override {
-        Docx().Save();
+        Editable().Save();
         if (legacy_)
             legacy_->WriteBack();
     }
@@ -65,20 +66,20 @@ public:
 
 private:
     std::weak_ptr<EngineApp> app_;
-    std::unique_ptr<DocxDocument> docx_;
-    std::unique_ptr<LegacyCopy> legacy_; // a .doc or .rtf: its .docx working copy
+    std::unique_ptr<EditableDocument> content_;
+    std::unique_ptr<LegacyCopy> legacy_; // a .doc: its .docx working copy
     bool closed_ = false;
 };
 
 // A range over one story: [start, end), or the whole story as it grows and shrinks.
 class EngineRange : public word::Range, public std::enable_shared_from_this<EngineRange> {
 public:
-    EngineRange(std::shared_ptr<EngineDoc> doc, Story* story, std::int32_t start = 0,
+    EngineRange(std::shared_ptr<EngineDoc> doc, EditableStory* story, std::int32_t start = 0,
                 std::int32_t end = -1)
         : doc_(std::move(doc)), story_(story), start_(start), end_(end) {}
 
-    Story& TheStory() {
-        doc_->Docx(); // throws once the document is closed
+    EditableStory& TheStory() {
+        doc_->Editable(); // throws once the document is closed
         return *story_;
     }
     bool Whole() const { return end_ < 0; }
@@ -90,7 +91,7 @@ public:
     }
 
     QString Text() override {
-        Story& s = TheStory();
+        EditableStory& s = TheStory();
         return Whole() && start_ == 0 ? s.Text() : s.Text(start_, EndPos());
     }
     std::int32_t Start() override {
@@ -100,14 +101,14 @@ public:
     std::int32_t End() override { return EndPos(); }
     std::shared_ptr<word::Find> Find() override;
     void InsertParagraphAfter() override {
-        Story& s = TheStory();
+        EditableStory& s = TheStory();
         RequireStoryEnd("InsertParagraphAfter");
         const std::int32_t before = s.Length();
         s.AppendParagraph();
         Grow(s.Length() - before);
     }
     void InsertAfter(const QString& text) override {
-        Story& s = TheStory();
+        EditableStory& s = TheStory();
         RequireStoryEnd("InsertAfter");
         const std::int32_t before = s.Length();
         s.AppendText(text);
@@ -123,7 +124,7 @@ private:
                                                 .arg(QLatin1String(member)));
     }
     std::shared_ptr<EngineDoc> doc_;
-    Story* story_;
+    EditableStory* story_;
     std::int32_t start_, end_;
 };
 
@@ -141,7 +142,7 @@ public:
     void SetText(const QString& text) override { text_ = text; }
     std::shared_ptr<word::Replacement> Replacement() override { return replacement_; }
     bool Execute(bool MatchCase, bool MatchWholeWord, int Replace) override {
-        Story& story = range_->TheStory();
+        EditableStory& story = range_->TheStory();
         if (Replace == 0) {
             const QString hay = range_->Text();
             if (text_.isEmpty())
@@ -228,7 +229,7 @@ public:
     EngineHeaderFooter(std::shared_ptr<EngineDoc> doc, int section, bool footer, int kind)
         : doc_(std::move(doc)), section_(section), footer_(footer), kind_(kind) {}
     std::shared_ptr<word::Range> Range() override {
-        Story& s = doc_->Docx().HeaderFooterStory(section_, footer_, kind_);
+        EditableStory& s = doc_->Editable().HeaderFooterStory(section_, footer_, kind_);
         return std::make_shared<EngineRange>(doc_, &s);
     }
 
@@ -244,11 +245,11 @@ public:
     EngineHeadersFooters(std::shared_ptr<EngineDoc> doc, int section, bool footer)
         : doc_(std::move(doc)), section_(section), footer_(footer) {}
     std::int32_t Count() override {
-        doc_->Docx();
+        doc_->Editable();
         return 3;
     }
     std::shared_ptr<word::HeaderFooter> Item(std::int32_t index) override {
-        doc_->Docx();
+        doc_->Editable();
         if (index < word::wdHeaderFooterPrimary || index > word::wdHeaderFooterEvenPages)
             throw NoMember(QStringLiteral("header or footer %1").arg(index));
         return std::make_shared<EngineHeaderFooter>(doc_, section_, footer_, index);
@@ -265,11 +266,11 @@ public:
     EngineSection(std::shared_ptr<EngineDoc> doc, int index)
         : doc_(std::move(doc)), index_(index) {}
     std::shared_ptr<word::HeadersFooters> Headers() override {
-        doc_->Docx();
+        doc_->Editable();
         return std::make_shared<EngineHeadersFooters>(doc_, index_, false);
     }
     std::shared_ptr<word::HeadersFooters> Footers() override {
-        doc_->Docx();
+        doc_->Editable();
         return std::make_shared<EngineHeadersFooters>(doc_, index_, true);
     }
 
@@ -281,7 +282,7 @@ private:
 class EngineSections : public word::Sections {
 public:
     explicit EngineSections(std::shared_ptr<EngineDoc> doc) : doc_(std::move(doc)) {}
-    std::int32_t Count() override { return doc_->Docx().SectionCount(); }
+    std::int32_t Count() override { return doc_->Editable().SectionCount(); }
     std::shared_ptr<word::Section> Item(std::int32_t index) override {
         if (index < 1 || index > Count())
             throw NoMember(QStringLiteral("section %1").arg(index));
@@ -297,7 +298,7 @@ public:
     EngineParagraph(std::shared_ptr<EngineDoc> doc, int index)
         : doc_(std::move(doc)), index_(index) {}
     std::shared_ptr<word::Range> Range() override {
-        Story& s = doc_->Docx().MainStory();
+        EditableStory& s = doc_->Editable().MainStory();
         if (index_ >= s.ParagraphCount())
             throw NoMember(QStringLiteral("paragraph %1").arg(index_ + 1));
         const auto [start, end] = s.ParagraphSpan(index_);
@@ -312,7 +313,7 @@ private:
 class EngineParagraphs : public word::Paragraphs {
 public:
     explicit EngineParagraphs(std::shared_ptr<EngineDoc> doc) : doc_(std::move(doc)) {}
-    std::int32_t Count() override { return doc_->Docx().MainStory().ParagraphCount(); }
+    std::int32_t Count() override { return doc_->Editable().MainStory().ParagraphCount(); }
     std::shared_ptr<word::Paragraph> Item(std::int32_t index) override {
         if (index < 1 || index > Count())
             throw NoMember(QStringLiteral("paragraph %1").arg(index));
@@ -328,12 +329,12 @@ public:
     EngineProperty(std::shared_ptr<EngineDoc> doc, QString name)
         : doc_(std::move(doc)), name_(std::move(name)) {}
     QString Value() override {
-        if (auto v = doc_->Docx().CustomProperty(name_))
+        if (auto v = doc_->Editable().CustomProperty(name_))
             return *v;
         throw NoMember(QStringLiteral("custom property \"%1\"").arg(name_));
     }
     void Delete() override {
-        if (!doc_->Docx().DeleteCustomProperty(name_))
+        if (!doc_->Editable().DeleteCustomProperty(name_))
             throw NoMember(QStringLiteral("custom property \"%1\"").arg(name_));
     }
 
@@ -346,12 +347,12 @@ class EngineProperties : public word::CustomDocumentProperties {
 public:
     explicit EngineProperties(std::shared_ptr<EngineDoc> doc) : doc_(std::move(doc)) {}
     std::shared_ptr<word::DocumentProperty> Item(const QString& name) override {
-        if (!doc_->Docx().CustomProperty(name))
+        if (!doc_->Editable().CustomProperty(name))
             throw NoMember(QStringLiteral("custom property \"%1\"").arg(name));
         return std::make_shared<EngineProperty>(doc_, name);
     }
     void Add(const QString& Name, bool LinkToContent, int Type, const QString& Value) override {
-        DocxDocument& d = doc_->Docx();
+        EditableDocument& d = doc_->Editable();
         if (LinkToContent || Type != word::msoPropertyTypeString)
             throw ZorvError(EngBadArgument, QStringLiteral("Only string properties not linked to "
                                                            "content can be added."));
@@ -367,16 +368,16 @@ private:
 };
 
 std::shared_ptr<word::Sections> EngineDoc::Sections() {
-    Docx();
+    Editable();
     return std::make_shared<EngineSections>(shared_from_this());
 }
 
 std::shared_ptr<word::Range> EngineDoc::Content() {
-    return std::make_shared<EngineRange>(shared_from_this(), &Docx().MainStory());
+    return std::make_shared<EngineRange>(shared_from_this(), &Editable().MainStory());
 }
 
 std::shared_ptr<word::Range> EngineDoc::Range(std::int32_t Start, std::int32_t End) {
-    Story& s = Docx().MainStory();
+    EditableStory& s = Editable().MainStory();
     if (Start < 0 || End < Start || End > s.Length())
         throw ZorvError(
             EngBadArgument,
@@ -385,12 +386,12 @@ std::shared_ptr<word::Range> EngineDoc::Range(std::int32_t Start, std::int32_t E
 }
 
 std::shared_ptr<word::Paragraphs> EngineDoc::Paragraphs() {
-    Docx();
+    Editable();
     return std::make_shared<EngineParagraphs>(shared_from_this());
 }
 
 std::shared_ptr<word::CustomDocumentProperties> EngineDoc::CustomDocumentProperties() {
-    Docx();
+    Editable();
     return std::make_shared<EngineProperties>(shared_from_this());
 }
 
@@ -434,7 +435,7 @@ public:
         Alive();
         return docs_;
     }
-    // The converter for .doc and .rtf documents, one per application object.
+    // The converter for .doc documents, one per application object.
     const std::shared_ptr<OfficeConverter>& Office() {
         Alive();
         if (!office_)
@@ -456,7 +457,7 @@ private:
 };
 
 void EngineDoc::Close() {
-    Docx();
+    Editable();
     MarkClosed();
     if (auto app = app_.lock()) {
         auto& docs = app->Docs();
@@ -476,10 +477,16 @@ public:
             for (const auto& d : docs)
                 if (d->CanonicalPath() == canonical)
                     return d;
-        std::unique_ptr<LegacyCopy> legacy = OpenLegacyCopy(app_->Office(), path);
-        std::unique_ptr<DocxDocument> docx =
-            legacy ? legacy->LoadWorkingCopy() : DocxDocument::Load(path);
-        auto doc = std::make_shared<EngineDoc>(app_, std::move(docx), std::move(legacy));
+        // Rich Text is edited in place; a .doc goes through its .docx working copy.
+        std::unique_ptr<LegacyCopy> legacy;
+        std::unique_ptr<EditableDocument> content;
+        if (RtfDocument::IsRtfFile(path)) {
+            content = RtfDocument::Load(path);
+        } else {
+            legacy = OpenLegacyCopy(app_->Office(), path);
+            content = legacy ? legacy->LoadWorkingCopy() : DocxDocument::Load(path);
+        }
+        auto doc = std::make_shared<EngineDoc>(app_, std::move(content), std::move(legacy));
         docs.push_back(doc);
         app_->DocumentChanged();
         return doc;
@@ -511,7 +518,7 @@ QByteArray PackageBytes(word::Document& document) {
     auto* doc = dynamic_cast<EngineDoc*>(&document);
     if (!doc)
         throw ZorvError(EngBadArgument, QStringLiteral("The document is not one of this engine."));
-    return doc->Docx().Serialize();
+    return doc->Editable().Serialize();
 }
 
 } // namespace zorv::wordengine

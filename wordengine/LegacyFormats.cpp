@@ -1,7 +1,8 @@
-// .doc and .rtf through LibreOffice: sniffing the real type, the converted working copy and
-// the atomic way back.
+// .doc through LibreOffice: sniffing the real type, the converted working copy and the
+// atomic way back.
 #include "LegacyFormats.h"
 
+#include "AtomicSave.h"
 #include "DocxDocument.h"
 #include "FileSignature.h"
 #include "OfficeConverter.h"
@@ -12,21 +13,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zorv::wordengine {
 namespace {
 
 constexpr qint64 kMaxFileSize = 256LL * 1024 * 1024;
 
-QString Describe(LegacyFormat format, const QString& path) {
-    return format == LegacyFormat::Rtf
-               ? QStringLiteral("the Rich Text (.rtf) document %1").arg(path)
-               : QStringLiteral("the Word 97-2003 (.doc) document %1").arg(path);
-}
-
-QString Extension(LegacyFormat format) {
-    return format == LegacyFormat::Rtf ? QStringLiteral("rtf") : QStringLiteral("doc");
+QString Describe(const QString& path) {
+    return QStringLiteral("the Word 97-2003 (.doc) document %1").arg(path);
 }
 
 QByteArray FileHash(const QString& path) {
@@ -55,10 +49,9 @@ LegacyFormat SniffLegacyFormat(const QString& path, const QByteArray& head) {
     return LegacyFormat::None; // a package under an old name is read as what it is
 }
 
-LegacyCopy::LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path,
-                       LegacyFormat format)
-    : office_(std::move(office)), path_(path), format_(format) {
-    const QString what = Describe(format, path);
+LegacyCopy::LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path)
+    : office_(std::move(office)), path_(path) {
+    const QString what = Describe(path);
     if (FindOfficeProgram().isEmpty() || !QFileInfo(FindOfficeProgram()).isExecutable())
         throw ZorvError(EngOfficeMissing,
                         OfficeFailureText(OfficeConverter::Status::NoOffice, what));
@@ -70,7 +63,7 @@ LegacyCopy::LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& p
         throw ZorvError(EngConversionFailed,
                         OfficeFailureText(OfficeConverter::Status::NoFolder, what));
     // Named by its real type, so that the office picks the right reader.
-    const QString input = folder_ + QStringLiteral("/document.") + Extension(format);
+    const QString input = folder_ + QStringLiteral("/document.doc");
     if (!QFile::copy(path, input))
         throw ZorvError(EngFileNotFound,
                         QStringLiteral("The file %1 could not be found or read.").arg(path));
@@ -96,7 +89,7 @@ std::unique_ptr<DocxDocument> LegacyCopy::LoadWorkingCopy() const {
     } catch (const ZorvError& e) {
         throw ZorvError(e.Number(), QStringLiteral("LibreOffice's conversion of %1 could not be "
                                                    "read: %2")
-                                        .arg(Describe(format_, path_), e.Description()));
+                                        .arg(Describe(path_), e.Description()));
     }
 }
 
@@ -109,10 +102,8 @@ void LegacyCopy::WriteBack() {
         throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: no "
                                                       "temporary folder.")
                                            .arg(path_));
-    const QString filter = format_ == LegacyFormat::Rtf ? QStringLiteral("rtf:Rich Text Format")
-                                                        : QStringLiteral("doc:MS Word 97");
     const OfficeConverter::Result r =
-        office_->Convert(working_, filter, Extension(format_), outDir);
+        office_->Convert(working_, QStringLiteral("doc:MS Word 97"), QStringLiteral("doc"), outDir);
     if (r.status != OfficeConverter::Status::Converted)
         throw ZorvError(
             EngSaveFailed,
@@ -126,11 +117,7 @@ void LegacyCopy::WriteBack() {
     const QByteArray bytes = converted.readAll();
     converted.close();
     QFile::remove(r.outputPath);
-    // Beside the original, flushed, then renamed over it.
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
-                                           .arg(path_, out.errorString()));
+    SaveFileAtomically(path_, bytes);
     writtenHash_ = hash;
 }
 
@@ -141,10 +128,9 @@ std::unique_ptr<LegacyCopy> OpenLegacyCopy(std::shared_ptr<OfficeConverter> offi
         return nullptr; // the package reader says what is wrong with it
     const QByteArray head = file.read(8);
     file.close();
-    const LegacyFormat format = SniffLegacyFormat(path, head);
-    if (format == LegacyFormat::None)
+    if (SniffLegacyFormat(path, head) != LegacyFormat::Doc)
         return nullptr;
-    return std::make_unique<LegacyCopy>(std::move(office), path, format);
+    return std::make_unique<LegacyCopy>(std::move(office), path);
 }
 
 } // namespace zorv::wordengine

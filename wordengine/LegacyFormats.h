@@ -1,8 +1,8 @@
-// Word 97-2003 (.doc) and Rich Text (.rtf) documents in the engine. Such a file is opened
-// by converting it with LibreOffice into a private .docx working copy, which the engine
-// edits like any package; saving converts the working copy back into the file's own format
-// and replaces the file atomically, so a document is always written in the format it was
-// opened in.
+// Word 97-2003 (.doc) documents in the engine. Such a file is opened by converting it with
+// LibreOffice into a private .docx working copy, which the engine edits like any package;
+// saving converts the working copy back into .doc and replaces the file atomically, so a
+// document is always written in the format it was opened in. (Rich Text is read by the
+// engine itself: RtfDocument.h.)
 #pragma once
 
 #include <QByteArray>
@@ -28,9 +28,9 @@ LegacyFormat SniffLegacyFormat(const QString& path, const QByteArray& head);
 
 class LegacyCopy {
 public:
-    // Converts the file into a .docx working copy in a work folder of `office`. Throws
+    // Converts the .doc file into a .docx working copy in a work folder of `office`. Throws
     // ZorvError: EngOfficeMissing without LibreOffice, EngConversionFailed when it fails.
-    LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path, LegacyFormat format);
+    LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path);
     ~LegacyCopy(); // removes the work folder
     LegacyCopy(const LegacyCopy&) = delete;
     LegacyCopy& operator=(const LegacyCopy&) = delete;
@@ -50,14 +50,13 @@ public:
 private:
     std::shared_ptr<OfficeConverter> office_;
     QString path_;
-    LegacyFormat format_;
     QString folder_;
     QString working_;
     QByteArray writtenHash_; // the working copy as the original last received it
 };
 
-// For a .doc or .rtf file: its converted working copy; nullptr for anything else, which the
-// package reader takes as it is.
+// For a .doc file: its converted working copy; nullptr for anything else, which the package
+// reader takes as it is (Rich Text never gets here).
 std::unique_ptr<LegacyCopy> OpenLegacyCopy(std::shared_ptr<OfficeConverter> office,
                                            const QString& path);
 

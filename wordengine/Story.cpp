@@ -2,10 +2,10 @@
 #include "Story.h"
 
 #include "RunXml.h"
+#include "StoryText.h"
+#include "TextMatch.h"
 
 #include <libxml/tree.h>
-
-#include <cstring>
 
 namespace zorv::wordengine {
 namespace {
@@ -13,35 +13,6 @@ namespace {
 // Word's characters for what is not plain text.
 constexpr char16_t kLineBreak = 11, kPageBreak = 12, kColumnBreak = 14, kNoBreakHyphen = 30,
                    kSoftHyphen = 31, kObject = 1, kNoteRef = 2, kCommentRef = 5, kCellEnd = 7;
-
-// Finds `needle` in `hay` from `from`: memchr on the first byte of the first code unit,
-// then a full compare; markers are rare, so this scans at memory speed.
-qsizetype FastFind(const QChar* hay, qsizetype n, const QChar* needle, qsizetype m,
-                   qsizetype from) {
-    if (m == 0 || n - from < m)
-        return -1;
-    const auto* base = reinterpret_cast<const unsigned char*>(hay);
-    const unsigned char first = reinterpret_cast<const unsigned char*>(needle)[0];
-    const unsigned char* p = base + 2 * from;
-    const unsigned char* end = base + 2 * (n - m) + 1;
-    while (p < end) {
-        const auto* q = static_cast<const unsigned char*>(std::memchr(p, first, size_t(end - p)));
-        if (!q)
-            return -1;
-        const qsizetype off = q - base;
-        if ((off & 1) == 0) {
-            const qsizetype i = off / 2;
-            if (hay[i] == needle[0] && std::memcmp(hay + i, needle, size_t(m) * 2) == 0)
-                return i;
-        }
-        p = q + 1;
-    }
-    return -1;
-}
-
-bool IsWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'_';
-}
 
 // Characters that XML 1.0 cannot hold are dropped.
 using Item = Story::Piece;
@@ -205,40 +176,19 @@ void Story::WalkRun(Paragraph& para, xmlNode* run) {
 }
 
 QString Story::Text() const {
-    QString out;
-    qsizetype size = 0;
-    for (const Paragraph& p : paras_)
-        size += p.text.size() + p.marks.size();
-    out.reserve(size);
-    for (const Paragraph& p : paras_)
-        out.append(p.text).append(p.marks);
-    return out;
+    return JoinedText(paras_);
 }
 
 QString Story::Text(std::int32_t start, std::int32_t end) const {
-    const QString all = Text();
-    start = std::clamp<std::int32_t>(start, 0, std::int32_t(all.size()));
-    end = std::clamp<std::int32_t>(end, start, std::int32_t(all.size()));
-    return all.mid(start, end - start);
+    return TextSlice(Text(), start, end);
 }
 
 std::int32_t Story::Length() const {
-    std::int32_t n = 0;
-    for (const Paragraph& p : paras_)
-        n += std::int32_t(p.text.size() + p.marks.size());
-    return n;
+    return TextLength(paras_);
 }
 
 std::vector<std::int32_t> Story::ParagraphStarts() const {
-    std::vector<std::int32_t> starts;
-    starts.reserve(paras_.size() + 1);
-    std::int32_t at = 0;
-    for (const Paragraph& p : paras_) {
-        starts.push_back(at);
-        at += std::int32_t(p.text.size() + p.marks.size());
-    }
-    starts.push_back(at);
-    return starts;
+    return ParagraphStartsOf(paras_);
 }
 
 std::pair<std::int32_t, std::int32_t> Story::ParagraphSpan(int i) const {
@@ -252,8 +202,7 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
     if (find.isEmpty() || paras_.empty())
         return 0;
     const bool whole = start <= 0 && end < 0;
-    const bool wordBounded = matchWholeWord && IsWordChar(find.front()) && IsWordChar(find.back());
-    const QString needle = matchCase ? find : find.toCaseFolded();
+    const TextNeedle needle(find, matchCase, matchWholeWord);
     std::vector<std::int32_t> pstarts;
     if (!whole)
         pstarts = ParagraphStarts();
@@ -272,52 +221,32 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
     }
 
     std::vector<int> hits;
-    std::vector<int> matchStarts;
     std::vector<Piece> items;
     bool split = false;
     int total = 0;
     for (const int pi : candidates) {
         Paragraph& para = paras_[size_t(pi)];
-        if (para.text.size() < needle.size())
+        if (para.text.size() < needle.text.size())
             continue;
-        const QString folded = matchCase ? QString() : para.text.toCaseFolded();
-        const QString& hay = matchCase ? para.text : folded;
-        std::int32_t lo = 0, hi = std::int32_t(hay.size());
+        qsizetype lo = 0, hi = para.text.size();
         if (!whole) {
             lo = std::max(0, start - pstarts[size_t(pi)]);
             hi = std::min<std::int64_t>(hi, std::int64_t(end) - pstarts[size_t(pi)]);
-            if (hi - lo < needle.size())
-                continue;
         }
-        matchStarts.clear();
-        qsizetype at = lo;
-        while ((at = FastFind(hay.constData(), hi, needle.constData(), needle.size(), at)) >= 0) {
-            const qsizetype after = at + needle.size();
-            bool ok = true;
-            if (wordBounded)
-                ok = (at == 0 || !IsWordChar(hay.at(at - 1))) &&
-                     (after >= hay.size() || !IsWordChar(hay.at(after)));
-            if (ok) {
-                // A match never takes in an object, a note reference or the like.
-                qsizetype pos = 0;
-                for (const Segment& s : para.segs) {
-                    const qsizetype sEnd = pos + s.text.size();
-                    if (sEnd > at && pos < after && s.kind == Kind::Opaque) {
-                        ok = false;
-                        break;
-                    }
-                    if (pos >= after)
-                        break;
-                    pos = sEnd;
-                }
+        // A match never takes in an object, a note reference or the like.
+        const auto noObject = [&para](qsizetype at, qsizetype after) {
+            qsizetype pos = 0;
+            for (const Segment& s : para.segs) {
+                const qsizetype sEnd = pos + s.text.size();
+                if (sEnd > at && pos < after && s.kind == Kind::Opaque)
+                    return false;
+                if (pos >= after)
+                    break;
+                pos = sEnd;
             }
-            if (ok) {
-                matchStarts.push_back(int(at));
-                at = after;
-            } else {
-                at += 1;
-            }
-        }
+            return true;
+        };
+        const std::vector<int> matchStarts = FindOccurrences(para.text, needle, lo, hi, noObject);
         if (matchStarts.empty())
             continue;
         hits.push_back(pi);
@@ -326,7 +255,7 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
             items = SplitReplacement(replacement);
             split = true;
         }
-        ApplyMatches(para, matchStarts, int(needle.size()), items);
+        ApplyMatches(para, matchStarts, int(needle.text.size()), items);
     }
     lastValid_ = whole;
     lastFind_ = find;

@@ -5,6 +5,8 @@
 // many passes cost no re-parsing or re-serialising.
 #pragma once
 
+#include "EditableDocument.h"
+
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -14,41 +16,32 @@ struct _xmlNode;
 
 namespace zorv::wordengine {
 
-struct FontChange {
-    bool setName = false, setSize = false, setColor = false, setUnderline = false, setBold = false;
-    QString name;
-    float size = 0;
-    int colorIndex = 0;
-    int underline = 0;
-    bool bold = false;
-};
-
-class Story {
+class Story final : public EditableStory {
 public:
     // `container` is w:body, w:hdr or w:ftr; nullptr gives an empty story.
     Story(_xmlDoc* doc, _xmlNode* container);
 
-    QString Text() const;
-    QString Text(std::int32_t start, std::int32_t end) const;
-    std::int32_t Length() const;
+    QString Text() const override;
+    QString Text(std::int32_t start, std::int32_t end) const override;
+    std::int32_t Length() const override;
 
     // Replaces every occurrence inside [start, end) in one pass; returns how many.
     // `end` < 0 means the end of the story.
     int ReplaceAll(const QString& find, const QString& replacement, bool matchCase,
-                   bool matchWholeWord, std::int32_t start = 0, std::int32_t end = -1);
+                   bool matchWholeWord, std::int32_t start = 0, std::int32_t end = -1) override;
 
     // Paragraphs: count, and the [start, end) of paragraph i (0-based), marks included.
-    int ParagraphCount() const { return int(paras_.size()); }
-    std::pair<std::int32_t, std::int32_t> ParagraphSpan(int i) const;
+    int ParagraphCount() const override { return int(paras_.size()); }
+    std::pair<std::int32_t, std::int32_t> ParagraphSpan(int i) const override;
 
     // Appends an empty paragraph at the end of the story, like the last one.
-    void AppendParagraph();
+    void AppendParagraph() override;
     // Appends text at the end of the story: into the last paragraph, a new paragraph for
     // every line end in it.
-    void AppendText(const QString& text);
+    void AppendText(const QString& text) override;
     // Applies character formatting to every run that has text inside [start, end), and to
     // the marks of paragraphs that end inside it.
-    void ApplyFont(std::int32_t start, std::int32_t end, const FontChange& change);
+    void ApplyFont(std::int32_t start, std::int32_t end, const FontChange& change) override;
 
     // Writes edited text back into the tree. Returns whether the tree changed since the
     // last call.

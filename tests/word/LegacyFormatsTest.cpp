@@ -1,7 +1,8 @@
 // .doc and .rtf templates end to end: filled through clsReplaceTokens, `qarn fill` and
-// `qarn submitter` with the real LibreOffice, written back in their own format, and read by
-// LibreOffice with the values in header, footer and body. Also: the real type is sniffed,
-// and without LibreOffice the open fails saying that it is needed.
+// `qarn submitter` (.doc through the real LibreOffice, .rtf by the engine itself), written
+// back in their own format, and read by LibreOffice with the values in every header and
+// footer kind of two sections and in the body. Also: the real type is sniffed, and without
+// LibreOffice a .doc fails saying that it is needed while an .rtf is filled all the same.
 #include "LegacyFormats.h"
 #include "LibreOfficeReader.h"
 #include "OfficeConverter.h"
@@ -35,12 +36,32 @@ QStringList OwnOfficeFolders(qint64 pid) {
         .entryList({QStringLiteral("zorv-office-%1-*").arg(pid)}, QDir::Dirs | QDir::Hidden);
 }
 
-bool Fill(const QString& path) {
+bool Fill(const QString& path, const QStringList& names = kNames,
+          const QStringList& values = kValues) {
     clsReplaceTokens rt;
-    rt.NTokens = std::int32_t(kNames.size());
-    rt.TokenNames = kNames;
-    rt.TokenValues = kValues;
+    rt.NTokens = std::int32_t(names.size());
+    rt.TokenNames = names;
+    rt.TokenValues = values;
     return rt.ReplaceTokensInDoc(path, false);
+}
+
+// The markers of the two-section template, one per header and footer kind and body.
+QStringList SectionTokens() {
+    QStringList names;
+    for (const char* n :
+         {"A1", "A2", "A3", "A4", "A5", "A6", "B1", "B2", "C1", "C2", "C3", "C4", "C5", "C6"})
+        names << QString::fromLatin1(n);
+    return names;
+}
+
+// Every kind of header and footer of both sections, as LibreOffice laid the pages out.
+void ExpectEveryStoryFilled(const QString& text) {
+    for (const char* line :
+         {"First header one v-A1", "Even header one v-A2", "Odd header one v-A3",
+          "First footer one v-A4", "Even footer one v-A5", "Odd footer one v-A6", "Body one v-B1",
+          "First header two v-C1", "Even header two v-C2", "Odd header two v-C3",
+          "First footer two v-C4", "Even footer two v-C5", "Odd footer two v-C6", "Body two v-B2"})
+        EXPECT_TRUE(text.contains(QString::fromLatin1(line))) << line << "\n" << text.toStdString();
 }
 
 zorv::test::QarnResult Qarn(const QStringList& args) {
@@ -73,11 +94,24 @@ TEST(LegacyFormats, DocAndRtfTemplatesAreFilledKeptInTheirFormatAndReadByLibreOf
     const QString rtf = zorv::test::DataPath("word/legacy-template.rtf");
     ASSERT_TRUE(QFile::copy(doc, dir.filePath("filled-doc.doc")));
     ASSERT_TRUE(QFile::copy(rtf, dir.filePath("filled-rtf.rtf")));
+    // The two-section template with every header and footer kind, as .rtf and as the .doc
+    // that LibreOffice makes of it.
+    const QString sections = zorv::test::DataPath("word/sections-template.rtf");
+    ASSERT_TRUE(QFile::copy(sections, dir.filePath("sections.rtf")));
+    QString log;
+    ASSERT_TRUE(zorv::test::ConvertWithLibreOffice({sections}, "doc", dir.path(), &log))
+        << log.toStdString();
+    ASSERT_TRUE(QFile::rename(dir.filePath("sections-template.doc"), dir.filePath("sections.doc")));
+    QStringList sectionValues;
+    for (const QString& n : SectionTokens())
+        sectionValues << "v-" + n;
     {
         const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
         MessageRecorder messages;
         EXPECT_TRUE(Fill(dir.filePath("filled-doc.doc")));
         EXPECT_TRUE(Fill(dir.filePath("filled-rtf.rtf")));
+        EXPECT_TRUE(Fill(dir.filePath("sections.rtf"), SectionTokens(), sectionValues));
+        EXPECT_TRUE(Fill(dir.filePath("sections.doc"), SectionTokens(), sectionValues));
         EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
         word::SetApplicationFactory(previous);
     }
@@ -98,12 +132,20 @@ TEST(LegacyFormats, DocAndRtfTemplatesAreFilledKeptInTheirFormatAndReadByLibreOf
     EXPECT_TRUE(OwnOfficeFolders(submitter.pid).isEmpty()) << "qarn submitter left its folder";
 
     QDir().mkpath(dir.filePath("pdf"));
-    QString log;
     ASSERT_TRUE(zorv::test::ConvertWithLibreOffice(
         {dir.filePath("filled-doc.doc"), dir.filePath("filled-rtf.rtf"),
-         dir.filePath("qarn-fill.doc"), dir.filePath("qarn-submitter.rtf")},
+         dir.filePath("qarn-fill.doc"), dir.filePath("qarn-submitter.rtf"),
+         dir.filePath("sections.rtf"), dir.filePath("sections.doc")},
         "pdf", dir.filePath("pdf"), &log))
         << log.toStdString();
+    {
+        SCOPED_TRACE("every header and footer kind of an .rtf");
+        ExpectEveryStoryFilled(Pdf(dir, "sections.rtf"));
+    }
+    {
+        SCOPED_TRACE("every header and footer kind of a .doc, through LibreOffice");
+        ExpectEveryStoryFilled(Pdf(dir, "sections.doc"));
+    }
     {
         SCOPED_TRACE(".doc through clsReplaceTokens");
         EXPECT_TRUE(
@@ -136,8 +178,8 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
     if (zorv::FindOfficeProgram().isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed";
     QTemporaryDir dir;
-    const QString path = dir.filePath("letter.rtf");
-    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.rtf"), path));
+    const QString path = dir.filePath("letter.doc");
+    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.doc"), path));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadGroup);
     const QByteArray original = zorv::test::ReadFile(path);
@@ -164,8 +206,8 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
 
     doc->Save();
     const QByteArray saved = zorv::test::ReadFile(path);
-    EXPECT_TRUE(saved.startsWith("{\\rtf"));
-    EXPECT_TRUE(saved.contains("555"));
+    EXPECT_TRUE(saved.startsWith(kCompoundMagic));
+    EXPECT_NE(saved, original);
     const auto kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
     const auto looked = kept | QFileDevice::WriteGroup | QFileDevice::ReadOther |
                         QFileDevice::WriteOther | QFileDevice::ExeOwner;
@@ -206,9 +248,9 @@ TEST_F(WithoutOffice, OpeningADocSaysLibreOfficeIsNeededAndChangesNothing) {
     EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty());
 }
 
-TEST_F(WithoutOffice, FillingAnRtfReportsTheOpenError) {
-    const QString path = dir.filePath("template.rtf");
-    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.rtf"), path));
+TEST_F(WithoutOffice, FillingADocReportsTheOpenError) {
+    const QString path = dir.filePath("template.doc");
+    ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.doc"), path));
     const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
     MessageRecorder messages;
     EXPECT_FALSE(Fill(path));
@@ -218,6 +260,25 @@ TEST_F(WithoutOffice, FillingAnRtfReportsTheOpenError) {
     EXPECT_TRUE(messages.Texts()[0].contains("needs LibreOffice"));
     EXPECT_TRUE(messages.Texts()[0].endsWith("\r\nNumber: 5798"));
     EXPECT_TRUE(messages.Texts()[1].startsWith("Error creating output resume." + path));
+}
+
+TEST_F(WithoutOffice, AnRtfIsFilledAllTheSameAndNothingElseChanges) {
+    const QString path = dir.filePath("template.rtf");
+    const QByteArray before =
+        zorv::test::ReadFile(zorv::test::DataPath("word/legacy-template.rtf"));
+    ASSERT_TRUE(zorv::test::WriteFile(path, before));
+    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
+    MessageRecorder messages;
+    EXPECT_TRUE(Fill(path));
+    word::SetApplicationFactory(previous);
+    EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
+    QByteArray expected = before;
+    expected.replace("[[Full\\b0 Name]]", "Zo\\u235? Sample-\\u321?ukasz\\b0 ")
+        .replace("[[FullName]]", "Zo\\u235? Sample-\\u321?ukasz")
+        .replace("[[Email]]", "zoe.sample@example.com")
+        .replace("[[Phone]]", "(217) 555-0142")
+        .replace("[[Summary]]", "Logistics & <team> lead");
+    EXPECT_EQ(zorv::test::ReadFile(path), expected);
 }
 
 // --- The real type, not the name ---------------------------------------------------------

@@ -1,5 +1,6 @@
-// The native document engine: .docx packages behind the Word automation surface; .doc and
-// .rtf through a .docx working copy that LibreOffice converts (see LegacyFormats.h).
+// The native document engine: .docx packages and Rich Text (.rtf, edited in place) behind
+// the Word automation surface; .doc through a .docx working copy that LibreOffice converts
+// (see LegacyFormats.h).
 // The product installs NewEngineApplication with word::SetApplicationFactory.
 //
 // Error numbers the engine raises (ZorvError::Number), each with a description that names
@@ -9,18 +10,20 @@
 //   -------+----------------------+-----------------------------------------------------------
 //     5174 | EngFileNotFound      | Documents.Open: no readable file at the path
 //     5792 | EngNotAPackage       | Documents.Open: not a zip package, or no word/document.xml,
-//          |                      | or a truncated/damaged archive
+//          |                      | or a truncated/damaged archive; an .rtf that is truncated
+//          |                      | (unclosed groups, \bin data past the end)
 //     5793 | EngProtected         | Documents.Open: a compound file (encrypted or protected
 //          |                      | package) named .docx: "protected or unsupported"
 //     5794 | EngUnsafePackage     | Documents.Open: zip bomb, lying sizes, too many entries,
-//          |                      | duplicate names, names with "..", absolute or "\" paths
-//     5795 | EngUnsupportedFormat | (reading .doc or .rtf bytes without going through
-//          |                      | Documents.Open, which converts them)
+//          |                      | duplicate names, names with "..", absolute or "\" paths;
+//          |                      | an .rtf over 64 MB or with groups nested too deep
+//     5795 | EngUnsupportedFormat | (reading .doc or .rtf bytes as a package, without going
+//          |                      | through Documents.Open)
 //     5796 | EngBadXml            | Documents.Open: a part is not well-formed or carries a DTD
-//     5797 | EngSaveFailed        | Document.Save: the package could not be written
-//     5798 | EngOfficeMissing     | Documents.Open of a .doc or .rtf: LibreOffice is needed
-//          |                      | and not installed
-//     5799 | EngConversionFailed  | Documents.Open of a .doc or .rtf: LibreOffice could not
+//     5797 | EngSaveFailed        | Document.Save: the file could not be written
+//     5798 | EngOfficeMissing     | Documents.Open of a .doc: LibreOffice is needed and not
+//          |                      | installed
+//     5799 | EngConversionFailed  | Documents.Open of a .doc: LibreOffice could not
 //          |                      | convert it (damaged, protected, time limit)
 //     5941 | EngNoSuchMember      | a collection index out of range; a custom property that
 //          |                      | does not exist; Add of a name already present
@@ -55,7 +58,8 @@ enum EngineError : std::int32_t {
 // A new, independent engine application object (no documents open).
 std::shared_ptr<word::Application> NewEngineApplication();
 
-// The package exactly as Document.Save would write it, without touching the disk.
+// The file (package or Rich Text) exactly as Document.Save would write it, without touching
+// the disk.
 // Throws EngBadArgument for a document that is not the engine's.
 QByteArray PackageBytes(word::Document& document);
 
