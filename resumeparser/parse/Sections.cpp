@@ -104,6 +104,15 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
             }
         }
     }
+    // "Experience<tab>Acme Corp<tab>2019 - 2021": a heading in the left column of a table.
+    if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
+        const QString head = Fold(CleanHeading(line.left(tab)));
+        if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
+            if (rest)
+                *rest = line.mid(tab + 1).trimmed();
+            return *it;
+        }
+    }
     // "Skills: C++, Qt" - a heading with its first content on the same line.
     const qsizetype colon = line.indexOf(QLatin1Char(':'));
     if (colon > 0 && colon < 40) {
@@ -119,6 +128,21 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
     return {};
 }
 
+namespace {
+
+// "Key achievements:" inside a job: a label of the entry, not a heading of its own. Only a
+// heading written out in full ends an experience or education section with a colon.
+bool IsLabelInsideEntry(const QString& line, const QString& kind, const QString& sectionKind,
+                        const WordLists& lists) {
+    const bool inHistory =
+        sectionKind == QLatin1String("experience") || sectionKind == QLatin1String("education");
+    if (!inHistory || kind == sectionKind || !line.trimmed().endsWith(QLatin1Char(':')))
+        return false;
+    return !lists.headingKind.contains(Fold(CleanHeading(line)));
+}
+
+} // namespace
+
 std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
@@ -129,7 +153,8 @@ std::vector<Section> SplitSections(const QStringList& lines, const WordLists& li
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");
-        if (!kind.isEmpty() && !skillGroup) {
+        if (!kind.isEmpty() && !skillGroup &&
+            !IsLabelInsideEntry(line, kind, sections.back().kind, lists)) {
             skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
             Section s;
             s.kind = kind;

@@ -33,7 +33,7 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"== SKILLS ==", "skills"},
         {"1. Education", "education"},
         {"E X P E R I E N C E", "experience"},
-        {"Teaching Experience", "experience"},
+        {"Consulting Experience", "experience"},
         {"Education & Training", "education"},
         {"Certifications", "certifications"},
         {"Profil", "summary"}};
