@@ -294,6 +294,13 @@ bool IsNoName(const QString& fragment) {
     return noName.match(fragment).hasMatch();
 }
 
+// How many fragments of the text could name a title or an employer.
+qsizetype NameCount(const QString& text, const WordLists& lists) {
+    const auto frags = Fragments(text, false, lists);
+    return std::count_if(frags.begin(), frags.end(),
+                         [](const Fragment& f) { return !f.note && !IsNoName(f.text); });
+}
+
 struct Anchor {
     qsizetype index;
     DateRange range;
@@ -323,7 +330,12 @@ class EntryCutter {
 public:
     EntryCutter(const QStringList& lines, const std::vector<Anchor>& anchors,
                 const WordLists& lists)
-        : lines_(lines), anchors_(anchors), lists_(lists) {}
+        : lines_(lines), anchors_(anchors), lists_(lists) {
+        // Where the first entry's labelled fields follow its date line, every entry's do.
+        if (!anchors.empty())
+            for (qsizetype i = anchors[0].index + 1; i < NextAnchor(0) && !labelsBelow_; ++i)
+                labelsBelow_ = Labelled(i);
+    }
 
     EntryLines Cut(size_t a);
 
@@ -333,21 +345,22 @@ private:
         return a + 1 < anchors_.size() ? anchors_[a + 1].index : lines_.size();
     }
     bool TitleBelow(size_t a, const QString& dateLine) const;
-    void TakeLinesBelow(size_t a, int taken, EntryLines& e) const;
+    bool Labelled(qsizetype i) const;
+    void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
     qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
 
     const QStringList& lines_;
     const std::vector<Anchor>& anchors_;
     const WordLists& lists_;
     qsizetype consumedUpTo_ = -1;
+    bool labelsBelow_ = false;
 };
 
 // "Employer, City <dates>" over "Title": the title stands under the date line, and the short
 // line above it ends the entry before.
 bool EntryCutter::TitleBelow(size_t a, const QString& dateLine) const {
     const qsizetype at = anchors_[a].index;
-    if (at + 1 >= NextAnchor(a) || Describes(at + 1) ||
-        Fragments(dateLine, false, lists_).isEmpty())
+    if (at + 1 >= NextAnchor(a) || Describes(at + 1) || NameCount(dateLine, lists_) == 0)
         return false;
     const QString below = StripBullet(lines_[at + 1]);
     const bool shortLine =
@@ -358,19 +371,29 @@ bool EntryCutter::TitleBelow(size_t a, const QString& dateLine) const {
            !aboveIsTitle;
 }
 
-void EntryCutter::TakeLinesBelow(size_t a, int taken, EntryLines& e) const {
+// "Position: QA Lead" under the date line names the entry above it, never the next one.
+bool EntryCutter::Labelled(qsizetype i) const {
+    const auto frags = Fragments(StripBullet(lines_[i]), false, lists_);
+    return !frags.isEmpty() && !frags.front().label.isEmpty() &&
+           frags.front().label != QLatin1String("other");
+}
+
+void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const {
     const qsizetype at = anchors_[a].index;
     const qsizetype nextAnchor = NextAnchor(a);
+    if (titleBelow) {
+        e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
+        e.descFrom = at + 2;
+        return;
+    }
     qsizetype named = 0;
     for (const auto& hl : e.heading)
-        named += Fragments(hl.second, false, lists_).size();
+        named += NameCount(hl.second, lists_);
     // The line under the dates names this position unless it opens the next one, whose date
     // line follows with nothing else on it.
     const bool nextNeedsIt =
         a + 1 < anchors_.size() && nextAnchor == at + 2 &&
-        Fragments(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), false,
-                  lists_)
-                .size() < 2;
+        NameCount(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), lists_) < 2;
     if (named >= 2 || nextNeedsIt || at + 1 >= nextAnchor)
         return;
     if (Describes(at + 1)) {
@@ -384,7 +407,7 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, EntryLines& e) const {
     }
     e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
     e.descFrom = at + 2;
-    const bool dateLineEmpty = Fragments(e.heading.front().second, false, lists_).isEmpty();
+    const bool dateLineEmpty = NameCount(e.heading.front().second, lists_) == 0;
     if (dateLineEmpty && taken == 0 && at + 2 < nextAnchor && !Describes(at + 2)) {
         e.heading.insert(e.heading.begin() + 2, {2, StripBullet(lines_[at + 2])});
         e.descFrom = at + 3;
@@ -398,7 +421,8 @@ qsizetype EntryCutter::DescriptionEnd(size_t a, qsizetype descFrom) const {
         return nextAnchor;
     qsizetype back = nextAnchor - 1;
     int n = 0;
-    while (back >= descFrom && n < kMaxLinesAbove && !Describes(back)) {
+    while (back >= descFrom && n < kMaxLinesAbove && !Describes(back) &&
+           !(labelsBelow_ && Labelled(back))) {
         --back;
         ++n;
     }
@@ -411,13 +435,15 @@ EntryLines EntryCutter::Cut(size_t a) {
     const QString dateLine = StripBullet(WithoutDate(StripBullet(lines_[at]), anchors_[a].range));
     e.heading.push_back({0, dateLine});
     int taken = 0;
-    if (!TitleBelow(a, dateLine)) {
-        for (qsizetype before = at - 1;
-             before > consumedUpTo_ && taken < kMaxLinesAbove && !Describes(before); --before)
+    const bool titleBelow = TitleBelow(a, dateLine);
+    if (!titleBelow) {
+        for (qsizetype before = at - 1; before > consumedUpTo_ && taken < kMaxLinesAbove &&
+                                        !Describes(before) && !(labelsBelow_ && Labelled(before));
+             --before)
             e.heading.push_back({-1 - taken++, StripBullet(lines_[before])});
     }
     e.descFrom = at + 1;
-    TakeLinesBelow(a, taken, e);
+    TakeLinesBelow(a, taken, titleBelow, e);
     e.descTo = DescriptionEnd(a, e.descFrom);
     consumedUpTo_ = std::max(e.descTo - 1, e.descFrom - 1);
     return e;

@@ -128,7 +128,7 @@ QString FoldKeepingPositions(const QString& text) {
 
 const QRegularExpression& RangeSeparator() {
     static const QRegularExpression re(
-        QStringLiteral("^\\s*(?:%1)?\\s*$").arg(Alternation(Words().until)));
+        QStringLiteral("^\\s*(?:(?:%1)\\s*){0,2}$").arg(Alternation(Words().until)));
     return re;
 }
 
@@ -176,16 +176,20 @@ ResumeDate ParseDate(const QString& text) {
 
 namespace {
 
-// "June-July 2017": the start names only a month and shares the end's year.
+// "June-July 2017" and "June - July 2017": the start names only a month and shares the end's
+// year.
 void TakeSharedYearStart(const QString& folded, const QString& text, DateRange* range) {
+    const QString months = NameAlternation(Words().months);
     static const QRegularExpression monthBefore(
-        QStringLiteral("(?<![\\w])(%1)\\.?\\s*(?:[-–—/]|%2)\\s*$")
-            .arg(NameAlternation(Words().months), Alternation(Words().until)),
+        QStringLiteral("(?<![\\w])(%1)\\.?\\s*(?:[-–—/]|%2)\\s*(?:(%1)\\.?\\s*)?$")
+            .arg(months, Alternation(Words().until)),
         QRegularExpression::UseUnicodePropertiesOption);
     const auto m = monthBefore.match(folded.left(range->position));
-    if (!m.hasMatch() || range->start.month == 0)
+    if (!m.hasMatch() || (range->start.month == 0) == m.captured(2).isEmpty())
         return;
     range->end = range->start;
+    if (range->end.month == 0)
+        range->end.month = MonthOf(m.captured(2));
     range->start = ResumeDate();
     range->start.year = range->end.year;
     range->start.month = MonthOf(m.captured(1));

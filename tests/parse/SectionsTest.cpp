@@ -36,7 +36,22 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"Consulting Experience", "experience"},
         {"Education & Training", "education"},
         {"Certifications", "certifications"},
-        {"Profil", "summary"}};
+        {"Profil", "summary"},
+        {"DOŚWIADCZENIE ZAWODOWE", "experience"},
+        {"Опыт работы", "experience"},
+        {"İş Deneyimi", "experience"},
+        {"Arbetslivserfarenhet", "experience"},
+        {"Esperienza professionale", "experience"},
+        {"Experiência Profissional", "experience"},
+        {"Radno iskustvo", "experience"},
+        {"Pracovní zkušenosti", "experience"},
+        {"Erhvervserfaring", "experience"},
+        {"Wykształcenie", "education"},
+        {"Образование", "education"},
+        {"Eğitim", "education"},
+        {"Utbildning", "education"},
+        {"Istruzione e formazione", "education"},
+        {"Teaching Experience", "other"}};
     for (const auto& [line, kind] : cases)
         EXPECT_EQ(HeadingKind(QString::fromUtf8(line), Lists()), QString::fromUtf8(kind)) << line;
 }
@@ -62,6 +77,25 @@ TEST(Headings, SkillGroupsStayInTheirSection) {
         Lists());
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[1].lines.size(), 3);
+}
+
+TEST(Headings, AHeadingInATablesLeftColumn) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("Experience\tFabrikam Inc.\t2019 – 2021\nTest Engineer")),
+        Lists());
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
+    EXPECT_EQ(s[1].lines.front(), QStringLiteral("Fabrikam Inc.\t2019 – 2021"));
+}
+
+TEST(Headings, ALabelInsideAJobKeepsTheSection) {
+    const auto s = SplitSections(TextLines(QStringLiteral("EXPERIENCE\nFabrikam\t2019 – 2021\n"
+                                                          "Notable achievements:\nShipped v2\n"
+                                                          "PROJECTS\nA compiler")),
+                                 Lists());
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[1].lines.size(), 3);
+    EXPECT_EQ(s[2].kind, QStringLiteral("other"));
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
