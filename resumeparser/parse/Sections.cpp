@@ -9,6 +9,9 @@ namespace zorv::rp {
 
 namespace {
 
+// A heading is short; a longer line is content even when it starts like one.
+constexpr qsizetype kMaxHeadingChars = 80;
+
 const QString kBullets = QStringLiteral("•·▪◦●○■□◆◇♦►▸➢✓✔*-–—>");
 
 // "E X P E R I E N C E" -> "EXPERIENCE"
@@ -65,7 +68,16 @@ QStringList TextLines(const QString& content) {
 QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) {
     if (rest)
         rest->clear();
-    if (line.size() > 80)
+    // "Experience<tab>Acme Corp<tab>2019 - 2021": a heading in the left column of a table.
+    if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
+        const QString head = Fold(CleanHeading(line.left(tab)));
+        if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
+            if (rest)
+                *rest = line.mid(tab + 1).trimmed();
+            return *it;
+        }
+    }
+    if (line.size() > kMaxHeadingChars)
         return {};
     const QString whole = Fold(CleanHeading(QString(line).replace(QLatin1Char('\t'), ' ')));
     if (auto it = lists.headingKind.constFind(whole); it != lists.headingKind.constEnd())
@@ -102,15 +114,6 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
                 if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd())
                     return *it;
             }
-        }
-    }
-    // "Experience<tab>Acme Corp<tab>2019 - 2021": a heading in the left column of a table.
-    if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
-        const QString head = Fold(CleanHeading(line.left(tab)));
-        if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
-            if (rest)
-                *rest = line.mid(tab + 1).trimmed();
-            return *it;
         }
     }
     // "Skills: C++, Qt" - a heading with its first content on the same line.
