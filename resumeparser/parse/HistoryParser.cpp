@@ -286,6 +286,18 @@ bool AllCaps(const QStringList& lines) {
                        [](const QString& l) { return IsUpperText(l) || !HasLetter(l); });
 }
 
+// Words of prose: a fragment with this many lower-case words of four letters or more is a
+// sentence ("Won a place at the national physics institute"), not a name.
+constexpr int kProseWords = 3;
+
+bool IsProse(const QString& fragment) {
+    int lower = 0;
+    for (const QString& w : fragment.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (w.size() >= 4 && w[0].isLower())
+            ++lower;
+    return lower >= kProseWords;
+}
+
 // A fragment that names nothing: a web address, a share of time ("80% FTE"), a decoration.
 bool IsNoName(const QString& fragment) {
     static const QRegularExpression noName(
@@ -479,7 +491,7 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
             h.candidates.back().text += QStringLiteral(", ") + f;
             continue;
         }
-        if (IsNoName(f))
+        if (IsNoName(f) || IsProse(f))
             continue;
         h.candidates.push_back(
             {f, {offset, index++}, frags[k].cell, frags[k].label, frags[k].note});
@@ -616,6 +628,14 @@ void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLis
     }
     if (h.position.employer.isEmpty())
         ChooseEmployer(h, lists, allCaps);
+    // One name and nothing that says it is an organisation: a title is likelier.
+    if (h.position.title.isEmpty() && h.candidates.size() == 1 && !h.position.employer.isEmpty() &&
+        OrgScore(h.position.employer, lists, false) <= 0 &&
+        h.position.employer.size() <= kMaxNameChars) {
+        h.position.title = h.position.employer;
+        h.position.employer.clear();
+        return;
+    }
     for (const Candidate& c : h.candidates)
         if (h.position.title.isEmpty() && !c.note && c.text != h.position.employer &&
             c.text.size() <= kMaxNameChars)
@@ -661,7 +681,13 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
     std::vector<Position> positions;
     for (Heading& h : headings) {
         ExtendTitle(h, lists);
-        if (h.position.employer.isEmpty() && !positions.empty())
+        // Another role at the same employer: a title by its words and nothing else named.
+        const bool onlyTitle =
+            h.titleByWords &&
+            std::all_of(h.candidates.begin(), h.candidates.end(),
+                        [&](const Candidate& c) { return c.slot == h.titleSlot || c.note; });
+        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
+            !positions.empty())
             h.position.employer = positions.back().employer; // another role, same employer
         // Nothing that names a position: a date in the text, not an entry.
         if (h.position.title.isEmpty() && h.position.employer.isEmpty())
@@ -673,19 +699,8 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
 
 namespace {
 
-// Words of prose: a fragment with this many lower-case words of four letters or more is a
-// sentence ("Won a place at the national physics institute"), not a name.
-constexpr int kProseWords = 3;
-// The longest line read in an education section, and the longest unnamed school line.
+// The longest line read in an education section.
 constexpr qsizetype kMaxEducationLine = 160;
-
-bool IsProse(const QString& fragment) {
-    int lower = 0;
-    for (const QString& w : fragment.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        if (w.size() >= 4 && w[0].isLower())
-            ++lower;
-    return lower >= kProseWords;
-}
 
 bool IsHonours(const QString& fragment) {
     static const QRegularExpression honours(

@@ -128,7 +128,7 @@ QString FoldKeepingPositions(const QString& text) {
 
 const QRegularExpression& RangeSeparator() {
     static const QRegularExpression re(
-        QStringLiteral("^\\s*(?:(?:%1)\\s*){0,2}$").arg(Alternation(Words().until)));
+        QStringLiteral("^\\.?\\s*(?:(?:%1)\\s*){0,2}$").arg(Alternation(Words().until)));
     return re;
 }
 
