@@ -344,9 +344,14 @@ public:
                 const WordLists& lists)
         : lines_(lines), anchors_(anchors), lists_(lists) {
         // Where the first entry's labelled fields follow its date line, every entry's do.
-        if (!anchors.empty())
-            for (qsizetype i = anchors[0].index + 1; i < NextAnchor(0) && !labelsBelow_; ++i)
-                labelsBelow_ = Labelled(i);
+        if (anchors.empty())
+            return;
+        bool above = false;
+        for (qsizetype i = std::max<qsizetype>(0, anchors[0].index - kMaxLinesAbove);
+             i < anchors[0].index; ++i)
+            above = above || Labelled(i);
+        for (qsizetype i = anchors[0].index + 1; i < NextAnchor(0) && !above && !labelsBelow_; ++i)
+            labelsBelow_ = Labelled(i);
     }
 
     EntryLines Cut(size_t a);

@@ -146,6 +146,17 @@ TEST(Positions, LabelledFieldsUnderTheDates) {
     EXPECT_EQ(p[1].employer, QStringLiteral("WOODGROVE BANK"));
 }
 
+TEST(Positions, LabelledFieldsAboveTheDates) {
+    const auto p =
+        PositionsOf("Rol: Kok\nWerkgever: Brasserie Noord\nPeriode: 2016 – 2019\n"
+                    "Rol: Zelfstandig kok\nWerkgever: Eigen zaak\nPeriode: 2012 – 2016\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Kok"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Brasserie Noord"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Zelfstandig kok"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Eigen zaak"));
+}
+
 TEST(Positions, NotesAndWebAddressesAreNoEmployers) {
     const auto p = PositionsOf("Senior Lecturer in Hydrology (60% FTE)\tMarch 2015 – July 2019\n"
                                "Tailspin University\n"

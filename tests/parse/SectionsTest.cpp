@@ -51,7 +51,7 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"Eğitim", "education"},
         {"Utbildning", "education"},
         {"Istruzione e formazione", "education"},
-        {"Teaching Experience", "other"}};
+        {"Teaching Experience", "experience"}};
     for (const auto& [line, kind] : cases)
         EXPECT_EQ(HeadingKind(QString::fromUtf8(line), Lists()), QString::fromUtf8(kind)) << line;
 }
