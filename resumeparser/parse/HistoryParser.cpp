@@ -383,7 +383,10 @@ bool EntryCutter::TitleBelow(size_t a, const QString& dateLine) const {
     const bool shortLine =
         below.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= kMaxTitleWords &&
         !below.endsWith(QLatin1Char('.'));
-    const bool aboveIsTitle = at > 0 && TitleScore(StripBullet(lines_[at - 1]), lists_) > 0;
+    const QString above = at > 0 ? StripBullet(lines_[at - 1]) : QString();
+    const bool aboveIsTitle =
+        above.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= kMaxTitleWords &&
+        TitleScore(above, lists_) > 0;
     return shortLine && TitleScore(below, lists_) > 0 && TitleScore(dateLine, lists_) <= 0 &&
            !aboveIsTitle;
 }
@@ -496,7 +499,7 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
             h.candidates.back().text += QStringLiteral(", ") + f;
             continue;
         }
-        if (IsNoName(f) || IsProse(f))
+        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0))
             continue;
         h.candidates.push_back(
             {f, {offset, index++}, frags[k].cell, frags[k].label, frags[k].note});
