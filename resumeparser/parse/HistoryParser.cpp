@@ -357,7 +357,14 @@ public:
     EntryLines Cut(size_t a);
 
 private:
-    bool Describes(qsizetype i) const { return IsDescriptionLine(lines_[i], lists_); }
+    // Description lines, and lines of other labelled facts ("Website: ..."), name no entry.
+    bool Describes(qsizetype i) const {
+        if (IsDescriptionLine(lines_[i], lists_))
+            return true;
+        const auto frags = Fragments(StripBullet(lines_[i]), false, lists_);
+        return std::any_of(frags.begin(), frags.end(),
+                           [](const Fragment& f) { return f.label == QLatin1String("other"); });
+    }
     qsizetype NextAnchor(size_t a) const {
         return a + 1 < anchors_.size() ? anchors_[a + 1].index : lines_.size();
     }
@@ -534,6 +541,28 @@ void ChooseTitle(Heading& h, const WordLists& lists) {
     }
 }
 
+// "MANAGING PARTNER NORTHWIND CAPITAL": a title and an employer run together in one name. The
+// title ends with its last title word; the rest, in capitals, is the employer.
+void SplitRunTogether(Heading& h, const WordLists& lists) {
+    if (h.candidates.size() != 1 || !h.candidates.front().label.isEmpty())
+        return;
+    const Candidate only = h.candidates.front();
+    const QStringList words = only.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < words.size() && i < kMaxTitleWords; ++i)
+        if (lists.titles.Matches(WordsOf(Fold(words[i]))))
+            last = i;
+    if (last < 0 || last + 1 >= words.size())
+        return;
+    const QString rest = words.mid(last + 1).join(QLatin1Char(' '));
+    if (!rest[0].isUpper() || TitleScore(rest, lists) > 0 ||
+        (!IsUpperText(only.text) && !IsUpperText(words[last + 1])))
+        return;
+    h.candidates = {
+        {words.mid(0, last + 1).join(QLatin1Char(' ')), only.slot, only.cell, {}, false},
+        {rest, {only.slot.line, only.slot.index + 1}, only.cell, {}, false}};
+}
+
 Heading BuildHeading(const QStringList& lines, const Anchor& anchor, const EntryLines& e,
                      const WordLists& lists) {
     Heading h;
@@ -541,6 +570,7 @@ Heading BuildHeading(const QStringList& lines, const Anchor& anchor, const Entry
     h.position.end = anchor.range.end;
     for (const auto& [offset, text] : e.heading)
         AddCandidates(h, offset, text, lists);
+    SplitRunTogether(h, lists);
     TakeLabelledLines(h, lines, e, lists);
     ChooseTitle(h, lists);
     h.position.description = lines.mid(e.descFrom, e.descTo - e.descFrom).join(QLatin1Char('\n'));

@@ -1,9 +1,12 @@
 // Section headings and line cleaning for the resume parser.
 #include "Sections.h"
 
+#include "ResumeDates.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace zorv::rp {
 
@@ -24,7 +27,7 @@ QString Unspaced(const QString& line) {
 
 QString CleanHeading(QString text) {
     static const QRegularExpression decoration(
-        QStringLiteral("^[\\s#=_*~\\-–—•|:.]+|[\\s#=_*~\\-–—•|:.]+$"));
+        QStringLiteral("^[\\s#=_*~\\-–—•|:./>]+|[\\s#=_*~\\-–—•|:./<]+$"));
     static const QRegularExpression numbering(QStringLiteral("^(?:\\d{1,2}|[IVX]{1,4})[.)]\\s+"));
     text = text.trimmed();
     text.remove(numbering);
@@ -109,9 +112,14 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
                     continue;
                 const QString tail = words.mid(words.size() - n).join(' ');
                 const QString head = words.mid(0, n).join(' ');
-                if (auto it = lists.headingKind.constFind(tail); it != lists.headingKind.constEnd())
+                // "Teaching Fellow", "CTO Fabrikam Technologies": a job title, not a heading.
+                const bool titleBeforeTail = lists.titles.Matches(words.mid(0, words.size() - n));
+                const bool titleAfterHead = lists.titles.Matches(words.mid(n));
+                if (auto it = lists.headingKind.constFind(tail);
+                    it != lists.headingKind.constEnd() && !titleBeforeTail)
                     return *it;
-                if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd())
+                if (auto it = lists.headingKind.constFind(head);
+                    it != lists.headingKind.constEnd() && !titleAfterHead)
                     return *it;
             }
         }
@@ -133,15 +141,17 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
 
 namespace {
 
-// "Key achievements:" inside a job: a label of the entry, not a heading of its own. Only a
-// heading written out in full ends an experience or education section with a colon.
-bool IsLabelInsideEntry(const QString& line, const QString& kind, const QString& sectionKind,
-                        const WordLists& lists) {
+// "Key achievements:" inside a job, or "CEO FABRIKAM TECHNOLOGIES" under its dates: a label or
+// a name of the entry, not a heading of its own. Only a heading written out in full ends an
+// experience or education section there.
+bool IsPartOfEntry(const QString& line, const QString& previous, const QString& kind,
+                   const QString& rest, const QString& sectionKind, const WordLists& lists) {
     const bool inHistory =
         sectionKind == QLatin1String("experience") || sectionKind == QLatin1String("education");
-    if (!inHistory || kind == sectionKind || !line.trimmed().endsWith(QLatin1Char(':')))
+    if (!inHistory || kind == sectionKind || !rest.isEmpty() ||
+        lists.headingKind.contains(Fold(CleanHeading(line))))
         return false;
-    return !lists.headingKind.contains(Fold(CleanHeading(line)));
+    return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
 }
 
 } // namespace
@@ -150,14 +160,16 @@ std::vector<Section> SplitSections(const QStringList& lines, const WordLists& li
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
     bool skillsUnderOwnHeading = false;
+    QString previous;
     for (const QString& line : lines) {
+        const QString before = std::exchange(previous, line);
         QString rest;
         const QString kind = HeadingKind(line, lists, &rest);
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");
         if (!kind.isEmpty() && !skillGroup &&
-            !IsLabelInsideEntry(line, kind, sections.back().kind, lists)) {
+            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists)) {
             skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
             Section s;
             s.kind = kind;

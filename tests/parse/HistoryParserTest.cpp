@@ -180,6 +180,19 @@ TEST(Positions, EmployerAndTitleInTheFirstSentenceUnderTheDates) {
     EXPECT_EQ(p[0].title, QStringLiteral("desarrollador web senior"));
 }
 
+TEST(Positions, TitleAndEmployerRunTogetherInCapitals) {
+    const auto p = PositionsOf("03/2021 - CURRENT - LYON, FRANCE\n"
+                               "MANAGING PARTNER NORTHWIND CAPITAL\n"
+                               "Early stage fund for industrial start-ups.\n"
+                               "2017 - 2021\n"
+                               "SOFTWARE ARCHITECT FABRIKAM\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("MANAGING PARTNER"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("NORTHWIND CAPITAL"));
+    EXPECT_EQ(p[1].title, QStringLiteral("SOFTWARE ARCHITECT"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("FABRIKAM"));
+}
+
 TEST(Positions, DatedLinesWithoutNamesAreNoPositions) {
     EXPECT_TRUE(PositionsOf("2019 – 2020\n2017 – 2018\n").empty());
 }

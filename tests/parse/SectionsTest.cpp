@@ -31,6 +31,7 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"Sprachen", "languages"},
         {"Idiomas", "languages"},
         {"== SKILLS ==", "skills"},
+        {"/// Education", "education"},
         {"1. Education", "education"},
         {"E X P E R I E N C E", "experience"},
         {"Consulting Experience", "experience"},
@@ -57,8 +58,9 @@ TEST(Headings, LanguagesCasesAndDecorations) {
 }
 
 TEST(Headings, OrdinaryLinesAreNoHeadings) {
-    for (const char* line : {"Senior Software Engineer", "Experience with C++ and Qt in production",
-                             "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
+    for (const char* line :
+         {"Senior Software Engineer", "Experience with C++ and Qt in production", "Teaching Fellow",
+          "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
         EXPECT_TRUE(HeadingKind(QString::fromUtf8(line), Lists()).isEmpty()) << line;
 }
 
@@ -96,6 +98,16 @@ TEST(Headings, ALabelInsideAJobKeepsTheSection) {
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[1].lines.size(), 3);
     EXPECT_EQ(s[2].kind, QStringLiteral("other"));
+}
+
+TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("WORK EXPERIENCE\n2019 - 2021\nCTO FABRIKAM TECHNOLOGIES\n"
+                                 "Built the platform.\nTECHNOLOGIES\nC++")),
+        Lists());
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[1].lines.size(), 3);
+    EXPECT_EQ(s[2].kind, QStringLiteral("skills"));
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
