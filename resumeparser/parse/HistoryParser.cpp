@@ -343,6 +343,17 @@ public:
     EntryCutter(const QStringList& lines, const std::vector<Anchor>& anchors,
                 const WordLists& lists)
         : lines_(lines), anchors_(anchors), lists_(lists) {
+        // Description lines, and lines of other labelled facts ("Website: ..."), name no
+        // entry; labelled title and employer lines belong to one entry.
+        for (const QString& line : lines) {
+            const auto frags = Fragments(StripBullet(line), false, lists);
+            describes_.push_back(IsDescriptionLine(line, lists) ||
+                                 std::any_of(frags.begin(), frags.end(), [](const Fragment& f) {
+                                     return f.label == QLatin1String("other");
+                                 }));
+            labelled_.push_back(!frags.isEmpty() && !frags.front().label.isEmpty() &&
+                                frags.front().label != QLatin1String("other"));
+        }
         // Where the first entry's labelled fields follow its date line, every entry's do.
         if (anchors.empty())
             return;
@@ -357,25 +368,20 @@ public:
     EntryLines Cut(size_t a);
 
 private:
-    // Description lines, and lines of other labelled facts ("Website: ..."), name no entry.
-    bool Describes(qsizetype i) const {
-        if (IsDescriptionLine(lines_[i], lists_))
-            return true;
-        const auto frags = Fragments(StripBullet(lines_[i]), false, lists_);
-        return std::any_of(frags.begin(), frags.end(),
-                           [](const Fragment& f) { return f.label == QLatin1String("other"); });
-    }
+    bool Describes(qsizetype i) const { return describes_[i]; }
     qsizetype NextAnchor(size_t a) const {
         return a + 1 < anchors_.size() ? anchors_[a + 1].index : lines_.size();
     }
     bool TitleBelow(size_t a, const QString& dateLine) const;
-    bool Labelled(qsizetype i) const;
+    bool Labelled(qsizetype i) const { return labelled_[i]; }
     void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
     qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
 
     const QStringList& lines_;
     const std::vector<Anchor>& anchors_;
     const WordLists& lists_;
+    std::vector<bool> describes_;
+    std::vector<bool> labelled_;
     qsizetype consumedUpTo_ = -1;
     bool labelsBelow_ = false;
 };
@@ -396,13 +402,6 @@ bool EntryCutter::TitleBelow(size_t a, const QString& dateLine) const {
         TitleScore(above, lists_) > 0;
     return shortLine && TitleScore(below, lists_) > 0 && TitleScore(dateLine, lists_) <= 0 &&
            !aboveIsTitle;
-}
-
-// "Position: QA Lead" under the date line names the entry above it, never the next one.
-bool EntryCutter::Labelled(qsizetype i) const {
-    const auto frags = Fragments(StripBullet(lines_[i]), false, lists_);
-    return !frags.isEmpty() && !frags.front().label.isEmpty() &&
-           frags.front().label != QLatin1String("other");
 }
 
 void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const {

@@ -5,6 +5,7 @@
 #include "WordLists.h"
 
 #include <QDate>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -12,8 +13,10 @@ namespace zorv::rp {
 
 namespace {
 
+// The built-in lists live as long as the program.
 const DateWords& Words() {
-    return GetWordLists(QString()).dates;
+    static const DateWords& words = GetWordLists(QString()).dates;
+    return words;
 }
 
 // The words as a regular-expression alternation, longest first so that "janvier" wins over
@@ -57,10 +60,13 @@ const QRegularExpression& DatePattern() {
 }
 
 int MonthOf(const QString& name) {
-    for (const auto& m : Words().months)
-        if (name == m.name)
-            return m.month;
-    return 0;
+    static const QHash<QString, int> months = [] {
+        QHash<QString, int> byName;
+        for (const auto& m : Words().months)
+            byName.insert(m.name, m.month);
+        return byName;
+    }();
+    return months.value(name);
 }
 
 int TwoDigitYear(const QString& digits) {
