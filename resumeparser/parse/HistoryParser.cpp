@@ -20,6 +20,27 @@ namespace {
 
 // More would be a list of something else; a resume names a few dozen skills.
 constexpr qsizetype kMaxSkills = 300;
+// Past these a line describes rather than names: characters, words.
+constexpr qsizetype kLongLine = 110;
+constexpr qsizetype kMaxNameLineWords = 16;
+// A line with a date and more than this is prose, never an entry's heading.
+constexpr qsizetype kMaxDateLine = 140;
+// A dated line this short heads an entry even when it reads like a sentence.
+constexpr qsizetype kShortDatedLine = 90;
+// The longest title or employer; longer text is a description.
+constexpr qsizetype kMaxNameChars = 70;
+// Lines above a date line that can name its entry.
+constexpr int kMaxLinesAbove = 2;
+// A title line under the dates has at most these words.
+constexpr qsizetype kMaxTitleWords = 8;
+// "Employer, title. Description..." on one line: the first sentence at most this long.
+constexpr qsizetype kMaxFirstSentence = 90;
+// Description lines searched for "Position: ..." labels, and the slot line they get.
+constexpr qsizetype kLabelledLinesLookahead = 3;
+constexpr int kLabelledLine = 100;
+// A labelled value beats any score from words; a note in parentheses loses to most.
+constexpr int kLabelledScore = 50;
+constexpr int kNotePenalty = 4;
 
 bool HasWord(const QString& fragment, const PhraseSet& set) {
     return set.Matches(WordsOf(Fold(fragment)));
@@ -27,7 +48,7 @@ bool HasWord(const QString& fragment, const PhraseSet& set) {
 
 // A line that describes rather than names: a bullet, a long line or a sentence.
 bool IsDescriptionLine(const QString& line, const WordLists& lists) {
-    if (IsBulletLine(line) || line.size() > 110)
+    if (IsBulletLine(line) || line.size() > kLongLine)
         return true;
     const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     // A sentence ends with a full stop; "Acme Inc." and "Jr." do not count.
@@ -36,7 +57,7 @@ bool IsDescriptionLine(const QString& line, const WordLists& lists) {
                                                    HasWord(last, lists.orgWords));
     if (line.endsWith(QLatin1Char('.')) && words.size() > 3 && !abbreviation)
         return true;
-    return words.size() > 16;
+    return words.size() > kMaxNameLineWords;
 }
 
 // A piece of a heading line with where it stands: the cell (between strong separators such
@@ -44,41 +65,41 @@ bool IsDescriptionLine(const QString& line, const WordLists& lists) {
 struct Fragment {
     QString text;
     int cell = 0;
+    QString label;     // the kind of the label written before it ("title", "employer"), or ""
+    bool note = false; // written in parentheses or brackets
 };
 
-// Column labels of table headings and field labels ("Designation: QA Lead").
-bool IsLabel(const QString& fragment) {
-    static const QSet<QString> labels = {
-        QStringLiteral("year"),          QStringLiteral("years"),
-        QStringLiteral("date"),          QStringLiteral("dates"),
-        QStringLiteral("period"),        QStringLiteral("duration"),
-        QStringLiteral("degree"),        QStringLiteral("school"),
-        QStringLiteral("institution"),   QStringLiteral("employer"),
-        QStringLiteral("company"),       QStringLiteral("position"),
-        QStringLiteral("title"),         QStringLiteral("job title"),
-        QStringLiteral("role"),          QStringLiteral("location"),
-        QStringLiteral("designation"),   QStringLiteral("client"),
-        QStringLiteral("organisation"),  QStringLiteral("organization"),
-        QStringLiteral("poste"),         QStringLiteral("entreprise"),
-        QStringLiteral("societe"),       QStringLiteral("firma"),
-        QStringLiteral("position held"), QStringLiteral("empresa"),
-        QStringLiteral("cargo"),         QStringLiteral("puesto"),
-        QStringLiteral("zeitraum"),      QStringLiteral("funktion"),
-        QStringLiteral("arbeitgeber"),   QStringLiteral("qualification"),
-        QStringLiteral("university"),    QStringLiteral("board"),
-        QStringLiteral("percentage"),    QStringLiteral("grade"),
-        QStringLiteral("diplome"),       QStringLiteral("etablissement"),
-        QStringLiteral("annee"),         QStringLiteral("werkgever"),
-        QStringLiteral("functie"),       QStringLiteral("periode"),
-        QStringLiteral("bedrijf"),       QStringLiteral("organisatie"),
-        QStringLiteral("stelle"),        QStringLiteral("position"),
-        QStringLiteral("fonction"),      QStringLiteral("employeur"),
-        QStringLiteral("empleador"),     QStringLiteral("periodo"),
-        QStringLiteral("funcion")};
-    return labels.contains(Fold(fragment));
+// Column labels of table headings and field labels ("Designation: QA Lead"): their kind
+// from labels.txt, or "" for none.
+QString LabelKind(const QString& fragment, const WordLists& lists) {
+    const QString kind = lists.fieldLabel.value(Fold(fragment));
+    return kind == QLatin1String("place") ? QString() : kind;
 }
 
-QList<Fragment> Fragments(const QString& text, bool education) {
+// The pieces of a cell cut at ", ", except inside parentheses ("Bachelor of Engineering
+// (Electronics, VLSI)").
+QStringList CommaPieces(const QString& cell) {
+    QStringList pieces;
+    QString cur;
+    int depth = 0;
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        if (cell[i] == QLatin1Char('('))
+            ++depth;
+        else if (cell[i] == QLatin1Char(')'))
+            depth = std::max(0, depth - 1);
+        if (depth == 0 && cell[i] == QLatin1Char(',') && i + 1 < cell.size() &&
+            cell[i + 1].isSpace()) {
+            pieces << cur;
+            cur.clear();
+            continue;
+        }
+        cur += cell[i];
+    }
+    pieces << cur;
+    return pieces;
+}
+
+QList<Fragment> Fragments(const QString& text, bool education, const WordLists& lists) {
     static const QRegularExpression strongJob(
         QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:at|@|chez|bei|bij)\\s+"
                        "|\\s*[()\\[\\]]\\s*| [•·] |:\\s+|\\s{3,}"),
@@ -87,40 +108,39 @@ QList<Fragment> Fragments(const QString& text, bool education) {
         QStringLiteral("\\t+|\\s+\\|\\s*|\\|| [—–-]{1,2} | ?[—–] ?|\\s+(?:from|à l'|an der|au|"
                        "bei)\\s+| [•·] |:\\s+|\\s{3,}"),
         QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression comma(QStringLiteral(",\\s+"));
     static const QRegularExpression trimChars(
         QStringLiteral("^[\\s,;:|/–—\\-.]+|[\\s,;:|/–—\\-]+$"));
     QList<Fragment> out;
     int cell = 0;
-    for (const QString& c : text.split(education ? strongEdu : strongJob)) {
+    QString label;
+    qsizetype from = 0;
+    bool inParens = false;
+    auto it = (education ? strongEdu : strongJob).globalMatch(text);
+    while (from <= text.size()) {
+        const auto sep = it.hasNext() ? it.next() : QRegularExpressionMatch();
+        const qsizetype to = sep.hasMatch() ? sep.capturedStart() : text.size();
         bool any = false;
-        // Commas inside parentheses stay ("Bachelor of Engineering (Electronics, VLSI)").
-        QStringList pieces;
-        QString cur;
-        int depth = 0;
-        for (qsizetype i = 0; i < c.size(); ++i) {
-            if (c[i] == QLatin1Char('('))
-                ++depth;
-            else if (c[i] == QLatin1Char(')'))
-                depth = std::max(0, depth - 1);
-            if (depth == 0 && c[i] == QLatin1Char(',') && i + 1 < c.size() && c[i + 1].isSpace()) {
-                pieces << cur;
-                cur.clear();
-                continue;
-            }
-            cur += c[i];
-        }
-        pieces << cur;
-        for (QString f : pieces) {
+        for (QString f : CommaPieces(text.mid(from, to - from))) {
             f.remove(trimChars);
             f = f.trimmed();
-            if (f.isEmpty() || IsLabel(f))
+            if (f.isEmpty())
                 continue;
-            out.push_back({f, cell});
+            if (const QString kind = LabelKind(f, lists); !kind.isEmpty()) {
+                label = kind;
+                continue;
+            }
+            out.push_back({f, cell, label, inParens});
+            label.clear();
             any = true;
         }
         if (any)
             ++cell;
+        if (!sep.hasMatch())
+            break;
+        const QString s = sep.captured();
+        inParens = (s.contains(QLatin1Char('(')) || s.contains(QLatin1Char('['))) ||
+                   (inParens && !s.contains(QLatin1Char(')')) && !s.contains(QLatin1Char(']')));
+        from = sep.capturedEnd();
     }
     return out;
 }
@@ -135,10 +155,7 @@ bool IsLocation(const QString& fragment, const WordLists& lists) {
     const QString f = Fold(fragment);
     if (IsRegionOrCountry(fragment, lists) || lists.countryByCity.contains(f))
         return true;
-    static const QSet<QString> remote = {QStringLiteral("remote"), QStringLiteral("hybrid"),
-                                         QStringLiteral("teletravail"), QStringLiteral("remoto"),
-                                         QStringLiteral("on-site")};
-    return remote.contains(f);
+    return lists.fieldLabel.value(f) == QLatin1String("place");
 }
 
 // Degree words that are also ordinary words or places ("ma", "ms", "bs") count only in
@@ -199,7 +216,7 @@ int OrgScore(const QString& f, const WordLists& lists, bool allCapsMeansOrg) {
 
 // A line that names a period: a range, or one date at the start or end of a short line.
 bool FindDateLine(const QString& line, DateRange* range) {
-    if (line.size() > 140)
+    if (line.size() > kMaxDateLine)
         return false;
     const DateRange r = FindDateRange(line);
     if (r.position < 0)
@@ -236,6 +253,8 @@ struct Candidate {
     QString text;
     Slot slot;
     int cell = 0;
+    QString label;
+    bool note = false;
 };
 
 struct Heading {
@@ -257,319 +276,614 @@ bool IsUpperText(const QString& text) {
     return letter;
 }
 
-} // namespace
+bool HasLetter(const QString& text) {
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
 
-std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& lists) {
-    struct Anchor {
-        qsizetype index;
-        DateRange range;
-    };
+// All capitals everywhere says nothing about what is an employer.
+bool AllCaps(const QStringList& lines) {
+    return std::all_of(lines.begin(), lines.end(),
+                       [](const QString& l) { return IsUpperText(l) || !HasLetter(l); });
+}
+
+// Words of prose: a fragment with this many lower-case words of four letters or more is a
+// sentence ("Won a place at the national physics institute"), not a name.
+constexpr int kProseWords = 3;
+
+bool IsProse(const QString& fragment) {
+    int lower = 0;
+    for (const QString& w : fragment.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        if (w.size() >= 4 && w[0].isLower())
+            ++lower;
+    return lower >= kProseWords;
+}
+
+// A fragment that names nothing: a web address, a share of time ("80% FTE"), a decoration.
+bool IsNoName(const QString& fragment) {
+    static const QRegularExpression noName(
+        QStringLiteral("^(?:https?://|www\\.)|%|^[^\\p{L}\\p{N}]*$"),
+        QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
+    return noName.match(fragment).hasMatch();
+}
+
+// How many fragments of the text could name a title or an employer.
+qsizetype NameCount(const QString& text, const WordLists& lists) {
+    const auto frags = Fragments(text, false, lists);
+    return std::count_if(frags.begin(), frags.end(),
+                         [](const Fragment& f) { return !f.note && !IsNoName(f.text); });
+}
+
+struct Anchor {
+    qsizetype index;
+    DateRange range;
+};
+
+std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists) {
     std::vector<Anchor> anchors;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
-        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) || line.size() < 90))
+        if (FindDateLine(line, &r) &&
+            (!IsDescriptionLine(lines[i], lists) || line.size() < kShortDatedLine))
             anchors.push_back({i, r});
     }
-    // All capitals everywhere says nothing about what is an employer.
-    bool allCaps = true;
-    for (const QString& l : lines)
-        allCaps = allCaps && (IsUpperText(l) || !std::any_of(l.begin(), l.end(),
-                                                             [](QChar c) { return c.isLetter(); }));
+    return anchors;
+}
 
-    std::vector<Heading> headings;
-    qsizetype consumedUpTo = -1;
-    for (size_t a = 0; a < anchors.size(); ++a) {
-        const qsizetype at = anchors[a].index;
-        const qsizetype nextAnchor = a + 1 < anchors.size() ? anchors[a + 1].index : lines.size();
-        std::vector<std::pair<int, QString>> headingLines; // (line offset, text), nearest first
-        headingLines.push_back(
-            {0, StripBullet(WithoutDate(StripBullet(lines[at]), anchors[a].range))});
-        qsizetype before = at - 1;
-        int taken = 0;
-        while (before > consumedUpTo && taken < 2 && !IsDescriptionLine(lines[before], lists)) {
-            headingLines.push_back({-1 - taken, StripBullet(lines[before])});
-            --before;
-            ++taken;
-        }
-        qsizetype descFrom = at + 1;
-        const auto onLine = Fragments(headingLines.front().second, false);
-        qsizetype namedSoFar = 0;
-        for (const auto& hl : headingLines)
-            namedSoFar += Fragments(hl.second, false).size();
-        // The line under the dates names this position unless it opens the next one, whose
-        // date line follows with nothing else on it.
-        const bool nextNeedsIt =
-            a + 1 < anchors.size() && nextAnchor == at + 2 &&
-            Fragments(WithoutDate(StripBullet(lines[nextAnchor]), anchors[a + 1].range), false)
-                    .size() < 2;
-        if (namedSoFar < 2 && !nextNeedsIt && at + 1 < nextAnchor &&
-            !IsDescriptionLine(lines[at + 1], lists)) {
-            headingLines.insert(headingLines.begin() + 1, {1, StripBullet(lines[at + 1])});
-            descFrom = at + 2;
-            if (onLine.isEmpty() && taken == 0 && at + 2 < nextAnchor &&
-                !IsDescriptionLine(lines[at + 2], lists)) {
-                headingLines.insert(headingLines.begin() + 2, {2, StripBullet(lines[at + 2])});
-                descFrom = at + 3;
-            }
-        }
-        qsizetype descTo = nextAnchor;
-        if (a + 1 < anchors.size()) {
-            qsizetype back = nextAnchor - 1;
-            int n = 0;
-            while (back >= descFrom && n < 2 && !IsDescriptionLine(lines[back], lists)) {
-                --back;
-                ++n;
-            }
-            descTo = back + 1;
-        }
-        consumedUpTo = std::max(descTo - 1, descFrom - 1);
+// The lines of one entry: those that name it (offset from the date line, text; nearest
+// first) and the range of its description.
+struct EntryLines {
+    std::vector<std::pair<int, QString>> heading;
+    qsizetype descFrom = 0;
+    qsizetype descTo = 0;
+};
 
-        Heading h;
-        h.position.start = anchors[a].range.start;
-        h.position.end = anchors[a].range.end;
-        for (const auto& [offset, text] : headingLines) {
-            const auto frags = Fragments(text, false);
-            int index = 0;
-            for (qsizetype k = 0; k < frags.size(); ++k) {
-                const QString& f = frags[k].text;
-                // "Boston, MA": a place before a region or country is a place.
-                const QString next = k + 1 < frags.size() ? frags[k + 1].text : QString();
-                const bool beforeRegion =
-                    k + 1 < frags.size() && frags[k + 1].cell == frags[k].cell &&
-                    IsRegionOrCountry(next, lists) &&
-                    (lists.countryByCity.contains(Fold(f)) ||
-                     lists.regionByAbbr.contains(next.trimmed()) ||
-                     lists.countryByName.contains(Fold(next))) &&
-                    OrgScore(f, lists, false) <= 0 && TitleScore(f, lists) <= 0;
-                if (IsLocation(f, lists) || beforeRegion) {
-                    if (h.position.location.isEmpty())
-                        h.position.location = f;
-                    continue;
-                }
-                // "Acme, Inc." was cut at its comma.
-                if (!h.candidates.empty() && k > 0 && WordsOf(Fold(f)).size() == 1 &&
-                    HasWord(f, lists.orgWords) && h.candidates.back().slot.line == offset) {
-                    h.candidates.back().text += QStringLiteral(", ") + f;
-                    continue;
-                }
-                h.candidates.push_back({f, {offset, index++}, frags[k].cell});
-            }
+class EntryCutter {
+public:
+    EntryCutter(const QStringList& lines, const std::vector<Anchor>& anchors,
+                const WordLists& lists)
+        : lines_(lines), anchors_(anchors), lists_(lists) {
+        // Description lines, and lines of other labelled facts ("Website: ..."), name no
+        // entry; labelled title and employer lines belong to one entry.
+        for (const QString& line : lines) {
+            const auto frags = Fragments(StripBullet(line), false, lists);
+            describes_.push_back(IsDescriptionLine(line, lists) ||
+                                 std::any_of(frags.begin(), frags.end(), [](const Fragment& f) {
+                                     return f.label == QLatin1String("other");
+                                 }));
+            labelled_.push_back(!frags.isEmpty() && !frags.front().label.isEmpty() &&
+                                frags.front().label != QLatin1String("other"));
         }
-        // The title: the best title-like candidate, nearest first.
-        int best = 0;
-        for (const Candidate& c : h.candidates) {
-            const int s = TitleScore(c.text, lists);
-            if (s > best) {
-                best = s;
-                h.position.title = c.text;
-                h.titleSlot = c.slot;
-                h.titleByWords = true;
-            }
-        }
-        headings.push_back(std::move(h));
-        QStringList desc;
-        for (qsizetype i = descFrom; i < descTo; ++i)
-            desc << lines[i];
-        headings.back().position.description = desc.join(QLatin1Char('\n'));
+        // Where the first entry's labelled fields follow its date line, every entry's do.
+        if (anchors.empty())
+            return;
+        bool above = false;
+        for (qsizetype i = std::max<qsizetype>(0, anchors[0].index - kMaxLinesAbove);
+             i < anchors[0].index; ++i)
+            above = above || Labelled(i);
+        for (qsizetype i = anchors[0].index + 1; i < NextAnchor(0) && !above && !labelsBelow_; ++i)
+            labelsBelow_ = Labelled(i);
     }
 
-    // The employer: the most organisation-like candidate that is not the title.
-    auto chooseEmployer = [&](Heading& h) {
-        int bestScore = -100;
-        for (const Candidate& c : h.candidates) {
-            if (c.slot == h.titleSlot && !h.position.title.isEmpty())
-                continue;
-            if (c.text.size() > 70)
-                continue;
-            const int s = OrgScore(c.text, lists, !allCaps);
-            // "Logistics Manager — DHL Supply Chain" over the place beside the dates on the
-            // next line: between equals, the one paired with the title wins.
-            const bool pairedWithTitle = s == bestScore && !h.position.title.isEmpty() &&
-                                         c.slot.line == h.titleSlot.line &&
-                                         h.employerSlot.line == 0 && h.titleSlot.line != 0;
-            if (s > bestScore || pairedWithTitle) {
-                bestScore = s;
-                h.position.employer = c.text;
-                h.employerSlot = c.slot;
-                h.employerChosen = true;
-            }
+    EntryLines Cut(size_t a);
+
+private:
+    bool Describes(qsizetype i) const { return describes_[i]; }
+    qsizetype NextAnchor(size_t a) const {
+        return a + 1 < anchors_.size() ? anchors_[a + 1].index : lines_.size();
+    }
+    bool TitleBelow(size_t a, const QString& dateLine) const;
+    bool Labelled(qsizetype i) const { return labelled_[i]; }
+    void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
+    qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
+
+    const QStringList& lines_;
+    const std::vector<Anchor>& anchors_;
+    const WordLists& lists_;
+    std::vector<bool> describes_;
+    std::vector<bool> labelled_;
+    qsizetype consumedUpTo_ = -1;
+    bool labelsBelow_ = false;
+};
+
+// "Employer, City <dates>" over "Title": the title stands under the date line, and the short
+// line above it ends the entry before.
+bool EntryCutter::TitleBelow(size_t a, const QString& dateLine) const {
+    const qsizetype at = anchors_[a].index;
+    if (at + 1 >= NextAnchor(a) || Describes(at + 1) || NameCount(dateLine, lists_) == 0)
+        return false;
+    const QString below = StripBullet(lines_[at + 1]);
+    const bool shortLine =
+        below.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= kMaxTitleWords &&
+        !below.endsWith(QLatin1Char('.'));
+    const QString above = at > 0 ? StripBullet(lines_[at - 1]) : QString();
+    const bool aboveIsTitle =
+        above.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= kMaxTitleWords &&
+        TitleScore(above, lists_) > 0;
+    return shortLine && TitleScore(below, lists_) > 0 && TitleScore(dateLine, lists_) <= 0 &&
+           !aboveIsTitle;
+}
+
+void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const {
+    const qsizetype at = anchors_[a].index;
+    const qsizetype nextAnchor = NextAnchor(a);
+    if (titleBelow) {
+        e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
+        e.descFrom = at + 2;
+        return;
+    }
+    qsizetype named = 0;
+    for (const auto& hl : e.heading)
+        named += NameCount(hl.second, lists_);
+    // The line under the dates names this position unless it opens the next one, whose date
+    // line follows with nothing else on it.
+    const bool nextNeedsIt =
+        a + 1 < anchors_.size() && nextAnchor == at + 2 &&
+        NameCount(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), lists_) < 2;
+    if (named >= 2 || at + 1 >= nextAnchor)
+        return;
+    if (Describes(at + 1)) {
+        // "Acme Corp, developer. Built the ..." under a bare date line: its first sentence.
+        const QString below = StripBullet(lines_[at + 1]);
+        const qsizetype stop = below.indexOf(QStringLiteral(". "));
+        if (named == 0 && taken == 0 && stop > 0 && stop <= kMaxFirstSentence &&
+            below.left(stop).contains(QLatin1Char(',')) && TitleScore(below.left(stop), lists_) > 0)
+            e.heading.insert(e.heading.begin() + 1, {1, below.left(stop)});
+        return;
+    }
+    if (nextNeedsIt)
+        return;
+    e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
+    e.descFrom = at + 2;
+    const bool dateLineEmpty = NameCount(e.heading.front().second, lists_) == 0;
+    if (dateLineEmpty && taken == 0 && at + 2 < nextAnchor && !Describes(at + 2)) {
+        e.heading.insert(e.heading.begin() + 2, {2, StripBullet(lines_[at + 2])});
+        e.descFrom = at + 3;
+    }
+}
+
+// The description ends where the next entry's heading lines start.
+qsizetype EntryCutter::DescriptionEnd(size_t a, qsizetype descFrom) const {
+    const qsizetype nextAnchor = NextAnchor(a);
+    if (a + 1 >= anchors_.size())
+        return nextAnchor;
+    qsizetype back = nextAnchor - 1;
+    int n = 0;
+    while (back >= descFrom && n < kMaxLinesAbove && !Describes(back) &&
+           !(labelsBelow_ && Labelled(back))) {
+        --back;
+        ++n;
+    }
+    return back + 1;
+}
+
+EntryLines EntryCutter::Cut(size_t a) {
+    const qsizetype at = anchors_[a].index;
+    EntryLines e;
+    const QString dateLine = StripBullet(WithoutDate(StripBullet(lines_[at]), anchors_[a].range));
+    e.heading.push_back({0, dateLine});
+    int taken = 0;
+    const bool titleBelow = TitleBelow(a, dateLine);
+    if (!titleBelow) {
+        for (qsizetype before = at - 1; before > consumedUpTo_ && taken < kMaxLinesAbove &&
+                                        !Describes(before) && !(labelsBelow_ && Labelled(before));
+             --before)
+            e.heading.push_back({-1 - taken++, StripBullet(lines_[before])});
+    }
+    e.descFrom = at + 1;
+    TakeLinesBelow(a, taken, titleBelow, e);
+    e.descTo = DescriptionEnd(a, e.descFrom);
+    consumedUpTo_ = std::max(e.descTo - 1, e.descFrom - 1);
+    return e;
+}
+
+// "Boston, MA": a place before a region or country is a place.
+bool IsPlaceBeforeRegion(const QList<Fragment>& frags, qsizetype k, const WordLists& lists) {
+    if (k + 1 >= frags.size() || frags[k + 1].cell != frags[k].cell)
+        return false;
+    const QString& f = frags[k].text;
+    const QString& next = frags[k + 1].text;
+    return IsRegionOrCountry(next, lists) &&
+           (lists.countryByCity.contains(Fold(f)) || lists.regionByAbbr.contains(next.trimmed()) ||
+            lists.countryByName.contains(Fold(next))) &&
+           OrgScore(f, lists, false) <= 0 && TitleScore(f, lists) <= 0;
+}
+
+void AddCandidates(Heading& h, int offset, const QString& text, const WordLists& lists) {
+    const auto frags = Fragments(text, false, lists);
+    int index = 0;
+    for (qsizetype k = 0; k < frags.size(); ++k) {
+        const QString& f = frags[k].text;
+        if (IsLocation(f, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
+            if (h.position.location.isEmpty())
+                h.position.location = f;
+            continue;
         }
-    };
+        // "Acme, Inc." was cut at its comma.
+        if (!h.candidates.empty() && k > 0 && WordsOf(Fold(f)).size() == 1 &&
+            HasWord(f, lists.orgWords) && h.candidates.back().slot.line == offset) {
+            h.candidates.back().text += QStringLiteral(", ") + f;
+            continue;
+        }
+        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0))
+            continue;
+        h.candidates.push_back(
+            {f, {offset, index++}, frags[k].cell, frags[k].label, frags[k].note});
+    }
+}
+
+// "Position: QA Lead" in the first lines of the description names the title outright.
+void TakeLabelledLines(Heading& h, const QStringList& lines, const EntryLines& e,
+                       const WordLists& lists) {
+    const qsizetype to = std::min(e.descTo, e.descFrom + kLabelledLinesLookahead);
+    for (qsizetype i = e.descFrom; i < to; ++i) {
+        for (const Fragment& f : Fragments(StripBullet(lines[i]), false, lists)) {
+            if (f.label == QLatin1String("title") || f.label == QLatin1String("employer"))
+                h.candidates.push_back({f.text, {kLabelledLine, 0}, f.cell, f.label, false});
+        }
+    }
+}
+
+// The title: a labelled one, else the best title-like candidate, nearest first.
+void ChooseTitle(Heading& h, const WordLists& lists) {
+    int best = 0;
+    for (const Candidate& c : h.candidates) {
+        const int s = c.label == QLatin1String("title")                ? kLabelledScore
+                      : c.note || c.label == QLatin1String("employer") ? 0
+                                                                       : TitleScore(c.text, lists);
+        if (s > best) {
+            best = s;
+            h.position.title = c.text;
+            h.titleSlot = c.slot;
+            h.titleByWords = true;
+        }
+    }
+}
+
+// "MANAGING PARTNER NORTHWIND CAPITAL": a title and an employer run together in one name. The
+// title ends with its last title word; the rest, in capitals, is the employer.
+void SplitRunTogether(Heading& h, const WordLists& lists) {
+    if (h.candidates.size() != 1 || !h.candidates.front().label.isEmpty())
+        return;
+    const Candidate only = h.candidates.front();
+    const QStringList words = only.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < words.size() && i < kMaxTitleWords; ++i)
+        if (lists.titles.Matches(WordsOf(Fold(words[i]))))
+            last = i;
+    if (last < 0 || last + 1 >= words.size())
+        return;
+    const QString rest = words.mid(last + 1).join(QLatin1Char(' '));
+    if (!rest[0].isUpper() || TitleScore(rest, lists) > 0 ||
+        (!IsUpperText(only.text) && !IsUpperText(words[last + 1])))
+        return;
+    h.candidates = {
+        {words.mid(0, last + 1).join(QLatin1Char(' ')), only.slot, only.cell, {}, false},
+        {rest, {only.slot.line, only.slot.index + 1}, only.cell, {}, false}};
+}
+
+Heading BuildHeading(const QStringList& lines, const Anchor& anchor, const EntryLines& e,
+                     const WordLists& lists) {
+    Heading h;
+    h.position.start = anchor.range.start;
+    h.position.end = anchor.range.end;
+    for (const auto& [offset, text] : e.heading)
+        AddCandidates(h, offset, text, lists);
+    SplitRunTogether(h, lists);
+    TakeLabelledLines(h, lines, e, lists);
+    ChooseTitle(h, lists);
+    h.position.description = lines.mid(e.descFrom, e.descTo - e.descFrom).join(QLatin1Char('\n'));
+    return h;
+}
+
+// The employer: a labelled one, else the most organisation-like candidate that is not the
+// title; notes in parentheses only when nothing else is left.
+void ChooseEmployer(Heading& h, const WordLists& lists, bool allCaps) {
+    int bestScore = -100;
+    for (const Candidate& c : h.candidates) {
+        if ((c.slot == h.titleSlot && !h.position.title.isEmpty()) || c.text.size() > kMaxNameChars)
+            continue;
+        int s = OrgScore(c.text, lists, !allCaps);
+        if (c.label == QLatin1String("employer"))
+            s = kLabelledScore;
+        else if (c.label == QLatin1String("title") || c.slot.line == kLabelledLine)
+            continue;
+        if (c.note)
+            s -= kNotePenalty;
+        // "Logistics Manager — DHL Supply Chain" over the place beside the dates on the next
+        // line: between equals, the one paired with the title wins.
+        const bool pairedWithTitle = s == bestScore && !h.position.title.isEmpty() &&
+                                     c.slot.line == h.titleSlot.line && h.employerSlot.line == 0 &&
+                                     h.titleSlot.line != 0;
+        if (s > bestScore || pairedWithTitle) {
+            bestScore = s;
+            h.position.employer = c.text;
+            h.employerSlot = c.slot;
+            h.employerChosen = true;
+        }
+    }
+}
+
+using Layout = std::pair<Slot, Slot>; // where the title and the employer stand
+
+// Resumes keep one layout: the places that hold title and employer where the words told
+// them apart, most often.
+std::optional<Layout> CommonLayout(const std::vector<Heading>& headings) {
+    std::optional<Layout> bestLayout;
+    std::map<std::array<int, 4>, size_t> counts;
+    size_t bestCount = 0;
+    for (const Heading& h : headings) {
+        if (!h.titleByWords || !h.employerChosen)
+            continue;
+        const Layout l{h.titleSlot, h.employerSlot};
+        const size_t n = ++counts[{l.first.line, l.first.index, l.second.line, l.second.index}];
+        if (n > bestCount) {
+            bestCount = n;
+            bestLayout = l;
+        }
+    }
+    return bestLayout;
+}
+
+// A role listed under the previous one's employer: where the layout puts the employer on a
+// line of its own and this heading has none, the weak candidate beside the title is part of
+// the title ("Project Manager, Payments").
+void MarkRolesUnderOneEmployer(std::vector<Heading>& headings, const Layout& layout,
+                               const WordLists& lists, bool allCaps) {
+    if (layout.second.line == 0)
+        return;
+    for (size_t i = 1; i < headings.size(); ++i) {
+        Heading& h = headings[i];
+        if (!h.titleByWords || !h.employerChosen || h.employerSlot == layout.second ||
+            h.employerSlot.line != h.titleSlot.line ||
+            OrgScore(h.position.employer, lists, !allCaps) > 0)
+            continue;
+        const bool hasEmployerLine =
+            std::any_of(h.candidates.begin(), h.candidates.end(),
+                        [&](const Candidate& c) { return c.slot.line != h.titleSlot.line; });
+        if (!hasEmployerLine) {
+            h.position.employer.clear();
+            h.sameEmployerAsBefore = true;
+        }
+    }
+}
+
+// Headings whose words told nothing take title and employer from the common layout.
+void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLists& lists,
+                  bool allCaps) {
+    if (layout) {
+        for (const Candidate& c : h.candidates) {
+            if (c.note)
+                continue;
+            if (c.slot == layout->first)
+                h.position.title = c.text;
+            if (c.slot == layout->second)
+                h.position.employer = c.text;
+        }
+        if (!h.position.title.isEmpty())
+            h.titleSlot = layout->first;
+    }
+    if (h.position.employer.isEmpty())
+        ChooseEmployer(h, lists, allCaps);
+    // One name and nothing that says it is an organisation: a title is likelier.
+    if (h.position.title.isEmpty() && h.candidates.size() == 1 && !h.position.employer.isEmpty() &&
+        OrgScore(h.position.employer, lists, false) <= 0 &&
+        h.position.employer.size() <= kMaxNameChars) {
+        h.position.title = h.position.employer;
+        h.position.employer.clear();
+        return;
+    }
+    for (const Candidate& c : h.candidates)
+        if (h.position.title.isEmpty() && !c.note && c.text != h.position.employer &&
+            c.text.size() <= kMaxNameChars)
+            h.position.title = c.text;
+}
+
+// "Project Manager, Payments": what follows the title in its cell belongs to it when the
+// employer stands elsewhere.
+void ExtendTitle(Heading& h, const WordLists& lists) {
+    for (const Candidate& c : h.candidates) {
+        if (c.slot.line != h.titleSlot.line || c.slot.index != h.titleSlot.index + 1 ||
+            c.text == h.position.employer || h.position.title.isEmpty() || c.note ||
+            std::any_of(c.text.begin(), c.text.end(), [](QChar ch) { return ch.isDigit(); }) ||
+            (h.position.employer.isEmpty() && !h.sameEmployerAsBefore) ||
+            OrgScore(c.text, lists, false) > 0)
+            continue;
+        const auto same = std::find_if(h.candidates.begin(), h.candidates.end(),
+                                       [&](const Candidate& t) { return t.slot == h.titleSlot; });
+        if (same != h.candidates.end() && same->cell == c.cell)
+            h.position.title += QStringLiteral(", ") + c.text;
+    }
+}
+
+} // namespace
+
+std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& lists) {
+    const std::vector<Anchor> anchors = FindAnchors(lines, lists);
+    const bool allCaps = AllCaps(lines);
+    EntryCutter cutter(lines, anchors, lists);
+    std::vector<Heading> headings;
+    for (size_t a = 0; a < anchors.size(); ++a)
+        headings.push_back(BuildHeading(lines, anchors[a], cutter.Cut(a), lists));
     for (Heading& h : headings)
         if (h.titleByWords)
-            chooseEmployer(h);
-
-    // Resumes keep one layout: where the words told title and employer apart, the same
-    // places hold them in the other positions.
-    std::vector<std::pair<Slot, Slot>> layouts;
-    for (const Heading& h : headings)
-        if (h.titleByWords && h.employerChosen)
-            layouts.push_back({h.titleSlot, h.employerSlot});
-    auto commonLayout = [&]() -> std::optional<std::pair<Slot, Slot>> {
-        std::optional<std::pair<Slot, Slot>> bestLayout;
-        std::map<std::array<int, 4>, size_t> counts;
-        size_t bestCount = 0;
-        for (const auto& l : layouts) {
-            const size_t n = ++counts[{l.first.line, l.first.index, l.second.line, l.second.index}];
-            if (n > bestCount) {
-                bestCount = n;
-                bestLayout = l;
-            }
-        }
-        return bestLayout;
-    }();
-    // A role listed under the previous one's employer: where the layout puts the employer on
-    // a line of its own and this heading has none, the weak candidate beside the title is
-    // part of the title ("Project Manager, Payments").
-    if (commonLayout && commonLayout->second.line != 0) {
-        for (size_t i = 1; i < headings.size(); ++i) {
-            Heading& h = headings[i];
-            if (!h.titleByWords || !h.employerChosen || h.employerSlot == commonLayout->second ||
-                h.employerSlot.line != h.titleSlot.line ||
-                OrgScore(h.position.employer, lists, !allCaps) > 0)
-                continue;
-            const bool hasEmployerLine =
-                std::any_of(h.candidates.begin(), h.candidates.end(),
-                            [&](const Candidate& c) { return c.slot.line != h.titleSlot.line; });
-            if (!hasEmployerLine) {
-                h.position.employer.clear();
-                h.sameEmployerAsBefore = true;
-            }
-        }
-    }
-    for (Heading& h : headings) {
-        if (h.titleByWords)
-            continue;
-        if (commonLayout) {
-            for (const Candidate& c : h.candidates) {
-                if (c.slot == commonLayout->first)
-                    h.position.title = c.text;
-                if (c.slot == commonLayout->second)
-                    h.position.employer = c.text;
-            }
-            if (!h.position.title.isEmpty())
-                h.titleSlot = commonLayout->first;
-        }
-        if (h.position.employer.isEmpty())
-            chooseEmployer(h);
-        if (h.position.title.isEmpty())
-            for (const Candidate& c : h.candidates)
-                if (h.position.title.isEmpty() && c.text != h.position.employer &&
-                    c.text.size() <= 70)
-                    h.position.title = c.text;
-    }
+            ChooseEmployer(h, lists, allCaps);
+    const std::optional<Layout> layout = CommonLayout(headings);
+    if (layout)
+        MarkRolesUnderOneEmployer(headings, *layout, lists, allCaps);
+    for (Heading& h : headings)
+        if (!h.titleByWords)
+            FillByLayout(h, layout, lists, allCaps);
 
     std::vector<Position> positions;
     for (Heading& h : headings) {
-        // "Project Manager, Payments": what follows the title in its cell belongs to it when
-        // the employer stands elsewhere.
-        for (const Candidate& c : h.candidates) {
-            if (c.slot.line == h.titleSlot.line && c.slot.index == h.titleSlot.index + 1 &&
-                c.text != h.position.employer && !h.position.title.isEmpty() &&
-                !std::any_of(c.text.begin(), c.text.end(), [](QChar ch) { return ch.isDigit(); }) &&
-                (!h.position.employer.isEmpty() || h.sameEmployerAsBefore) &&
-                OrgScore(c.text, lists, false) <= 0) {
-                const auto same =
-                    std::find_if(h.candidates.begin(), h.candidates.end(),
-                                 [&](const Candidate& t) { return t.slot == h.titleSlot; });
-                if (same != h.candidates.end() && same->cell == c.cell)
-                    h.position.title += QStringLiteral(", ") + c.text;
-            }
-        }
-        if (h.position.employer.isEmpty() && !positions.empty())
+        ExtendTitle(h, lists);
+        // Another role at the same employer: a title by its words and nothing else named.
+        const bool onlyTitle =
+            h.titleByWords &&
+            std::all_of(h.candidates.begin(), h.candidates.end(),
+                        [&](const Candidate& c) { return c.slot == h.titleSlot || c.note; });
+        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
+            !positions.empty())
             h.position.employer = positions.back().employer; // another role, same employer
+        // Nothing that names a position: a date in the text, not an entry.
+        if (h.position.title.isEmpty() && h.position.employer.isEmpty())
+            continue;
         positions.push_back(std::move(h.position));
     }
     return positions;
 }
 
-std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordLists& lists) {
-    std::vector<EducationEntry> entries;
-    EducationEntry current;
-    bool hasDate = false;
-    auto push = [&] {
-        if (!current.school.isEmpty() || !current.degree.isEmpty())
-            entries.push_back(current);
-        current = EducationEntry();
-        hasDate = false;
-    };
-    // "Bachelor of Science in Nursing": the field follows "in"; else "of" ("Master of Laws").
+namespace {
+
+// The longest line read in an education section.
+constexpr qsizetype kMaxEducationLine = 160;
+
+bool IsHonours(const QString& fragment) {
+    static const QRegularExpression honours(
+        QStringLiteral("^(?:summa |magna )?cum laude$|^with (?:honou?rs|distinction)$|"
+                       "^(?:expected|anticipated|graduated|graduation|class of|"
+                       "mention .*|gpa.*|cgpa.*|note.*)$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return honours.match(fragment).hasMatch();
+}
+
+// "Bachelor of Science in Nursing": the field follows "in"; else "of" ("Master of Laws").
+QString MajorOf(const QString& degree) {
     static const QRegularExpression majorAfterIn(QStringLiteral("\\s(?:in|en|em|im)\\s+(.+)$"),
                                                  QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression majorAfterOf(QStringLiteral("\\s(?:of|de)\\s+(.+)$"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    for (const QString& raw : lines) {
-        if (raw.size() > 160)
-            continue;
-        const QString line = StripBullet(raw);
-        const DateRange r = FindDateRange(line);
-        const auto frags = Fragments(WithoutDate(line, r), true);
-        bool usedLine = false;
-        enum class Last { None, School, Degree } last = Last::None;
-        int lastCell = -1;
-        for (const Fragment& fragment : frags) {
-            const QString& f = fragment.text;
-            if (IsLocation(f, lists)) {
-                if (current.location.isEmpty())
-                    current.location = f;
-                last = Last::None;
-                continue;
-            }
-            static const QRegularExpression honours(
-                QStringLiteral("^(?:summa |magna )?cum laude$|^with (?:honou?rs|distinction)$|"
-                               "^(?:expected|anticipated|graduated|graduation|class of|"
-                               "mention .*|gpa.*|cgpa.*|note.*)$"),
-                QRegularExpression::CaseInsensitiveOption);
-            if (honours.match(f).hasMatch()) {
-                last = Last::None;
-                continue;
-            }
-            const bool school = HasWord(f, lists.schools);
-            const bool degree = IsDegree(f, lists);
-            if (school && !degree) {
-                if (last == Last::School && lastCell == fragment.cell) {
-                    // "Rotman School of Management, University of Toronto"
-                    current.school += QStringLiteral(", ") + f;
-                } else {
-                    if (!current.school.isEmpty())
-                        push();
-                    current.school = f;
-                }
-                usedLine = true;
-                last = Last::School;
-            } else if (degree) {
-                if (!current.degree.isEmpty())
-                    push();
-                current.degree = f;
-                usedLine = true;
-                auto m = majorAfterIn.match(f);
-                if (!m.hasMatch())
-                    m = majorAfterOf.match(f);
-                if (m.hasMatch())
-                    current.major = m.captured(1).trimmed();
-                last = Last::Degree;
-            } else if (last == Last::Degree && lastCell == fragment.cell && f.size() < 60 &&
-                       !f.contains(QLatin1Char(':'))) {
-                // "Bachelor of Applied Science, Civil Engineering"
-                current.degree += QStringLiteral(", ") + f;
-                if (current.major.isEmpty())
-                    current.major = f;
-            } else {
-                last = Last::None;
-            }
-            lastCell = fragment.cell;
-        }
-        if (r.position >= 0 && (r.end.IsSet() || usedLine || frags.size() <= 3)) {
-            if (hasDate && !usedLine)
-                push();
-            current.start = r.end.IsSet() ? r.start : ResumeDate();
-            current.date = r.end.IsSet() ? r.end : r.start;
-            hasDate = true;
-        }
+    auto m = majorAfterIn.match(degree);
+    if (!m.hasMatch())
+        m = majorAfterOf.match(degree);
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+// Education entries from fragments that name a school, a degree or a date, line by line.
+class EducationReader {
+public:
+    explicit EducationReader(const WordLists& lists) : lists_(lists) {}
+
+    void ReadLine(const QString& raw);
+    std::vector<EducationEntry> Finish() {
+        Push();
+        return std::move(entries_);
     }
-    push();
-    return entries;
+
+private:
+    enum class Last { None, School, Degree };
+    void Push();
+    bool ReadFragment(const Fragment& fragment);
+    void TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
+
+    const WordLists& lists_;
+    std::vector<EducationEntry> entries_;
+    EducationEntry current_;
+    bool hasDate_ = false;
+    Last last_ = Last::None;
+    int lastCell_ = -1;
+    // A short line that named nothing, kept until the next line tells whether it was the school
+    // of a degree ("Bachelor of Arts" over or under "Kingsbridge College").
+    QString unnamed_;
+    bool degreeOnLastLine_ = false;
+};
+
+void EducationReader::Push() {
+    if (!current_.school.isEmpty() || !current_.degree.isEmpty())
+        entries_.push_back(current_);
+    current_ = EducationEntry();
+    hasDate_ = false;
+}
+
+bool EducationReader::ReadFragment(const Fragment& fragment) {
+    const QString& f = fragment.text;
+    if (IsLocation(f, lists_)) {
+        if (current_.location.isEmpty())
+            current_.location = f;
+        last_ = Last::None;
+        return false;
+    }
+    if (IsHonours(f) || IsProse(f) || IsNoName(f)) {
+        last_ = Last::None;
+        return false;
+    }
+    const bool school = HasWord(f, lists_.schools);
+    const bool degree = IsDegree(f, lists_);
+    bool used = true;
+    if (school && !degree) {
+        if (last_ == Last::School && lastCell_ == fragment.cell) {
+            // "Rotman School of Management, University of Toronto"
+            current_.school += QStringLiteral(", ") + f;
+        } else {
+            if (!current_.school.isEmpty())
+                Push();
+            current_.school = f;
+        }
+        last_ = Last::School;
+    } else if (degree) {
+        if (!current_.degree.isEmpty())
+            Push();
+        current_.degree = f;
+        current_.major = MajorOf(f);
+        last_ = Last::Degree;
+    } else if (last_ == Last::Degree && lastCell_ == fragment.cell && f.size() < kMaxNameChars &&
+               !f.contains(QLatin1Char(':'))) {
+        // "Bachelor of Applied Science, Civil Engineering"
+        current_.degree += QStringLiteral(", ") + f;
+        if (current_.major.isEmpty())
+            current_.major = f;
+        used = false;
+    } else {
+        last_ = Last::None;
+        used = false;
+    }
+    lastCell_ = fragment.cell;
+    return used;
+}
+
+// A school whose name has no school word stands on its own line next to the degree's.
+void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated) {
+    const bool degreeHere = usedLine && !current_.degree.isEmpty() && last_ != Last::School;
+    if (degreeHere && current_.school.isEmpty() && !unnamed_.isEmpty())
+        current_.school = unnamed_; // the line above the degree
+    const bool candidate = !usedLine && !dated && !frags.isEmpty() &&
+                           frags.front().text.size() <= kMaxNameChars &&
+                           frags.front().text[0].isUpper() && !IsProse(frags.front().text);
+    if (candidate && degreeOnLastLine_ && current_.school.isEmpty() && !current_.degree.isEmpty())
+        current_.school = frags.front().text; // the line under the degree
+    unnamed_ = candidate ? frags.front().text : QString();
+    degreeOnLastLine_ = degreeHere;
+}
+
+void EducationReader::ReadLine(const QString& raw) {
+    if (raw.size() > kMaxEducationLine)
+        return;
+    const QString line = StripBullet(raw);
+    const DateRange r = FindDateRange(line);
+    const auto frags = Fragments(WithoutDate(line, r), true, lists_);
+    bool usedLine = false;
+    last_ = Last::None;
+    lastCell_ = -1;
+    for (const Fragment& fragment : frags)
+        usedLine = ReadFragment(fragment) || usedLine;
+    TakeUnnamedSchool(frags, usedLine, r.position >= 0);
+    if (r.position >= 0 && (r.end.IsSet() || usedLine || frags.size() <= 3)) {
+        if (hasDate_ && !usedLine)
+            Push();
+        current_.start = r.end.IsSet() ? r.start : ResumeDate();
+        current_.date = r.end.IsSet() ? r.end : r.start;
+        hasDate_ = true;
+    }
+}
+
+} // namespace
+
+std::vector<EducationEntry> ParseEducation(const QStringList& lines, const WordLists& lists) {
+    EducationReader reader(lists);
+    for (const QString& line : lines)
+        reader.ReadLine(line);
+    return reader.Finish();
 }
 
 QStringList ParseSkills(const QStringList& lines) {

@@ -1,10 +1,11 @@
-// Date recognition for resume text: numeric and named months in English, French, German,
-// Spanish and Dutch, seasons, two-digit years and the words for "until now".
+// Date recognition for resume text: numeric dates, and the month names, seasons and "until now"
+// words of the built-in dates.txt in some twenty languages; two-digit years.
 #include "ResumeDates.h"
 
 #include "WordLists.h"
 
 #include <QDate>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -12,66 +13,28 @@ namespace zorv::rp {
 
 namespace {
 
-struct MonthName {
-    const char* name;
-    int month;
-};
+// The built-in lists live as long as the program.
+const DateWords& Words() {
+    static const DateWords& words = GetWordLists(QString()).dates;
+    return words;
+}
 
-// Folded month names and abbreviations; abbreviations may carry a dot in the text.
-constexpr MonthName kMonths[] = {
-    {"january", 1},    {"jan", 1},        {"janvier", 1},    {"janv", 1},      {"januar", 1},
-    {"janner", 1},     {"enero", 1},      {"ene", 1},        {"januari", 1},   {"february", 2},
-    {"feb", 2},        {"fevrier", 2},    {"fev", 2},        {"fevr", 2},      {"februar", 2},
-    {"febrero", 2},    {"februari", 2},   {"march", 3},      {"mar", 3},       {"mars", 3},
-    {"marz", 3},       {"marzo", 3},      {"maart", 3},      {"mrt", 3},       {"april", 4},
-    {"apr", 4},        {"avril", 4},      {"avr", 4},        {"abril", 4},     {"abr", 4},
-    {"may", 5},        {"mai", 5},        {"mayo", 5},       {"mei", 5},       {"june", 6},
-    {"jun", 6},        {"juin", 6},       {"juni", 6},       {"junio", 6},     {"july", 7},
-    {"jul", 7},        {"juillet", 7},    {"juil", 7},       {"juli", 7},      {"julio", 7},
-    {"august", 8},     {"aug", 8},        {"aout", 8},       {"agosto", 8},    {"ago", 8},
-    {"augustus", 8},   {"september", 9},  {"sep", 9},        {"sept", 9},      {"septembre", 9},
-    {"septiembre", 9}, {"setiembre", 9},  {"october", 10},   {"oct", 10},      {"octobre", 10},
-    {"oktober", 10},   {"okt", 10},       {"octubre", 10},   {"november", 11}, {"nov", 11},
-    {"novembre", 11},  {"noviembre", 11}, {"december", 12},  {"dec", 12},      {"decembre", 12},
-    {"dezember", 12},  {"dez", 12},       {"diciembre", 12}, {"dic", 12},
-};
-
-struct SeasonName {
-    const char* name;
-    int month;
-    const char* english;
-};
-
-constexpr SeasonName kSeasons[] = {
-    {"spring", 3, "Spring"},   {"printemps", 3, "Spring"}, {"fruhling", 3, "Spring"},
-    {"fruhjahr", 3, "Spring"}, {"primavera", 3, "Spring"}, {"voorjaar", 3, "Spring"},
-    {"summer", 6, "Summer"},   {"ete", 6, "Summer"},       {"sommer", 6, "Summer"},
-    {"verano", 6, "Summer"},   {"zomer", 6, "Summer"},     {"fall", 9, "Fall"},
-    {"autumn", 9, "Fall"},     {"automne", 9, "Fall"},     {"herbst", 9, "Fall"},
-    {"otono", 9, "Fall"},      {"najaar", 9, "Fall"},      {"winter", 12, "Winter"},
-    {"hiver", 12, "Winter"},   {"invierno", 12, "Winter"},
-};
-
-// Folded words that stand for "until now" at the end of a range.
-const QString kPresentPattern = QStringLiteral(
-    "present|current|currently|now|today|ongoing|to date|till date|till now|until now|heute|bis "
-    "heute|aktuell|jetzt|"
-    "derzeit|actuel|actuellement|aujourd'hui|present|en cours|ce jour|a ce jour|actualidad|"
-    "presente|actual|hoy|heden|nu|huidig");
-
-QString Alternation(bool seasons) {
-    QStringList names;
-    if (seasons) {
-        for (const auto& s : kSeasons)
-            names << QString::fromLatin1(s.name);
-    } else {
-        for (const auto& m : kMonths)
-            names << QString::fromLatin1(m.name);
-    }
-    // Longest first, so that "janvier" wins over "jan".
-    std::sort(names.begin(), names.end(),
+// The words as a regular-expression alternation, longest first so that "janvier" wins over
+// "jan".
+QString Alternation(QStringList words) {
+    std::sort(words.begin(), words.end(),
               [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    return names.join(QLatin1Char('|'));
+    words.removeDuplicates();
+    for (QString& w : words)
+        w = QRegularExpression::escape(w);
+    return words.join(QLatin1Char('|'));
+}
+
+QString NameAlternation(const std::vector<DateWords::Named>& names) {
+    QStringList words;
+    for (const auto& n : names)
+        words << n.name;
+    return Alternation(words);
 }
 
 // One date in folded text. Groups: 1 day, 2 month name, 3 year (named month);
@@ -90,16 +53,20 @@ const QRegularExpression& DatePattern() {
                        "|((?:19|20)\\d\\d)"
                        "|(%3)"
                        ")(?![\\w])")
-            .arg(Alternation(false), Alternation(true), kPresentPattern),
+            .arg(NameAlternation(Words().months), NameAlternation(Words().seasons),
+                 Alternation(Words().present)),
         QRegularExpression::UseUnicodePropertiesOption);
     return re;
 }
 
 int MonthOf(const QString& name) {
-    for (const auto& m : kMonths)
-        if (name == QLatin1String(m.name))
-            return m.month;
-    return 0;
+    static const QHash<QString, int> months = [] {
+        QHash<QString, int> byName;
+        for (const auto& m : Words().months)
+            byName.insert(m.name, m.month);
+        return byName;
+    }();
+    return months.value(name);
 }
 
 int TwoDigitYear(const QString& digits) {
@@ -121,10 +88,10 @@ ResumeDate FromMatch(const QRegularExpressionMatch& m, const QString& original) 
         d.year = YearOf(m.captured(3));
         d.day = m.captured(1).toInt();
     } else if (m.capturedLength(4) > 0) {
-        for (const auto& s : kSeasons)
-            if (m.captured(4) == QLatin1String(s.name)) {
+        for (const auto& s : Words().seasons)
+            if (m.captured(4) == s.name) {
                 d.month = s.month;
-                d.season = QString::fromLatin1(s.english);
+                d.season = s.english;
             }
         d.year = m.captured(5).toInt();
     } else if (m.capturedLength(6) > 0) {
@@ -167,14 +134,14 @@ QString FoldKeepingPositions(const QString& text) {
 
 const QRegularExpression& RangeSeparator() {
     static const QRegularExpression re(
-        QStringLiteral("^\\s*(?:-{1,2}|–|—|~|to|until|till|thru|through|bis|au|a|à|al|hasta|tot|"
-                       "t/m|-\\s*>|→)?\\s*$"));
+        QStringLiteral("^\\.?\\s*(?:(?:%1)\\s*){0,2}$").arg(Alternation(Words().until)));
     return re;
 }
 
 const QRegularExpression& SincePrefix() {
     static const QRegularExpression re(
-        QStringLiteral("(?:since|from|depuis|seit|desde|sinds|ab|des|des le)\\s*$"));
+        QStringLiteral("(?<![\\w])(?:%1)\\s*$").arg(Alternation(Words().since)),
+        QRegularExpression::UseUnicodePropertiesOption);
     return re;
 }
 
@@ -213,6 +180,49 @@ ResumeDate ParseDate(const QString& text) {
     return FromMatch(m, text);
 }
 
+namespace {
+
+// "June-July 2017" and "June - July 2017": the start names only a month and shares the end's
+// year.
+void TakeSharedYearStart(const QString& folded, const QString& text, DateRange* range) {
+    const QString months = NameAlternation(Words().months);
+    static const QRegularExpression monthBefore(
+        QStringLiteral("(?<![\\w])(%1)\\.?\\s*(?:[-–—/]|%2)\\s*(?:(%1)\\.?\\s*)?$")
+            .arg(months, Alternation(Words().until)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const auto m = monthBefore.match(folded.left(range->position));
+    if (!m.hasMatch() || (range->start.month == 0) == m.captured(2).isEmpty())
+        return;
+    range->end = range->start;
+    if (range->end.month == 0)
+        range->end.month = MonthOf(m.captured(2));
+    range->start = ResumeDate();
+    range->start.year = range->end.year;
+    range->start.month = MonthOf(m.captured(1));
+    range->start.written = text.mid(m.capturedStart(), m.capturedLength(1)).trimmed();
+    range->length += range->position - m.capturedStart();
+    range->position = m.capturedStart();
+}
+
+// "2020, Jul-Oct": a year followed by a range of months within it.
+void TakeMonthsAfterYear(const QString& folded, const QString& text, DateRange* range) {
+    static const QRegularExpression monthsAfter(
+        QStringLiteral("^,?\\s*(%1)\\.?\\s*[-–—/]\\s*(%1)\\.?(?![\\w])")
+            .arg(NameAlternation(Words().months)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const qsizetype after = range->position + range->length;
+    const auto m = monthsAfter.match(folded.mid(after));
+    if (!m.hasMatch() || range->start.month != 0)
+        return;
+    range->end = range->start;
+    range->start.month = MonthOf(m.captured(1));
+    range->end.month = MonthOf(m.captured(2));
+    range->end.written = text.mid(after + m.capturedStart(2), m.capturedLength(2));
+    range->length += m.capturedLength();
+}
+
+} // namespace
+
 DateRange FindDateRange(const QString& text) {
     DateRange range;
     const QString folded = FoldKeepingPositions(text);
@@ -228,14 +238,6 @@ DateRange FindDateRange(const QString& text) {
             range.start = d;
             range.position = m.capturedStart();
             range.length = m.capturedLength();
-            const auto since = SincePrefix().match(folded.left(m.capturedStart()));
-            if (since.hasMatch()) {
-                range.end.present = true;
-                range.end.written = QStringLiteral("Present");
-                range.position = since.capturedStart();
-                range.length = m.capturedEnd() - since.capturedStart();
-                return range;
-            }
             continue;
         }
         const QString between =
@@ -245,6 +247,22 @@ DateRange FindDateRange(const QString& text) {
             range.length = m.capturedEnd() - range.position;
         }
         break;
+    }
+    if (!first.hasMatch())
+        return range;
+    if (!range.end.IsSet()) {
+        // "since 2020" runs until now; "from March 2019 to May 2020" was a range above.
+        const auto since = SincePrefix().match(folded.left(first.capturedStart()));
+        if (since.hasMatch()) {
+            range.end.present = true;
+            range.end.written = QStringLiteral("Present");
+            range.position = since.capturedStart();
+            range.length = first.capturedEnd() - since.capturedStart();
+            return range;
+        }
+        TakeSharedYearStart(folded, text, &range);
+        if (!range.end.IsSet())
+            TakeMonthsAfterYear(folded, text, &range);
     }
     return range;
 }

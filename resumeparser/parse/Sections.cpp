@@ -1,13 +1,19 @@
 // Section headings and line cleaning for the resume parser.
 #include "Sections.h"
 
+#include "ResumeDates.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <utility>
 
 namespace zorv::rp {
 
 namespace {
+
+// A heading is short; a longer line is content even when it starts like one.
+constexpr qsizetype kMaxHeadingChars = 80;
 
 const QString kBullets = QStringLiteral("•·▪◦●○■□◆◇♦►▸➢✓✔*-–—>");
 
@@ -21,7 +27,7 @@ QString Unspaced(const QString& line) {
 
 QString CleanHeading(QString text) {
     static const QRegularExpression decoration(
-        QStringLiteral("^[\\s#=_*~\\-–—•|:.]+|[\\s#=_*~\\-–—•|:.]+$"));
+        QStringLiteral("^[\\s#=_*~\\-–—•|:./>]+|[\\s#=_*~\\-–—•|:./<]+$"));
     static const QRegularExpression numbering(QStringLiteral("^(?:\\d{1,2}|[IVX]{1,4})[.)]\\s+"));
     text = text.trimmed();
     text.remove(numbering);
@@ -65,7 +71,16 @@ QStringList TextLines(const QString& content) {
 QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) {
     if (rest)
         rest->clear();
-    if (line.size() > 80)
+    // "Experience<tab>Acme Corp<tab>2019 - 2021": a heading in the left column of a table.
+    if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
+        const QString head = Fold(CleanHeading(line.left(tab)));
+        if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
+            if (rest)
+                *rest = line.mid(tab + 1).trimmed();
+            return *it;
+        }
+    }
+    if (line.size() > kMaxHeadingChars)
         return {};
     const QString whole = Fold(CleanHeading(QString(line).replace(QLatin1Char('\t'), ' ')));
     if (auto it = lists.headingKind.constFind(whole); it != lists.headingKind.constEnd())
@@ -97,9 +112,14 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
                     continue;
                 const QString tail = words.mid(words.size() - n).join(' ');
                 const QString head = words.mid(0, n).join(' ');
-                if (auto it = lists.headingKind.constFind(tail); it != lists.headingKind.constEnd())
+                // "Teaching Fellow", "CTO Fabrikam Technologies": a job title, not a heading.
+                const bool titleBeforeTail = lists.titles.Matches(words.mid(0, words.size() - n));
+                const bool titleAfterHead = lists.titles.Matches(words.mid(n));
+                if (auto it = lists.headingKind.constFind(tail);
+                    it != lists.headingKind.constEnd() && !titleBeforeTail)
                     return *it;
-                if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd())
+                if (auto it = lists.headingKind.constFind(head);
+                    it != lists.headingKind.constEnd() && !titleAfterHead)
                     return *it;
             }
         }
@@ -119,17 +139,37 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
     return {};
 }
 
+namespace {
+
+// "Key achievements:" inside a job, or "CEO FABRIKAM TECHNOLOGIES" under its dates: a label or
+// a name of the entry, not a heading of its own. Only a heading written out in full ends an
+// experience or education section there.
+bool IsPartOfEntry(const QString& line, const QString& previous, const QString& kind,
+                   const QString& rest, const QString& sectionKind, const WordLists& lists) {
+    const bool inHistory =
+        sectionKind == QLatin1String("experience") || sectionKind == QLatin1String("education");
+    if (!inHistory || kind == sectionKind || !rest.isEmpty() ||
+        lists.headingKind.contains(Fold(CleanHeading(line))))
+        return false;
+    return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
+}
+
+} // namespace
+
 std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
     bool skillsUnderOwnHeading = false;
+    QString previous;
     for (const QString& line : lines) {
+        const QString before = std::exchange(previous, line);
         QString rest;
         const QString kind = HeadingKind(line, lists, &rest);
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");
-        if (!kind.isEmpty() && !skillGroup) {
+        if (!kind.isEmpty() && !skillGroup &&
+            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists)) {
             skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
             Section s;
             s.kind = kind;

@@ -149,6 +149,32 @@ bool IsLanguageCode(const QString& code) {
     return re.match(code).hasMatch();
 }
 
+void AddDateWords(DateWords& dates, const QString& line) {
+    const QStringList parts = line.split(QLatin1Char('|'));
+    const QString kind = parts.front().trimmed();
+    QStringList words;
+    const qsizetype first = kind == QLatin1String("month")    ? 2
+                            : kind == QLatin1String("season") ? 3
+                                                              : 1;
+    for (qsizetype i = first; i < parts.size(); ++i)
+        if (const QString w = Fold(parts[i]); !w.isEmpty())
+            words << w;
+    const int month = parts.size() > 1 ? parts[1].toInt() : 0;
+    if (kind == QLatin1String("month") && month >= 1 && month <= 12) {
+        for (const QString& w : words)
+            dates.months.push_back({w, month, {}});
+    } else if (kind == QLatin1String("season") && parts.size() > 2 && month >= 1 && month <= 12) {
+        for (const QString& w : words)
+            dates.seasons.push_back({w, month, parts[2].trimmed()});
+    } else if (kind == QLatin1String("present")) {
+        dates.present << words;
+    } else if (kind == QLatin1String("until")) {
+        dates.until << words;
+    } else if (kind == QLatin1String("since")) {
+        dates.since << words;
+    }
+}
+
 std::unique_ptr<WordLists> Load(const QString& customizePath) {
     InitParseResources();
     auto lists = std::make_unique<WordLists>();
@@ -202,6 +228,14 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
             lists->countryByCity.insert(Fold(parts[i]), code);
     }
     lists->skills = ListLines(QStringLiteral("skills.txt"), customizePath);
+    for (const QString& line : ListLines(QStringLiteral("dates.txt"), customizePath))
+        AddDateWords(lists->dates, line);
+    for (const QString& line : ListLines(QStringLiteral("labels.txt"), customizePath)) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            if (const QString label = Fold(parts[i]); !label.isEmpty())
+                lists->fieldLabel.insert(label, parts.front().trimmed());
+    }
     return lists;
 }
 

@@ -37,6 +37,20 @@ struct Region {
     QString name;
 };
 
+// Names of months and seasons, and the words around dates (dates.txt), folded.
+struct DateWords {
+    struct Named {
+        QString name;
+        int month = 0;
+        QString english; // seasons: the English name written into the document
+    };
+    std::vector<Named> months;
+    std::vector<Named> seasons;
+    QStringList present; // "until now"
+    QStringList until;   // between the two dates of a range
+    QStringList since;   // before a lone date: from then until now
+};
+
 struct WordLists {
     QHash<QString, QString> headingKind; // folded heading -> kind
     PhraseSet degrees;
@@ -50,6 +64,8 @@ struct WordLists {
     QHash<QString, QString> languageByName; // folded name -> ISO 639-1 code
     QHash<QString, QString> countryByCity;  // folded city -> country code
     QStringList skills;
+    DateWords dates;
+    QHash<QString, QString> fieldLabel; // folded label -> "title", "employer", "other" or "place"
 };
 
 // The built-in lists extended by the files of customizePath (blank: built-in only).

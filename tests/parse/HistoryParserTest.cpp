@@ -115,6 +115,88 @@ TEST(Positions, ThePlaceBesideTheDatesIsNoEmployer) {
     EXPECT_EQ(p[0].employer, QStringLiteral("DHL Supply Chain"));
 }
 
+TEST(Positions, TitleUnderTheEmployerAndDatesLine) {
+    // The last bullet of the entry before, without its bullet sign, is no title.
+    const auto p = PositionsOf("Northwind Traders, Billing, Remote\tMay 2021 – Current\n"
+                               "Staff Platform Engineer\n"
+                               "Moved the invoices to a queue\n"
+                               "Coached the newer people on the team\n"
+                               "Contoso Pharma, Research IT, Boston, MA\tJune 2017 – April 2021\n"
+                               "Senior Developer\n"
+                               "Wrote the lab scheduling tool\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Staff Platform Engineer"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Northwind Traders"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Senior Developer"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Contoso Pharma"));
+}
+
+TEST(Positions, LabelledFieldsUnderTheDates) {
+    const auto p = PositionsOf("06.2020 - obecnie  FABRIKAM SA\n"
+                               "Projekty dla klientów z branży handlu\n"
+                               "Stanowisko: Młodszy Tester\n"
+                               "01.2018 - 05.2020  WOODGROVE BANK\n"
+                               "Obsługa klienta indywidualnego\n"
+                               "Stanowisko: Doradca\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Młodszy Tester"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("FABRIKAM SA"));
+    EXPECT_TRUE(p[0].end.present);
+    EXPECT_EQ(p[1].title, QStringLiteral("Doradca"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("WOODGROVE BANK"));
+}
+
+TEST(Positions, LabelledFieldsAboveTheDates) {
+    const auto p =
+        PositionsOf("Rol: Kok\nWerkgever: Brasserie Noord\nPeriode: 2016 – 2019\n"
+                    "Rol: Zelfstandig kok\nWerkgever: Eigen zaak\nPeriode: 2012 – 2016\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Kok"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Brasserie Noord"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Zelfstandig kok"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Eigen zaak"));
+}
+
+TEST(Positions, NotesAndWebAddressesAreNoEmployers) {
+    const auto p = PositionsOf("Senior Lecturer in Hydrology (60% FTE)\tMarch 2015 – July 2019\n"
+                               "Tailspin University\n"
+                               "Taught two courses on river basins.\n"
+                               "Data Analyst (Contract)\t2012 – 2015\n"
+                               "https://example.org\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Senior Lecturer in Hydrology"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Tailspin University"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Data Analyst"));
+    EXPECT_TRUE(p[1].employer.isEmpty() || p[1].employer == QStringLiteral("Tailspin University"));
+}
+
+TEST(Positions, EmployerAndTitleInTheFirstSentenceUnderTheDates) {
+    const auto p = PositionsOf("02/2018 - presente\n"
+                               "Adventure Works, desarrollador web senior. Mantiene la tienda en "
+                               "línea y los servicios de pago, con pruebas automáticas y "
+                               "despliegue continuo en la nube.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Adventure Works"));
+    EXPECT_EQ(p[0].title, QStringLiteral("desarrollador web senior"));
+}
+
+TEST(Positions, TitleAndEmployerRunTogetherInCapitals) {
+    const auto p = PositionsOf("03/2021 - CURRENT - LYON, FRANCE\n"
+                               "MANAGING PARTNER NORTHWIND CAPITAL\n"
+                               "Early stage fund for industrial start-ups.\n"
+                               "2017 - 2021\n"
+                               "SOFTWARE ARCHITECT FABRIKAM\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("MANAGING PARTNER"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("NORTHWIND CAPITAL"));
+    EXPECT_EQ(p[1].title, QStringLiteral("SOFTWARE ARCHITECT"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("FABRIKAM"));
+}
+
+TEST(Positions, DatedLinesWithoutNamesAreNoPositions) {
+    EXPECT_TRUE(PositionsOf("2019 – 2020\n2017 – 2018\n").empty());
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(

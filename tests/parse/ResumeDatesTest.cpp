@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+using zorv::rp::DateRange;
 using zorv::rp::FindDateRange;
 using zorv::rp::ParseDate;
 
@@ -93,6 +94,37 @@ TEST(DateRanges, PhoneNumbersEndingLikeAYearAreNoDates) {
 
 TEST(DateRanges, ALonePresentWordIsNoDate) {
     EXPECT_EQ(FindDateRange(QStringLiteral("currently leading the team")).position, -1);
+}
+
+TEST(DateRanges, MonthsSharingAYear) {
+    const DateRange a = FindDateRange(QStringLiteral("Internship, June-July 2017"));
+    EXPECT_EQ(a.start.Iso(), QStringLiteral("2017-06"));
+    EXPECT_EQ(a.end.Iso(), QStringLiteral("2017-07"));
+    const DateRange b = FindDateRange(QStringLiteral("2020, Jul-Okt."));
+    EXPECT_EQ(b.start.Iso(), QStringLiteral("2020-07"));
+    EXPECT_EQ(b.end.Iso(), QStringLiteral("2020-10"));
+}
+
+TEST(DateRanges, FromAndToIsARangeNotUntilNow) {
+    const DateRange r = FindDateRange(QStringLiteral("Analyst, Contoso from Mar'20 to Nov'20"));
+    EXPECT_EQ(r.start.Iso(), QStringLiteral("2020-03"));
+    EXPECT_EQ(r.end.Iso(), QStringLiteral("2020-11"));
+    EXPECT_TRUE(FindDateRange(QStringLiteral("since May 2021")).end.present);
+}
+
+TEST(DateRanges, MonthsAndNowInManyLanguages) {
+    const char* const present[] = {"03/2019 – atual",       "Marzo 2019 - in corso",
+                                   "marzec 2019 – obecnie", "март 2019 – по настоящее время",
+                                   "Mart 2019 - halen",     "mars 2019 – nu",
+                                   "Sept. 2019 – Auj."};
+    for (const char* text : present) {
+        const DateRange r = FindDateRange(QString::fromUtf8(text));
+        EXPECT_EQ(r.start.year, 2019) << text;
+        EXPECT_TRUE(r.end.present) << text;
+    }
+    EXPECT_EQ(ParseDate(QStringLiteral("października 2021")).month, 10);
+    EXPECT_EQ(ParseDate(QStringLiteral("Temmuz 2015")).month, 7);
+    EXPECT_EQ(ParseDate(QStringLiteral("settembre 2015")).month, 9);
 }
 
 } // namespace

@@ -31,19 +31,36 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"Sprachen", "languages"},
         {"Idiomas", "languages"},
         {"== SKILLS ==", "skills"},
+        {"/// Education", "education"},
         {"1. Education", "education"},
         {"E X P E R I E N C E", "experience"},
-        {"Teaching Experience", "experience"},
+        {"Consulting Experience", "experience"},
         {"Education & Training", "education"},
         {"Certifications", "certifications"},
-        {"Profil", "summary"}};
+        {"Profil", "summary"},
+        {"DOŚWIADCZENIE ZAWODOWE", "experience"},
+        {"Опыт работы", "experience"},
+        {"İş Deneyimi", "experience"},
+        {"Arbetslivserfarenhet", "experience"},
+        {"Esperienza professionale", "experience"},
+        {"Experiência Profissional", "experience"},
+        {"Radno iskustvo", "experience"},
+        {"Pracovní zkušenosti", "experience"},
+        {"Erhvervserfaring", "experience"},
+        {"Wykształcenie", "education"},
+        {"Образование", "education"},
+        {"Eğitim", "education"},
+        {"Utbildning", "education"},
+        {"Istruzione e formazione", "education"},
+        {"Teaching Experience", "experience"}};
     for (const auto& [line, kind] : cases)
         EXPECT_EQ(HeadingKind(QString::fromUtf8(line), Lists()), QString::fromUtf8(kind)) << line;
 }
 
 TEST(Headings, OrdinaryLinesAreNoHeadings) {
-    for (const char* line : {"Senior Software Engineer", "Experience with C++ and Qt in production",
-                             "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
+    for (const char* line :
+         {"Senior Software Engineer", "Experience with C++ and Qt in production", "Teaching Fellow",
+          "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
         EXPECT_TRUE(HeadingKind(QString::fromUtf8(line), Lists()).isEmpty()) << line;
 }
 
@@ -62,6 +79,35 @@ TEST(Headings, SkillGroupsStayInTheirSection) {
         Lists());
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[1].lines.size(), 3);
+}
+
+TEST(Headings, AHeadingInATablesLeftColumn) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("Experience\tFabrikam Inc.\t2019 – 2021\nTest Engineer")),
+        Lists());
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
+    EXPECT_EQ(s[1].lines.front(), QStringLiteral("Fabrikam Inc.\t2019 – 2021"));
+}
+
+TEST(Headings, ALabelInsideAJobKeepsTheSection) {
+    const auto s = SplitSections(TextLines(QStringLiteral("EXPERIENCE\nFabrikam\t2019 – 2021\n"
+                                                          "Notable achievements:\nShipped v2\n"
+                                                          "PROJECTS\nA compiler")),
+                                 Lists());
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[1].lines.size(), 3);
+    EXPECT_EQ(s[2].kind, QStringLiteral("other"));
+}
+
+TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("WORK EXPERIENCE\n2019 - 2021\nCTO FABRIKAM TECHNOLOGIES\n"
+                                 "Built the platform.\nTECHNOLOGIES\nC++")),
+        Lists());
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[1].lines.size(), 3);
+    EXPECT_EQ(s[2].kind, QStringLiteral("skills"));
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
