@@ -13,8 +13,10 @@ namespace zorv::rp::convert {
 namespace {
 
 const QSet<QString>& SkippedElements() {
-    static const QSet<QString> names{"script", "style",  "head",   "noscript", "template",
-                                     "svg",    "iframe", "object", "select",   "math"};
+    // A <noscript> block is kept: it holds what a page shows without scripts, often the
+    // e-mail address that a script would write.
+    static const QSet<QString> names{"script", "style",  "head",   "template", "svg",
+                                     "iframe", "object", "select", "math"};
     return names;
 }
 

@@ -2,18 +2,17 @@
 #include "ContactParser.h"
 
 #include "FuncLib.h"
+#include "PhoneNumbers.h"
 
 #include <QRegularExpression>
-#include <phonenumbers/phonenumberutil.h>
+
+#include <limits>
 
 #include <string>
 
 namespace zorv::rp {
 
 namespace {
-
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberUtil;
 
 const QRegularExpression& EmailPattern() {
     static const QRegularExpression re(QStringLiteral(
@@ -29,89 +28,6 @@ const QRegularExpression& WebPattern() {
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }
-
-const QRegularExpression& PhoneCandidate() {
-    static const QRegularExpression re(
-        QStringLiteral(
-            "(?<![\\w@./])(?:\\+|00)?\\s?\\(?\\d[\\d\\s().\\-/]{5,22}\\d(?:\\s*(?:ext\\.?"
-            "|x|poste|durchwahl)\\s*\\d{1,5})?(?![\\w@])"),
-        QRegularExpression::CaseInsensitiveOption);
-    return re;
-}
-
-bool LooksLikeDates(const QString& candidate) {
-    static const QRegularExpression years(QStringLiteral(
-        "^\\(?(?:\\d{1,2}[/.\\-])?(?:19|20)\\d\\d\\)?\\s*[\\-–/]\\s*\\(?(?:\\d{1,2}[/.\\-])?"
-        "(?:19|20)\\d\\d\\)?$|^\\d{1,2}[/.\\-]\\d{1,2}[/.\\-]\\d{2,4}$"));
-    return years.match(candidate.trimmed()).hasMatch();
-}
-
-PhoneKind KindFromLabel(const QString& before) {
-    const QString f = Fold(before.right(24));
-    static const QRegularExpression fax(QStringLiteral("(?:fax|telecopie|telefax)\\W*$"));
-    static const QRegularExpression mobile(
-        QStringLiteral("(?:mobile|mobil|mob|cell|cellular|cell phone|portable|port|handy|movil|"
-                       "celular|gsm|m|\\(m\\))\\W*$"));
-    if (fax.match(f).hasMatch())
-        return PhoneKind::Fax;
-    if (mobile.match(f).hasMatch())
-        return PhoneKind::Mobile;
-    return PhoneKind::Telephone;
-}
-
-bool HasPhoneLabel(const QString& before) {
-    static const QRegularExpression label(
-        QStringLiteral("(?:phone|tel|telephone|telefon|telefono|telefoon|mobile|mobil|mob|cell|"
-                       "portable|handy|movil|celular|gsm|fax|contact|home|work|office|[mtph])"
-                       "\\W*$"));
-    return label.match(Fold(before.right(24))).hasMatch();
-}
-
-QString DigitsOnly(const QString& s) {
-    QString d;
-    for (QChar c : s)
-        if (c.isDigit())
-            d += c;
-    return d;
-}
-
-struct PhoneParser {
-    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
-    std::string region;
-    bool cleanup = false;
-
-    bool Parse(const QString& text, bool labelled, Phone* out) const {
-        const QString digits = DigitsOnly(text);
-        if (digits.size() < 7 || digits.size() > 15)
-            return false;
-        PhoneNumber number;
-        if (util->Parse(text.toStdString(), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
-            return false;
-        const bool valid = util->IsValidNumber(number);
-        if (!valid && !(labelled && util->IsPossibleNumber(number)))
-            return false;
-        std::string formatted;
-        std::string numberRegion;
-        util->GetRegionCodeForNumber(number, &numberRegion);
-        util->Format(number, PhoneNumberUtil::E164, &formatted);
-        out->digits = QString::fromStdString(formatted).mid(1);
-        if (cleanup) {
-            util->Format(number,
-                         numberRegion == region ? PhoneNumberUtil::NATIONAL
-                                                : PhoneNumberUtil::INTERNATIONAL,
-                         &formatted);
-            out->formatted = QString::fromStdString(formatted);
-        } else {
-            out->formatted = text.simplified();
-        }
-        if (!labelled && valid) {
-            const auto type = util->GetNumberType(number);
-            if (type == PhoneNumberUtil::MOBILE)
-                out->kind = PhoneKind::Mobile;
-        }
-        return true;
-    }
-};
 
 // ---- names -------------------------------------------------------------------------------
 
@@ -578,6 +494,11 @@ bool LooksLikeStreet(const QString& line) {
 constexpr qsizetype kMaxZoneLines = 200;
 // Enough of each kind of contact detail for any resume.
 constexpr qsizetype kMaxEach = 10;
+// Lines above and below an e-mail address outside the header that join the contact zone.
+constexpr qsizetype kLinesAroundEmail = 3;
+// A city named alone (no country, region or postal code beside it) must be this large to
+// be taken as the candidate's: small towns share their names with common words.
+constexpr int kMinBareCityPopulation = 50000;
 
 // The lines where contact details are looked for: the header, contact sections, and the
 // lines around an e-mail address (a contact block at the bottom).
@@ -592,148 +513,221 @@ QStringList ContactZone(const std::vector<Section>& sections) {
             zone << line;
         }
     };
+    auto isContact = [](const Section& s) {
+        return s.kind == QLatin1String("header") || s.kind == QLatin1String("contact");
+    };
     for (const Section& s : sections)
-        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+        if (isContact(s))
             for (const QString& line : s.lines)
                 add(line);
     for (const Section& s : sections) {
-        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+        if (isContact(s))
             continue;
         for (qsizetype i = 0; i < s.lines.size() && zone.size() < kMaxZoneLines; ++i)
             if (EmailPattern().match(s.lines[i]).hasMatch())
-                for (qsizetype j = std::max<qsizetype>(0, i - 3);
-                     j < std::min<qsizetype>(s.lines.size(), i + 4); ++j)
+                for (qsizetype j = std::max<qsizetype>(0, i - kLinesAroundEmail);
+                     j < std::min<qsizetype>(s.lines.size(), i + kLinesAroundEmail + 1); ++j)
                     add(s.lines[j]);
     }
     return zone;
 }
 
-// The country of the first number written with its international prefix, or "".
-QString CountryOfInternationalNumber(const QStringList& lines) {
-    static const QRegularExpression international(
-        QStringLiteral("(?:\\+|\\b00)\\s?[1-9][\\d\\s().\\-/]{6,20}\\d"));
-    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
-    for (const QString& line : lines) {
-        auto it = international.globalMatch(line);
-        while (it.hasNext()) {
-            QString text = it.next().captured();
-            if (text.startsWith(QStringLiteral("00")))
-                text = QLatin1Char('+') + text.mid(2);
-            PhoneNumber number;
-            if (util->Parse(text.toStdString(), "ZZ", &number) !=
-                    PhoneNumberUtil::NO_PARSING_ERROR ||
-                !util->IsValidNumber(number))
-                continue;
-            std::string region;
-            util->GetRegionCodeForNumber(number, &region);
-            return QString::fromStdString(region);
+// Icon fonts put their glyphs in the private use areas; glued to an address or a number
+// ("\uf3c5Lyon") they would hide it.
+QString WithoutIconGlyphs(QString line) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char32_t c = line[i].isHighSurrogate() && i + 1 < line.size()
+                               ? QChar::surrogateToUcs4(line[i], line[i + 1])
+                               : line[i].unicode();
+        if (QChar::category(c) != QChar::Other_PrivateUse)
+            continue;
+        const qsizetype width = c > 0xFFFF ? 2 : 1;
+        line.replace(i, width, QLatin1Char(' '));
+    }
+    return line;
+}
+
+std::vector<Section> WithoutIconGlyphs(std::vector<Section> sections) {
+    for (Section& s : sections)
+        for (QString& line : s.lines)
+            line = WithoutIconGlyphs(line).trimmed();
+    return sections;
+}
+
+// "name [at] host [dot] com", "name(at)host.com", "name at host dot com" as an address.
+QString Deobfuscated(const QString& line) {
+    static const QRegularExpression at(QStringLiteral("\\s*[\\[({<]\\s*(?:at|@)\\s*[\\])}>]\\s*"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression dot(
+        QStringLiteral("\\s*[\\[({<]\\s*(?:dot|\\.)\\s*[\\])}>]\\s*"),
+        QRegularExpression::CaseInsensitiveOption);
+    // Plain words only with " dot " as well: "meet at example.com" is prose.
+    static const QRegularExpression words(
+        QStringLiteral("\\b([A-Za-z0-9._%+\\-]+) at ([A-Za-z0-9\\-]+(?: dot [A-Za-z0-9\\-]+)+)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out = line;
+    out.replace(at, QStringLiteral("@")).replace(dot, QStringLiteral("."));
+    QRegularExpressionMatch m = words.match(out);
+    if (m.hasMatch())
+        out.replace(m.capturedStart(), m.capturedLength(),
+                    m.captured(1) + QLatin1Char('@') +
+                        m.captured(2).replace(QStringLiteral(" dot "), QStringLiteral("."),
+                                              Qt::CaseInsensitive));
+    return out;
+}
+
+void AddEmails(const QString& line, QStringList* emails) {
+    auto it = EmailPattern().globalMatch(line);
+    while (it.hasNext()) {
+        QString e = it.next().captured();
+        while (e.endsWith(QLatin1Char('.')))
+            e.chop(1);
+        if (emails->size() < kMaxEach && !emails->contains(e, Qt::CaseInsensitive))
+            *emails << e;
+    }
+}
+
+void AddWebAddresses(const QString& line, QStringList* webAddresses) {
+    auto web = WebPattern().globalMatch(line);
+    while (web.hasNext()) {
+        const auto m = web.next();
+        if (m.capturedStart() > 0 && line[m.capturedStart() - 1] == QLatin1Char('@'))
+            continue;
+        QString w = m.captured();
+        while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
+            w.chop(1);
+        if (webAddresses->size() < kMaxEach && !webAddresses->contains(w, Qt::CaseInsensitive))
+            *webAddresses << w;
+    }
+}
+
+// Name: the first chunk of the header or contact zone that reads as a person's name.
+PersonNameParts NameInZone(const QStringList& zone, const WordLists& lists) {
+    for (const QString& line : zone)
+        for (const QString& chunk : LineChunks(line)) {
+            PersonNameParts n = ParsePersonName(chunk, lists);
+            if (!n.IsEmpty())
+                return n;
         }
+    return {};
+}
+
+// A sidebar layout can put the name anywhere: the name-like line that a job title follows,
+// else the first one outside the skill lists.
+PersonNameParts NameBeforeTitle(const std::vector<Section>& sections, const WordLists& lists) {
+    PersonNameParts best;
+    int bestScore = std::numeric_limits<int>::min();
+    for (const Section& s : sections) {
+        const bool list = s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
+        for (qsizetype i = 0; i < s.lines.size(); ++i) {
+            PersonNameParts n = ParsePersonName(s.lines[i], lists);
+            if (n.IsEmpty())
+                continue;
+            int score = list ? -1 : 0;
+            if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
+                score += 2;
+            if (score > bestScore) {
+                bestScore = score;
+                best = n;
+            }
+        }
+    }
+    return best;
+}
+
+// A line's chunks, also cut at spaced dashes and dots that separate contact details
+// ("Springfield, IL – (555) 010 0000 – name@example.com").
+QStringList ContactChunks(const QString& line) {
+    static const QRegularExpression separator(QStringLiteral("\\s+[–—·•|]\\s+"));
+    QStringList out;
+    for (const QString& chunk : LineChunks(line))
+        for (const QString& piece : chunk.split(separator, Qt::SkipEmptyParts))
+            out << piece.trimmed();
+    return out;
+}
+
+// A city named alone is taken when it is known, large enough and no word of the other
+// lists ("Mobile", "Split" and "Nice" are towns too).
+bool IsBareCity(const Address& a, const WordLists& lists) {
+    const QString folded = Fold(a.municipality);
+    if (lists.cityPopulation.value(folded, kMinBareCityPopulation) < kMinBareCityPopulation)
+        return false;
+    const QStringList words = WordsOf(folded);
+    return !lists.headingKind.contains(folded) && !lists.titles.Matches(words) &&
+           !lists.orgWords.Matches(words) && !lists.skills.contains(a.municipality);
+}
+
+// The address of one chunk, with the street line before it and a country after it.
+Address AddressOfChunk(const QStringList& zone, qsizetype i, const QStringList& chunks, qsizetype k,
+                       const WordLists& lists) {
+    const QString& chunk = chunks[k];
+    // A phone or a link inside the chunk is no part of the address.
+    if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
+        return {};
+    Address a = ParseAddressLine(chunk, lists);
+    // "Victoria Island, Lagos" above a line that names the country alone.
+    if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
+        lists.countryByName.contains(Fold(zone[i + 1])))
+        a = ParseAddressLine(chunk + QStringLiteral(", ") + zone[i + 1], lists);
+    const bool namedAlone = a.addressLines.isEmpty() && a.postalCode.isEmpty() &&
+                            a.region.isEmpty() && !chunk.contains(QLatin1Char(','));
+    if (a.IsEmpty() || (namedAlone && !IsBareCity(a, lists)))
+        return {};
+    if (a.addressLines.isEmpty()) {
+        if (k > 0 && LooksLikeStreet(chunks[k - 1]))
+            a.addressLines << chunks[k - 1];
+        else if (k == 0 && i > 0 && LooksLikeStreet(zone[i - 1]) &&
+                 LineChunks(zone[i - 1]).size() == 1)
+            a.addressLines << zone[i - 1];
+    }
+    if (a.countryCode.isEmpty()) {
+        const QString next =
+            k + 1 < chunks.size() ? chunks[k + 1] : (i + 1 < zone.size() ? zone[i + 1] : QString());
+        a.countryCode = lists.countryByName.value(Fold(next));
+    }
+    return a;
+}
+
+// Address: the first chunk of the zone that parses as one.
+Address FindAddress(const QStringList& zone, const WordLists& lists) {
+    for (qsizetype i = 0; i < zone.size(); ++i) {
+        // Whole chunks first: "São Paulo – SP, 01310-200" holds a dash of its own.
+        for (const QStringList& chunks : {LineChunks(zone[i]), ContactChunks(zone[i])})
+            for (qsizetype k = 0; k < chunks.size(); ++k) {
+                Address a = AddressOfChunk(zone, i, chunks, k, lists);
+                if (!a.IsEmpty())
+                    return a;
+            }
     }
     return {};
 }
 
-} // namespace
-
-ContactDetails ParseContact(const std::vector<Section>& sections, const WordLists& lists,
-                            const ContactOptions& options) {
-    ContactDetails c;
-    QStringList all;
-    for (const Section& s : sections)
-        all << s.lines;
-    const QStringList zone = ContactZone(sections);
-
-    for (const QString& line : all) {
-        auto it = EmailPattern().globalMatch(line);
-        while (it.hasNext()) {
-            QString e = it.next().captured();
-            while (e.endsWith(QLatin1Char('.')))
-                e.chop(1);
-            if (c.emails.size() < kMaxEach && !c.emails.contains(e, Qt::CaseInsensitive))
-                c.emails << e;
-        }
-        auto web = WebPattern().globalMatch(line);
-        while (web.hasNext()) {
-            const auto m = web.next();
-            if (m.capturedStart() > 0 && line[m.capturedStart() - 1] == QLatin1Char('@'))
-                continue;
-            QString w = m.captured();
-            while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
-                w.chop(1);
-            if (c.webAddresses.size() < kMaxEach &&
-                !c.webAddresses.contains(w, Qt::CaseInsensitive))
-                c.webAddresses << w;
-        }
+// The country of an e-mail or web address's country domain ("name@example.fr"), or "".
+QString CountryOfDomains(const QStringList& addresses, const WordLists& lists) {
+    // Country domains sold for their letters ("startup.io") say nothing of a country.
+    static const QSet<QString> vanity = {
+        QStringLiteral("io"), QStringLiteral("co"), QStringLiteral("me"), QStringLiteral("tv"),
+        QStringLiteral("ai"), QStringLiteral("ly"), QStringLiteral("fm"), QStringLiteral("to"),
+        QStringLiteral("cc"), QStringLiteral("ws"), QStringLiteral("gg"), QStringLiteral("im"),
+        QStringLiteral("sh"), QStringLiteral("ac"), QStringLiteral("is"), QStringLiteral("nu"),
+        QStringLiteral("vc"), QStringLiteral("la"), QStringLiteral("md"), QStringLiteral("so")};
+    static const QRegularExpression tld(QStringLiteral("\\.([a-z]{2})(?:[/:?#]|$)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    for (const QString& address : addresses) {
+        const QString host = address.section(u'@', -1);
+        const QRegularExpressionMatch m = tld.match(host);
+        if (!m.hasMatch() || vanity.contains(m.captured(1).toLower()))
+            continue;
+        const QString code = CountryCodeOf(m.captured(1), lists);
+        if (lists.countryCodes.contains(code))
+            return code;
     }
+    return {};
+}
 
-    // Name: the first chunk of the header or contact zone that reads as a person's name.
-    for (const QString& line : zone) {
-        for (const QString& chunk : LineChunks(line)) {
-            PersonNameParts n = ParsePersonName(chunk, lists);
-            if (!n.IsEmpty()) {
-                c.name = n;
-                break;
-            }
-        }
-        if (!c.name.IsEmpty())
-            break;
-    }
-    if (c.name.IsEmpty()) {
-        // A sidebar layout can put the name anywhere: take the name-like line that a job
-        // title follows, else the first one outside the skill lists.
-        int bestScore = -100;
-        for (const Section& s : sections) {
-            const bool list =
-                s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
-            for (qsizetype i = 0; i < s.lines.size(); ++i) {
-                PersonNameParts n = ParsePersonName(s.lines[i], lists);
-                if (n.IsEmpty())
-                    continue;
-                int score = list ? -1 : 0;
-                if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
-                    score += 2;
-                if (score > bestScore) {
-                    bestScore = score;
-                    c.name = n;
-                }
-            }
-        }
-    }
-
-    // Address: the first chunk that parses as one; a street on the line before it.
-    for (qsizetype i = 0; i < zone.size() && c.address.IsEmpty(); ++i) {
-        const QStringList chunks = LineChunks(zone[i]);
-        for (qsizetype k = 0; k < chunks.size(); ++k) {
-            QString chunk = chunks[k];
-            // A phone or a link inside the chunk is no part of the address.
-            if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
-                continue;
-            Address a = ParseAddressLine(chunk, lists);
-            // "Victoria Island, Lagos" above a line that names the country alone.
-            if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
-                lists.countryByName.contains(Fold(zone[i + 1])))
-                a = ParseAddressLine(chunk + QStringLiteral(", ") + zone[i + 1], lists);
-            if (a.IsEmpty())
-                continue;
-            if (a.addressLines.isEmpty()) {
-                if (k > 0 && LooksLikeStreet(chunks[k - 1]))
-                    a.addressLines << chunks[k - 1];
-                else if (k == 0 && i > 0 && LooksLikeStreet(zone[i - 1]) &&
-                         LineChunks(zone[i - 1]).size() == 1)
-                    a.addressLines << zone[i - 1];
-            }
-            if (a.countryCode.isEmpty()) {
-                QString next = k + 1 < chunks.size()
-                                   ? chunks[k + 1]
-                                   : (i + 1 < zone.size() ? zone[i + 1] : QString());
-                a.countryCode = lists.countryByName.value(Fold(next));
-            }
-            c.address = a;
-            break;
-        }
-    }
-
-    // Phones: numbers in the contact zone, and labelled numbers anywhere.
-    PhoneParser phones;
+// The region for numbers written without a country prefix.
+QString PhoneRegion(const ContactDetails& c, const QStringList& zone, const WordLists& lists,
+                    const ContactOptions& options) {
     QString country = options.resumeCountry.trimmed().isEmpty()
                           ? QString()
                           : CountryCodeOf(options.resumeCountry, lists);
@@ -742,59 +736,41 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
     if (country.isEmpty())
         country = CountryOfInternationalNumber(zone);
     if (country.isEmpty())
-        country = QStringLiteral("US");
-    phones.region = country.toStdString();
-    phones.cleanup = options.cleanupPhoneNumbers;
-    auto scan = [&](const QString& line, bool labelledOnly) {
-        auto it = PhoneCandidate().globalMatch(line);
-        while (it.hasNext() && static_cast<qsizetype>(c.phones.size()) < kMaxEach) {
-            const auto m = it.next();
-            const QString candidate = m.captured().trimmed();
-            if (LooksLikeDates(candidate))
-                continue;
-            // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
-            if (!c.address.postalCode.isEmpty() &&
-                DigitsOnly(candidate) == DigitsOnly(c.address.postalCode))
-                continue;
-            const QString before = line.left(m.capturedStart());
-            const bool labelled = HasPhoneLabel(before);
-            if (labelledOnly && !labelled && !candidate.startsWith(QLatin1Char('+')))
-                continue;
-            Phone p;
-            p.kind = KindFromLabel(before);
-            if (!phones.Parse(candidate, labelled, &p))
-                continue;
-            if (labelled)
-                p.kind = KindFromLabel(before);
-            bool seen = false;
-            for (const Phone& q : c.phones)
-                seen = seen || q.digits == p.digits;
-            if (!seen)
-                c.phones.push_back(p);
-        }
-    };
-    for (const QString& line : zone)
-        scan(line, false);
-    const QSet<QString> zoneLines(zone.begin(), zone.end());
-    for (const QString& line : all)
-        if (!zoneLines.contains(line))
-            scan(line, true);
+        country = CountryOfDomains(c.emails + c.webAddresses, lists);
+    return country.isEmpty() ? QStringLiteral("US") : country;
+}
 
+} // namespace
+
+ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& lists,
+                            const ContactOptions& options) {
+    const std::vector<Section> sections = WithoutIconGlyphs(input);
+    ContactDetails c;
+    QStringList all;
+    for (const Section& s : sections)
+        all << s.lines;
+    const QStringList zone = ContactZone(sections);
+    for (const QString& line : all) {
+        AddEmails(line, &c.emails);
+        AddWebAddresses(line, &c.webAddresses);
+    }
+    if (c.emails.isEmpty())
+        for (const QString& line : zone)
+            AddEmails(Deobfuscated(line), &c.emails);
+
+    c.name = NameInZone(zone, lists);
+    if (c.name.IsEmpty())
+        c.name = NameBeforeTitle(sections, lists);
+    c.address = FindAddress(zone, lists);
+
+    const QString region = PhoneRegion(c, zone, lists, options);
+    c.phones = FindPhones(
+        zone, all, lists,
+        PhoneSearch{region, options.cleanupPhoneNumbers, c.address.postalCode, kMaxEach});
     if (c.address.countryCode.isEmpty() && !c.address.IsEmpty()) {
         // The country of the first phone with an international prefix, else the resume's.
-        QString fromPhone;
-        for (const Phone& p : c.phones) {
-            std::string region;
-            PhoneNumber number;
-            if (phones.util->Parse((QLatin1Char('+') + p.digits).toStdString(), "ZZ", &number) ==
-                PhoneNumberUtil::NO_PARSING_ERROR) {
-                phones.util->GetRegionCodeForNumber(number, &region);
-                fromPhone = QString::fromStdString(region);
-                break;
-            }
-        }
-        c.address.countryCode =
-            !fromPhone.isEmpty() && fromPhone != QLatin1String("ZZ") ? fromPhone : country;
+        const QString fromPhone = CountryOfPhones(c.phones);
+        c.address.countryCode = fromPhone.isEmpty() ? region : fromPhone;
     }
     return c;
 }
