@@ -2,6 +2,7 @@
 #include "ContactParser.h"
 
 #include "FuncLib.h"
+#include "LayoutSignals.h"
 #include "PhoneNumbers.h"
 
 #include <QRegularExpression>
@@ -76,7 +77,8 @@ QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
         QStringLiteral("mevr"),   QStringLiteral("shri"),   QStringLiteral("smt"),
         QStringLiteral("ir"),     QStringLiteral("ing"),    QStringLiteral("drs"),
         QStringLiteral("dr-ing"), QStringLiteral("dr-med"), QStringLiteral("dipl-ing"),
-        QStringLiteral("mag"),    QStringLiteral("lic"),    QStringLiteral("hon")};
+        QStringLiteral("mag"),    QStringLiteral("lic"),    QStringLiteral("hon"),
+        QStringLiteral("doc"),    QStringLiteral("yrd"),    QStringLiteral("dott")};
     static const QSet<QString> generation = {QStringLiteral("jr"), QStringLiteral("sr"),
                                              QStringLiteral("ii"), QStringLiteral("iii"),
                                              QStringLiteral("iv")};
@@ -88,6 +90,13 @@ QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
         QStringLiteral("meng"), QStringLiteral("ma"),  QStringLiteral("ba")};
     if (atStart && address.contains(w))
         return QStringLiteral("formOfAddress");
+    // "Doç.Dr.", "Prof.Dr.": several forms of address written as one word.
+    if (atStart && word.count(QLatin1Char('.')) > 1) {
+        const QStringList pieces = Fold(word).split(QLatin1Char('.'), Qt::SkipEmptyParts);
+        if (pieces.size() > 1 && std::all_of(pieces.begin(), pieces.end(),
+                                             [](const QString& p) { return address.contains(p); }))
+            return QStringLiteral("formOfAddress");
+    }
     if (!atStart && generation.contains(w))
         return QStringLiteral("generation");
     if (!atStart && qualification.contains(w))
@@ -144,7 +153,8 @@ QString CountryCodeOf(const QString& text, const WordLists& lists) {
 
 PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
     PersonNameParts name;
-    QString text = input.simplified();
+    // PDF text may spell "é" as "e" and a combining accent, which is no letter of its own.
+    QString text = input.normalized(QString::NormalizationForm_C).simplified();
     static const QRegularExpression label(
         QStringLiteral("^(?:name|nom|nombre|naam|vorname und name|nom et prénom)\\s*:\\s*"),
         QRegularExpression::CaseInsensitiveOption);
@@ -504,7 +514,8 @@ constexpr int kMinBareCityPopulation = 50000;
 // lines around an e-mail address (a contact block at the bottom).
 // At most kMaxZoneLines lines: contact details take a few, and a text without headings
 // must not make every line a candidate.
-QStringList ContactZone(const std::vector<Section>& sections) {
+// iconLines: lines that had icon glyphs, which mark contact details in any part of a page.
+QStringList ContactZone(const std::vector<Section>& sections, const QStringList& iconLines) {
     QStringList zone;
     QSet<QString> seen;
     auto add = [&](const QString& line) {
@@ -529,6 +540,8 @@ QStringList ContactZone(const std::vector<Section>& sections) {
                      j < std::min<qsizetype>(s.lines.size(), i + kLinesAroundEmail + 1); ++j)
                     add(s.lines[j]);
     }
+    for (const QString& line : iconLines)
+        add(line);
     return zone;
 }
 
@@ -547,10 +560,15 @@ QString WithoutIconGlyphs(QString line) {
     return line;
 }
 
-std::vector<Section> WithoutIconGlyphs(std::vector<Section> sections) {
+// The sections without icon glyphs; iconLines receives the lines that had some.
+std::vector<Section> WithoutIconGlyphs(std::vector<Section> sections, QStringList* iconLines) {
     for (Section& s : sections)
-        for (QString& line : s.lines)
-            line = WithoutIconGlyphs(line).trimmed();
+        for (QString& line : s.lines) {
+            const QString clean = WithoutIconGlyphs(line).trimmed();
+            if (clean != line)
+                *iconLines << clean;
+            line = clean;
+        }
     return sections;
 }
 
@@ -601,6 +619,20 @@ void AddWebAddresses(const QString& line, QStringList* webAddresses) {
     }
 }
 
+// A link whose address the text already shows ("https://www.example.org/x" for
+// "example.org/x").
+bool IsKnownLink(const QString& link, const QStringList& webAddresses) {
+    static const QRegularExpression scheme(QStringLiteral("^(?:https?://)?(?:www\\.)?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString bare = QString(link).remove(scheme);
+    while (bare.endsWith(QLatin1Char('/')))
+        bare.chop(1);
+    for (const QString& w : webAddresses)
+        if (QString(w).remove(scheme).startsWith(bare, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 // Name: the first chunk of the header or contact zone that reads as a person's name.
 PersonNameParts NameInZone(const QStringList& zone, const WordLists& lists) {
     for (const QString& line : zone)
@@ -638,7 +670,7 @@ PersonNameParts NameBeforeTitle(const std::vector<Section>& sections, const Word
 // A line's chunks, also cut at spaced dashes and dots that separate contact details
 // ("Springfield, IL – (555) 010 0000 – name@example.com").
 QStringList ContactChunks(const QString& line) {
-    static const QRegularExpression separator(QStringLiteral("\\s+[–—·•|]\\s+"));
+    static const QRegularExpression separator(QStringLiteral("\\s+[–—·•|\\-]\\s+|\\s{2,}"));
     QStringList out;
     for (const QString& chunk : LineChunks(line))
         for (const QString& piece : chunk.split(separator, Qt::SkipEmptyParts))
@@ -657,14 +689,70 @@ bool IsBareCity(const Address& a, const WordLists& lists) {
            !lists.orgWords.Matches(words) && !lists.skills.contains(a.municipality);
 }
 
+// A run of digits as long as a telephone number's; postal codes are shorter.
+bool HoldsPhoneNumber(const QString& chunk) {
+    // Brazilian postal codes have eight digits; telephone numbers with their area code more.
+    constexpr qsizetype kMinPhoneDigits = 9;
+    static const QRegularExpression run(QStringLiteral("\\d[\\d\\s().\\-/]*\\d"));
+    auto it = run.globalMatch(chunk);
+    while (it.hasNext()) {
+        const QString digits =
+            it.next().captured().remove(QRegularExpression(QStringLiteral("\\D")));
+        if (digits.size() >= kMinPhoneDigits)
+            return true;
+    }
+    return false;
+}
+
+// "Hyderabad." without its full stop; "32-300Olkusz" with the space a layout lost.
+QString NormalisedAddressChunk(QString chunk) {
+    static const QRegularExpression gluedPostal(QStringLiteral("^(\\d{2}-\\d{3})(?=\\p{Lu})"),
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    chunk.replace(gluedPostal, QStringLiteral("\\1 "));
+    chunk = chunk.trimmed();
+    while (chunk.endsWith(QLatin1Char('.')) || chunk.endsWith(QLatin1Char(',')))
+        chunk.chop(1);
+    return chunk;
+}
+
+// "Wylerstrasse 83 Bern, Switzerland": a street with its number and a known city in one
+// part, cut into two parts; any other text unchanged.
+QString StreetSplitFromCity(const QString& chunk, const WordLists& lists) {
+    static const QRegularExpression streetCity(
+        QStringLiteral("^(.*\\p{L}.*\\s\\d+[a-zA-Z]?)\\s+(\\p{L}[\\p{L} .'\\-]+?)\\s*(,.*)?$"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = streetCity.match(chunk);
+    if (!m.hasMatch() || !lists.countryByCity.contains(Fold(m.captured(2))))
+        return chunk;
+    return m.captured(1) + QStringLiteral(", ") + m.captured(2) + m.captured(3);
+}
+
+// A municipality that names a street ("Alder St."), a school or a company is none.
+bool IsPlausibleCity(const QString& municipality, const WordLists& lists) {
+    static const QRegularExpression street(
+        QStringLiteral("\\b(?:st|street|rd|road|ave|avenue|blvd|boulevard|dr|drive|ln|lane|"
+                       "ct|court|pl|way|hwy|highway)\\.?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (municipality.isEmpty())
+        return true;
+    const QStringList words = WordsOf(Fold(municipality));
+    return !street.match(municipality).hasMatch() && !lists.schools.Matches(words) &&
+           !lists.orgWords.Matches(words);
+}
+
 // The address of one chunk, with the street line before it and a country after it.
 Address AddressOfChunk(const QStringList& zone, qsizetype i, const QStringList& chunks, qsizetype k,
                        const WordLists& lists) {
-    const QString& chunk = chunks[k];
+    const QString chunk = NormalisedAddressChunk(chunks[k]);
     // A phone or a link inside the chunk is no part of the address.
-    if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
+    if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch() ||
+        HoldsPhoneNumber(chunk))
         return {};
     Address a = ParseAddressLine(chunk, lists);
+    if (a.IsEmpty() || !IsPlausibleCity(a.municipality, lists))
+        a = ParseAddressLine(StreetSplitFromCity(chunk, lists), lists);
+    if (!IsPlausibleCity(a.municipality, lists))
+        return {};
     // "Victoria Island, Lagos" above a line that names the country alone.
     if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
         lists.countryByName.contains(Fold(zone[i + 1])))
@@ -744,21 +832,33 @@ QString PhoneRegion(const ContactDetails& c, const QStringList& zone, const Word
 
 ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& lists,
                             const ContactOptions& options) {
-    const std::vector<Section> sections = WithoutIconGlyphs(input);
+    QStringList iconLines;
+    const std::vector<Section> sections = WithoutIconGlyphs(input, &iconLines);
     ContactDetails c;
     QStringList all;
     for (const Section& s : sections)
         all << s.lines;
-    const QStringList zone = ContactZone(sections);
+    const QStringList zone = ContactZone(sections, iconLines);
     for (const QString& line : all) {
         AddEmails(line, &c.emails);
         AddWebAddresses(line, &c.webAddresses);
+    }
+    if (options.layout) {
+        // Links behind icons and words ("Email", "LinkedIn") hold what the text does not.
+        for (const QString& e : MailtoAddresses(*options.layout))
+            AddEmails(e, &c.emails);
+        for (const QString& w : WebLinks(*options.layout))
+            if (WebPattern().match(w).hasMatch() && !IsKnownLink(w, c.webAddresses) &&
+                c.webAddresses.size() < kMaxEach)
+                c.webAddresses << w;
+        c.name = NameByLayout(*options.layout, lists);
     }
     if (c.emails.isEmpty())
         for (const QString& line : zone)
             AddEmails(Deobfuscated(line), &c.emails);
 
-    c.name = NameInZone(zone, lists);
+    if (c.name.IsEmpty())
+        c.name = NameInZone(zone, lists);
     if (c.name.IsEmpty())
         c.name = NameBeforeTitle(sections, lists);
     c.address = FindAddress(zone, lists);
