@@ -732,7 +732,7 @@ bool IsPlausibleCity(const QString& municipality, const WordLists& lists) {
     static const QRegularExpression street(
         QStringLiteral("\\b(?:st|street|rd|road|ave|avenue|blvd|boulevard|dr|drive|ln|lane|"
                        "ct|court|pl|way|hwy|highway)\\.?$"),
-        QRegularExpression::CaseInsensitiveOption);
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     if (municipality.isEmpty())
         return true;
     const QStringList words = WordsOf(Fold(municipality));

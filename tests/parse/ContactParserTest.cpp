@@ -276,6 +276,14 @@ TEST(Addresses, CityAndCountryOfAnyCountryFromTheWorldLists) {
     EXPECT_EQ(us.address.municipality, QStringLiteral("Eugene"));
 }
 
+TEST(Addresses, StreetAndCityInChunksOfOneLine) {
+    const auto c = ContactOf(
+        QStringLiteral("Anna Berger\nLindenweg 3 | 50667 Köln | anna@example.de | 0221 1234567\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Köln"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("DE"));
+    EXPECT_EQ(c.address.addressLines, QStringList{QStringLiteral("Lindenweg 3")});
+}
+
 TEST(Addresses, IconGlyphsMarkContactLinesAnywhere) {
     const auto c = ContactOf(QStringLiteral("Kim Lee\nEXPERIENCE\nEngineer at Acme, 2019 - 2021\n"
                                             "\uF3C5 Lyon, France\t\uF09B kimlee\n"));
