@@ -151,102 +151,101 @@ QString CountryCodeOf(const QString& text, const WordLists& lists) {
     return lists.countryByName.value(Fold(t));
 }
 
-PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
-    PersonNameParts name;
+namespace {
+
+// The text of a name candidate without its label, or "" when it cannot be a name.
+QString NameText(const QString& input, const WordLists& lists) {
+    constexpr qsizetype kMaxNameChars = 60;
     // PDF text may spell "é" as "e" and a combining accent, which is no letter of its own.
     QString text = input.normalized(QString::NormalizationForm_C).simplified();
     static const QRegularExpression label(
         QStringLiteral("^(?:name|nom|nombre|naam|vorname und name|nom et prénom)\\s*:\\s*"),
         QRegularExpression::CaseInsensitiveOption);
     text.remove(label);
-    if (text.isEmpty() || text.size() > 60)
-        return name;
+    if (text.isEmpty() || text.size() > kMaxNameChars)
+        return {};
     for (QChar c : text)
         if (c.isDigit() || c == QLatin1Char('@') || c == QLatin1Char(':') || c == QLatin1Char('/'))
-            return name;
+            return {};
     const QString folded = Fold(text);
     for (const QString& n : NotNames())
         if (folded == n || folded.startsWith(n + QLatin1Char(' ')))
-            return name;
+            return {};
     if (lists.headingKind.contains(folded) || lists.countryByName.contains(folded) ||
         lists.regionByName.contains(folded))
-        return name;
-    // "Family, Given" and "Given Family, PhD"
-    QStringList commaParts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        return {};
+    return text;
+}
+
+bool AllAffixes(const QStringList& words) {
+    return std::all_of(words.begin(), words.end(),
+                       [](const QString& w) { return !AffixKind(w, false, true).isEmpty(); });
+}
+
+// "Family, Given" and "Given Family, PhD": text becomes the name in reading order, trailing
+// receives the affixes after commas. False when the commas show no name ("Paris, France").
+bool ResolveCommas(QString* text, QStringList* trailing, bool* familyFirstByComma,
+                   const WordLists& lists) {
+    QStringList commaParts = text->split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (QString& p : commaParts)
         p = p.trimmed();
-    QStringList words;
-    QStringList trailing;
     // "Jonathan Whitaker, Jr., Esq.": trailing parts made of affixes only.
-    while (commaParts.size() > 2) {
-        bool allAffix = true;
-        for (const QString& w : commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
-        if (!allAffix)
-            break;
-        trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + trailing;
+    while (commaParts.size() > 2 &&
+           AllAffixes(commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))) {
+        *trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + *trailing;
         commaParts.pop_back();
     }
     if (commaParts.size() == 1)
-        text = commaParts.front();
-    bool familyFirstByComma = false;
-    if (commaParts.size() == 2) {
-        const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        bool allAffix = true;
-        for (const QString& w : second)
-            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
-        if (allAffix) {
-            trailing = second + trailing;
-            text = commaParts[0];
-        } else if (lists.countryByName.contains(Fold(commaParts[1])) ||
-                   lists.countryByCity.contains(Fold(commaParts[0])) ||
-                   lists.regionByName.contains(Fold(commaParts[1])) ||
-                   lists.regionByAbbr.contains(commaParts[1])) {
-            return name; // "Paris, France", "Austin, TX"
-        } else if (second.size() <= 2 &&
-                   commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= 2) {
-            familyFirstByComma = true;
-            text = commaParts[1] + QLatin1Char(' ') + commaParts[0];
-        } else {
-            return name;
-        }
-    } else if (commaParts.size() > 2) {
-        return name;
+        *text = commaParts.front();
+    if (commaParts.size() > 2)
+        return false;
+    if (commaParts.size() != 2)
+        return true;
+    const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (AllAffixes(second)) {
+        *trailing = second + *trailing;
+        *text = commaParts[0];
+        return true;
     }
-    words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    while (!words.isEmpty() && !AffixKind(words.front(), true).isEmpty()) {
-        name.formsOfAddress << words.front();
-        words.pop_front();
-    }
-    while (words.size() > 1 && !AffixKind(words.back(), false).isEmpty()) {
-        trailing.prepend(words.back());
-        words.pop_back();
-    }
-    for (const QString& t : trailing) {
-        const QString kind = AffixKind(t, false, true);
-        if (kind == QLatin1String("generation"))
-            name.generations << t;
-        else
-            name.qualifications << t;
-    }
-    if (words.size() < 2 || words.size() > 5)
-        return name;
+    if (lists.countryByName.contains(Fold(commaParts[1])) ||
+        lists.countryByCity.contains(Fold(commaParts[0])) ||
+        lists.regionByName.contains(Fold(commaParts[1])) ||
+        lists.regionByAbbr.contains(commaParts[1]))
+        return false; // "Paris, France", "Austin, TX"
+    constexpr qsizetype kMaxWordsBesideComma = 2;
+    if (second.size() > kMaxWordsBesideComma ||
+        commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() > kMaxWordsBesideComma)
+        return false;
+    *familyFirstByComma = true;
+    *text = commaParts[1] + QLatin1Char(' ') + commaParts[0];
+    return true;
+}
+
+// Two to five capitalised words of letters that no other list claims.
+bool AreNameWords(const QStringList& words, const WordLists& lists) {
+    constexpr qsizetype kMinWords = 2;
+    constexpr qsizetype kMaxWords = 5;
+    if (words.size() < kMinWords || words.size() > kMaxWords)
+        return false;
     int capitalised = 0;
     for (const QString& w : words) {
         if (!IsNameWord(w))
-            return name;
+            return false;
         if (Particles().contains(w.toLower()) && w[0].isLower())
             continue;
         if (!w[0].isUpper())
-            return name;
+            return false;
         ++capitalised;
     }
-    if (capitalised < 2)
-        return name;
-    const QStringList folded_words = WordsOf(Fold(words.join(QLatin1Char(' '))));
-    if (lists.titles.Matches(folded_words) || lists.schools.Matches(folded_words) ||
-        lists.orgWords.Matches(folded_words) || lists.degrees.Matches(folded_words))
-        return name;
+    if (capitalised < kMinWords)
+        return false;
+    const QStringList folded = WordsOf(Fold(words.join(QLatin1Char(' '))));
+    return !lists.titles.Matches(folded) && !lists.schools.Matches(folded) &&
+           !lists.orgWords.Matches(folded) && !lists.degrees.Matches(folded);
+}
+
+// Given, middle and family names of the name's words.
+void FillNameParts(QStringList words, bool familyFirstByComma, PersonNameParts* name) {
     // "DUBOIS Jean": a family name in capitals before given names in mixed case.
     qsizetype capsLead = 0;
     while (capsLead < words.size() && IsAllCaps(words[capsLead]) && words[capsLead].size() > 1)
@@ -274,24 +273,50 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
             w = Particles().contains(w.toLower()) && &w != &family.back() ? w.toLower()
                                                                           : TitleCased(w);
     for (QString& w : given)
-        if (IsAllCaps(w) && w.size() > 2)
-            w = TitleCased(w);
-        else if (IsAllCaps(w) && !w.contains(QLatin1Char('.')))
+        if (IsAllCaps(w) && (w.size() > 2 || !w.contains(QLatin1Char('.'))))
             w = TitleCased(w);
     QStringList prefix;
     while (family.size() > 1 && Particles().contains(family.front().toLower())) {
         prefix << family.front();
         family.pop_front();
     }
-    name.given << given.front();
+    name->given << given.front();
     if (given.size() > 1)
-        name.middle = given.mid(1).join(QLatin1Char(' '));
-    name.familyPrefix = prefix.join(QLatin1Char(' '));
-    name.family = family.join(QLatin1Char(' '));
+        name->middle = given.mid(1).join(QLatin1Char(' '));
+    name->familyPrefix = prefix.join(QLatin1Char(' '));
+    name->family = family.join(QLatin1Char(' '));
     QStringList formatted = given;
-    formatted << prefix << family;
-    formatted << name.generations;
-    name.formatted = formatted.join(QLatin1Char(' '));
+    formatted << prefix << family << name->generations;
+    name->formatted = formatted.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
+    QString text = NameText(input, lists);
+    QStringList trailing;
+    bool familyFirstByComma = false;
+    if (text.isEmpty() || !ResolveCommas(&text, &trailing, &familyFirstByComma, lists))
+        return {};
+    PersonNameParts name;
+    QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    while (!words.isEmpty() && !AffixKind(words.front(), true).isEmpty()) {
+        name.formsOfAddress << words.front();
+        words.pop_front();
+    }
+    while (words.size() > 1 && !AffixKind(words.back(), false).isEmpty()) {
+        trailing.prepend(words.back());
+        words.pop_back();
+    }
+    for (const QString& t : trailing) {
+        if (AffixKind(t, false, true) == QLatin1String("generation"))
+            name.generations << t;
+        else
+            name.qualifications << t;
+    }
+    if (!AreNameWords(words, lists))
+        return {};
+    FillNameParts(words, familyFirstByComma, &name);
     return name;
 }
 
