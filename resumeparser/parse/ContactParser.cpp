@@ -324,8 +324,10 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     Address a;
     QString text = input.simplified();
     static const QRegularExpression label(
-        QStringLiteral("^(?:address|home address|adresse|anschrift|wohnort|dirección|direccion|"
-                       "domicilio|adres|location|lieu|ort|ciudad|city)\\s*:\\s*"),
+        QStringLiteral(
+            "^(?:address|home address|adresse|anschrift|wohnort|dirección|direccion|"
+            "domicilio|adres|location|lieu|ort|ciudad|city|morada|endereço|indirizzo|adresa|"
+            "адрес|residenza)\\s*:\\s*"),
         QRegularExpression::CaseInsensitiveOption);
     text.remove(label);
     if (text.isEmpty() || text.contains(QLatin1Char('@')) || text.size() > 160)
@@ -356,9 +358,9 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     static const QRegularExpression nlPostal(
         QStringLiteral("^(\\d{4}\\s?[A-Z]{2})\\s+(\\p{L}[\\p{L}\\s.'\\-]+)$"));
     static const QRegularExpression euPostal(
-        // Postal codes before the city: "75011", "02-715" (Poland), "411 36" (Sweden),
-        // "7550000" (Chile).
-        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{2}-\\d{3}|\\d{3} \\d{2}|\\d{4,7})\\s+"
+        // Postal codes before the city: "75011", "02-715" (Poland), "1000-001" (Portugal),
+        // "411 36" (Sweden), "7550000" (Chile).
+        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{2}-\\d{3}|\\d{4}-\\d{3}|\\d{3} \\d{2}|\\d{4,7})\\s+"
                        "(\\p{L}[\\p{L}\\s.'\\-]+?)(?:\\s+(?:cedex|"
                        "\\d{1,2}))?$"),
         QRegularExpression::CaseInsensitiveOption);

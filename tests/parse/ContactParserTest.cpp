@@ -271,6 +271,11 @@ TEST(Addresses, CityAndCountryOfAnyCountryFromTheWorldLists) {
     const auto ch = ContactOf(QStringLiteral("Lea Meier\nAdresse: Musterweg 12 Luzern, Schweiz\n"));
     EXPECT_EQ(ch.address.municipality, QStringLiteral("Luzern"));
     EXPECT_EQ(ch.address.countryCode, QStringLiteral("CH"));
+    const auto pt =
+        ContactOf(QStringLiteral("Rui Costa\nMorada: Rua das Flores 12, 4050-262 PORTO\n"));
+    EXPECT_EQ(pt.address.municipality, QStringLiteral("PORTO"));
+    EXPECT_EQ(pt.address.postalCode, QStringLiteral("4050-262"));
+    EXPECT_EQ(pt.address.addressLines, QStringList{QStringLiteral("Rua das Flores 12")});
     // A street is no city.
     const auto us = ContactOf(QStringLiteral("Kim Lee\n1200 Maple St.\nEugene, OR 97401\n"));
     EXPECT_EQ(us.address.municipality, QStringLiteral("Eugene"));
