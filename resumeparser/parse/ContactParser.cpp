@@ -660,8 +660,32 @@ bool IsKnownLink(const QString& link, const QStringList& webAddresses) {
     return false;
 }
 
+// "Name: Rossi" and "Vorname: Anna" on lines close together: one name, given name first.
+PersonNameParts NameOfFields(const QStringList& zone, const WordLists& lists) {
+    constexpr qsizetype kMaxFieldDistance = 2;
+    for (qsizetype i = 0; i < zone.size(); ++i) {
+        const auto given = lists.givenNameField.match(zone[i]);
+        if (!given.hasMatch())
+            continue;
+        for (qsizetype j = std::max<qsizetype>(0, i - kMaxFieldDistance);
+             j < std::min(zone.size(), i + kMaxFieldDistance + 1); ++j) {
+            const auto family = lists.familyNameField.match(zone[j]);
+            if (j == i || !family.hasMatch())
+                continue;
+            PersonNameParts n = ParsePersonName(given.captured(1).trimmed() + QLatin1Char(' ') +
+                                                    family.captured(1).trimmed(),
+                                                lists);
+            if (!n.IsEmpty())
+                return n;
+        }
+    }
+    return {};
+}
+
 // Name: the first chunk of the header or contact zone that reads as a person's name.
 PersonNameParts NameInZone(const QStringList& zone, const WordLists& lists) {
+    if (PersonNameParts n = NameOfFields(zone, lists); !n.IsEmpty())
+        return n;
     for (const QString& line : zone)
         for (const QString& chunk : LineChunks(line)) {
             PersonNameParts n = ParsePersonName(chunk, lists);

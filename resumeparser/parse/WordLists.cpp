@@ -190,6 +190,27 @@ void LoadPhoneLabels(const QStringList& lines, WordLists* lists) {
                 byKind.value(QStringLiteral("fax")));
 }
 
+// One pattern per kind of name field: a label, a colon and the value.
+void LoadNameLabels(const QStringList& lines, WordLists* lists) {
+    QHash<QString, QStringList> byKind;
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            if (!parts[i].trimmed().isEmpty())
+                byKind[parts[0].trimmed().toLower()]
+                    << QRegularExpression::escape(parts[i].trimmed());
+    }
+    auto pattern = [](const QStringList& labels) {
+        if (labels.isEmpty())
+            return QRegularExpression(QStringLiteral("(?!)"));
+        return QRegularExpression(QStringLiteral("^(?:%1)\\s*:\\s*(.+)$").arg(labels.join(u'|')),
+                                  QRegularExpression::CaseInsensitiveOption |
+                                      QRegularExpression::UseUnicodePropertiesOption);
+    };
+    lists->givenNameField = pattern(byKind.value(QStringLiteral("given")));
+    lists->familyNameField = pattern(byKind.value(QStringLiteral("family")));
+}
+
 std::unique_ptr<WordLists> Load(const QString& customizePath) {
     InitParseResources();
     auto lists = std::make_unique<WordLists>();
@@ -247,6 +268,7 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
             lists->countryByCity.insert(Fold(parts[i]), code);
     }
     LoadPhoneLabels(ListLines(QStringLiteral("phonelabels.txt"), customizePath), lists.get());
+    LoadNameLabels(ListLines(QStringLiteral("namelabels.txt"), customizePath), lists.get());
     lists->skills = ListLines(QStringLiteral("skills.txt"), customizePath);
     return lists;
 }

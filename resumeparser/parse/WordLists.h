@@ -56,6 +56,9 @@ struct WordLists {
     QRegularExpression phoneLabel;
     QRegularExpression mobileLabel;
     QRegularExpression faxLabel;
+    // "Label: value" lines of the given and family names (namelabels.txt); the value in cap 1.
+    QRegularExpression givenNameField;
+    QRegularExpression familyNameField;
     QStringList skills;
 };
 

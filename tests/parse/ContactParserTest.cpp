@@ -296,6 +296,15 @@ TEST(Addresses, IconGlyphsMarkContactLinesAnywhere) {
     EXPECT_EQ(c.address.countryCode, QStringLiteral("FR"));
 }
 
+TEST(NameSearch, NameFieldsOfGivenAndFamilyName) {
+    EXPECT_EQ(
+        ContactOf(QStringLiteral("Lebenslauf\nName: Keller\nVorname: Anna Lena\n")).name.formatted,
+        QStringLiteral("Anna Lena Keller"));
+    EXPECT_EQ(
+        ContactOf(QStringLiteral("CV\nFirst name: Tom\nLast name: Hardy-Smith\n")).name.formatted,
+        QStringLiteral("Tom Hardy-Smith"));
+}
+
 TEST(NameSearch, ContactBlockAtTheBottom) {
     const auto c = ContactOf(QStringLiteral("SUMMARY\nAccountant with twelve years of audit.\n"
                                             "EXPERIENCE\nTax Manager, Grant Thornton, 2017 - 2020\n"
