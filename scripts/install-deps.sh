@@ -14,6 +14,7 @@ packages=(
   libreoffice-writer-nogui
   xvfb xauth fonts-dejavu-core
   poppler-utils
+  iso-codes libgeonames0 libgeonames-common
 )
 
 missing=()

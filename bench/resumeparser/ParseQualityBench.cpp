@@ -170,7 +170,10 @@ zorv::rp::ActionResult ConvertAndParse(const QString& path) {
     const auto text = zorv::rp::ConvertResume(convert);
     if (!text.ok)
         return text;
-    return zorv::rp::ParseResume(SettingsFor(text.text), false);
+    // As the server does: the Parse of a converted text reads the converter's layout too.
+    ParserSettings parse = SettingsFor(text.text);
+    parse.Layout = text.layout;
+    return zorv::rp::ParseResume(parse, false);
 }
 
 // The sample file beside NAME.expected, whatever its input format; empty when there is none.

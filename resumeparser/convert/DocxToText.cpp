@@ -7,8 +7,11 @@
 #include "ZipArchive.h"
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QStringList>
 #include <libxml/tree.h>
+
+#include <utility>
 
 namespace zorv::rp::convert {
 
@@ -29,10 +32,69 @@ bool IsW(const xmlNode* n, const char* name) {
     return IsElement(n, name, kW) || IsElement(n, name, kWStrict);
 }
 
+// What a paragraph's layout line records while its runs are read.
+struct ParagraphLayout {
+    double fontSize = 0;
+    bool bold = true;
+    bool anyText = false;
+    QStringList links;
+};
+
+// Half-points of a w:sz value as points; 0 when absent or not a number.
+double SizeOf(const xmlNode* sz) {
+    constexpr double kHalfPoints = 2.0;
+    bool ok = false;
+    const double half = AttributeValue(sz, "val").toDouble(&ok);
+    return ok && half > 0 ? half / kHalfPoints : 0;
+}
+
+bool IsOn(const xmlNode* toggle) {
+    const QString v = AttributeValue(toggle, "val");
+    return v.isEmpty() || (v != u"0" && v != u"false" && v != u"off");
+}
+
+// The paragraph styles' type sizes from styles.xml, following basedOn; the default size
+// under the empty id.
+QHash<QString, double> ReadStyleSizes(const xmlNode* root) {
+    QHash<QString, double> own;
+    QHash<QString, QString> basedOn;
+    for (const xmlNode* n = root ? root->children : nullptr; n; n = n->next) {
+        const bool defaults = IsW(n, "docDefaults");
+        if (!defaults && !IsW(n, "style"))
+            continue;
+        const QString id = defaults ? QString() : AttributeValue(n, "styleId");
+        for (const xmlNode* c = n->children; c; c = c->next) {
+            if (IsW(c, "basedOn"))
+                basedOn.insert(id, AttributeValue(c, "val"));
+            for (const xmlNode* r = c->children; r; r = r->next) // rPr, or rPrDefault's rPr
+                for (const xmlNode* sz = IsW(r, "sz") ? r : r->children; sz; sz = sz->next)
+                    if (IsW(sz, "sz")) {
+                        own.insert(id, SizeOf(sz));
+                        break;
+                    }
+        }
+    }
+    QHash<QString, double> sizes;
+    for (auto it = own.cbegin(); it != own.cend(); ++it)
+        sizes.insert(it.key(), it.value());
+    constexpr int kMaxBasedOnChain = 16;
+    for (auto it = basedOn.cbegin(); it != basedOn.cend(); ++it) {
+        QString id = it.key();
+        for (int i = 0; i < kMaxBasedOnChain && !own.contains(id) && basedOn.contains(id); ++i)
+            id = basedOn.value(id);
+        if (own.contains(id) && !sizes.contains(it.key()))
+            sizes.insert(it.key(), own.value(id));
+    }
+    return sizes;
+}
+
 // Collects the lines of a WordprocessingML story (body, header, cell, text box).
 class StoryWalker {
 public:
     bool failed = false;
+    QHash<QString, double> styleSizes;   // paragraph style -> points; "" the default
+    QHash<QString, QString> linkTargets; // relationship id -> external target
+    std::vector<LayoutLine> layout;
 
     QStringList Block(const xmlNode* parent, int depth) {
         QStringList lines;
@@ -73,10 +135,61 @@ private:
     void Paragraph(const xmlNode* p, int depth, QStringList* lines) {
         QString text;
         QStringList boxes;
+        ParagraphLayout own;
+        own.fontSize = ParagraphStyleSize(p);
+        ParagraphLayout* outer = std::exchange(paragraph_, &own);
         Inline(p, depth, &text, &boxes);
+        paragraph_ = outer;
         // Text boxes anchored in a paragraph come before it: they float at or above it.
         *lines << boxes;
-        *lines << text.split(u'\n');
+        const QStringList paragraphLines = text.split(u'\n');
+        *lines << paragraphLines;
+        for (const QString& line : paragraphLines)
+            if (!line.trimmed().isEmpty() || !own.links.isEmpty())
+                layout.push_back(LayoutLine{line.trimmed(), own.fontSize, own.bold && own.anyText,
+                                            0, double(layout.size()), 0, own.links});
+    }
+
+    double ParagraphStyleSize(const xmlNode* p) const {
+        for (const xmlNode* ppr = p->children; ppr; ppr = ppr->next)
+            if (IsW(ppr, "pPr"))
+                for (const xmlNode* c = ppr->children; c; c = c->next)
+                    if (IsW(c, "pStyle") && styleSizes.contains(AttributeValue(c, "val")))
+                        return styleSizes.value(AttributeValue(c, "val"));
+        return styleSizes.value(QString());
+    }
+
+    // A run's own size and weight.
+    void RunProperties(const xmlNode* rPr) {
+        if (!paragraph_)
+            return;
+        for (const xmlNode* c = rPr->children; c; c = c->next) {
+            if (IsW(c, "sz") && SizeOf(c) > 0)
+                paragraph_->fontSize = std::max(paragraph_->fontSize, SizeOf(c));
+            runBold_ = runBold_ || (IsW(c, "b") && IsOn(c));
+        }
+    }
+
+    // Hyperlinks by relationship and HYPERLINK field codes.
+    void Link(const QString& target) {
+        constexpr qsizetype kMaxLinks = 20;
+        if (paragraph_ && !target.isEmpty() && paragraph_->links.size() < kMaxLinks &&
+            !paragraph_->links.contains(target))
+            paragraph_->links << target;
+    }
+
+    void FieldCode(const xmlNode* instr) {
+        QString code;
+        for (const xmlNode* c = instr->children; c; c = c->next)
+            if (c->type == XML_TEXT_NODE)
+                code += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
+        FieldCode(instr, code);
+    }
+
+    void FieldCode(const xmlNode*, const QString& code) {
+        static const QRegularExpression hyperlink(QStringLiteral("HYPERLINK\\s+\"([^\"]+)\""));
+        if (const auto m = hyperlink.match(code); m.hasMatch())
+            Link(m.captured(1));
     }
 
     void Inline(const xmlNode* parent, int depth, QString* text, QStringList* boxes) {
@@ -92,6 +205,14 @@ private:
                     if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE)
                         *text += QString::fromUtf8(reinterpret_cast<const char*>(c->content));
                 }
+                if (paragraph_) {
+                    paragraph_->anyText = true;
+                    paragraph_->bold = paragraph_->bold && runBold_;
+                }
+            } else if (IsW(n, "rPr")) {
+                RunProperties(n);
+            } else if (IsW(n, "instrText")) {
+                FieldCode(n);
             } else if (IsW(n, "tab") || IsW(n, "ptab")) {
                 *text += u'\t';
             } else if (IsW(n, "br") || IsW(n, "cr")) {
@@ -108,16 +229,22 @@ private:
             } else if (IsElement(n, "AlternateContent", kMc)) {
                 if (const xmlNode* choice = FirstChoice(n))
                     Inline(choice, depth + 1, text, boxes);
-            } else if (IsW(n, "delText") || IsW(n, "instrText") || IsW(n, "del") ||
-                       IsW(n, "moveFrom") || IsW(n, "rPr") || IsW(n, "pPr")) {
+            } else if (IsW(n, "delText") || IsW(n, "del") || IsW(n, "moveFrom") || IsW(n, "pPr")) {
                 continue;
+            } else if (IsW(n, "hyperlink")) {
+                Link(linkTargets.value(AttributeValue(n, "id")));
+                Inline(n, depth + 1, text, boxes);
             } else if (IsW(n, "p")) {
                 // Block content inside runs (shapes, objects): its own lines.
                 Paragraph(n, depth + 1, boxes);
             } else if (IsW(n, "tbl")) {
                 Table(n, depth + 1, boxes);
             } else {
-                Inline(n, depth + 1, text, boxes); // r, hyperlink, smartTag, fldSimple, ins ...
+                if (IsW(n, "fldSimple"))
+                    FieldCode(n, AttributeValue(n, "instr"));
+                if (IsW(n, "r"))
+                    runBold_ = false;              // until the run's properties say otherwise
+                Inline(n, depth + 1, text, boxes); // r, smartTag, fldSimple, ins ...
             }
         }
     }
@@ -130,6 +257,9 @@ private:
             AppendTableRow(std::move(cells), lines);
         }
     }
+
+    ParagraphLayout* paragraph_ = nullptr;
+    bool runBold_ = false;
 
     // The rows of a table or the cells of a row, also inside content controls.
     std::vector<const xmlNode*> Children(const xmlNode* parent, const char* name, int depth) {
@@ -230,6 +360,16 @@ ActionResult DocxToText(const QByteArray& bytes) {
     CollectSectionParts(body, "footerReference", rels, &footerParts, 0);
 
     StoryWalker walker;
+    for (auto it = rels.cbegin(); it != rels.cend(); ++it)
+        if (it->external && it->type.endsWith(u"/hyperlink"))
+            walker.linkTargets.insert(it.key(), it->target);
+    for (const Relationship& r : rels) {
+        QByteArray stylesXml;
+        QString ignored;
+        if (!r.external && r.type.endsWith(u"/styles") && zip.Contains(r.target) &&
+            zip.Read(r.target, &stylesXml, &ignored))
+            walker.styleSizes = ReadStyleSizes(RootElement(ParseXmlPart(stylesXml)));
+    }
     QStringList seenStories;
     auto storyLines = [&](const QString& part) {
         const XmlDocPtr partDoc = ReadPart(zip, part);
@@ -263,7 +403,11 @@ ActionResult DocxToText(const QByteArray& bytes) {
         lines << QString() << storyLines(part);
     if (walker.failed)
         return Failed(QStringLiteral("The Word document is nested too deeply to be a resume."));
-    return Succeeded(lines.join(u'\n'), QStringLiteral("The Word document contains no text."));
+    ActionResult result =
+        Succeeded(lines.join(u'\n'), QStringLiteral("The Word document contains no text."));
+    if (result.ok)
+        result.layout = std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.layout)});
+    return result;
 }
 
 } // namespace zorv::rp::convert

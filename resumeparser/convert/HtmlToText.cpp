@@ -14,8 +14,10 @@ namespace zorv::rp::convert {
 namespace {
 
 const QSet<QString>& SkippedElements() {
-    static const QSet<QString> names{"script", "style",  "head",   "noscript", "template",
-                                     "svg",    "iframe", "object", "select",   "math"};
+    // A <noscript> block is kept: it holds what a page shows without scripts, often the
+    // e-mail address that a script would write.
+    static const QSet<QString> names{"script", "style",  "head",   "template", "svg",
+                                     "iframe", "object", "select", "math"};
     return names;
 }
 
@@ -60,8 +62,11 @@ public:
                 BreakLine(false);
             const bool pre = name == u"pre";
             preDepth_ += pre;
+            const Style outer = style_;
+            EnterStyle(n, name);
             if (!Walk(n->children, depth + 1))
                 return false;
+            style_ = outer;
             preDepth_ -= pre;
             if (block)
                 BreakLine(false);
@@ -73,6 +78,9 @@ public:
         BreakLine(false);
         return lines_;
     }
+
+    // The lines with their type sizes and links, once Lines() has ended the last one.
+    std::vector<LayoutLine>& Layout() { return layout_; }
 
 private:
     // A table row: each cell walked on its own, then laid out as a row or as columns.
@@ -91,6 +99,8 @@ private:
             if (!cell.Walk(c->children, depth + 2))
                 return false;
             cells.push_back(cell.Lines());
+            for (LayoutLine& line : cell.Layout())
+                layout_.push_back(std::move(line));
         }
         AppendTableRow(std::move(cells), &lines_);
         return true;
@@ -109,22 +119,61 @@ private:
         static const QRegularExpression space(QStringLiteral("[ \\t\\r\\n\\f]+"));
         QString text = raw;
         text.replace(space, QStringLiteral(" "));
+        if (!text.trimmed().isEmpty()) {
+            lineSize_ = std::max(lineSize_, style_.size);
+            lineBold_ = lineBold_ && style_.bold;
+        }
         if (text.startsWith(u' ') &&
             (line_.isEmpty() || line_.endsWith(u' ') || line_.endsWith(u'\t')))
             text.remove(0, 1);
         line_ += text;
     }
 
-    // Ends the current line; a block boundary adds no empty line, a <br> does.
-    void BreakLine(bool forced) {
-        if (!line_.trimmed().isEmpty() || forced)
-            lines_ << line_;
-        line_.clear();
+    struct Style {
+        double size = kBodySize;
+        bool bold = false;
+    };
+
+    // Headings in the sizes browsers give them by default; links kept for the parser.
+    void EnterStyle(const xmlNode* n, const QString& name) {
+        static const double kHeadingScale[] = {2.0, 1.5, 1.17, 1.0, 0.83, 0.67};
+        if (name.size() == 2 && name[0] == u'h' && name[1] >= u'1' && name[1] <= u'6') {
+            style_.size = kBodySize * kHeadingScale[name[1].unicode() - u'1'];
+            style_.bold = true;
+        } else if (name == u"b" || name == u"strong" || name == u"th") {
+            style_.bold = true;
+        } else if (name == u"a") {
+            const QString href = AttributeValue(n, "href").trimmed();
+            if (!href.isEmpty() && !href.startsWith(u'#') && links_.size() < kMaxLinksPerLine)
+                links_ << href;
+        }
     }
 
+    // Ends the current line; a block boundary adds no empty line, a <br> does.
+    void BreakLine(bool forced) {
+        if (!line_.trimmed().isEmpty() || forced) {
+            lines_ << line_;
+            if (!line_.trimmed().isEmpty() || !links_.isEmpty())
+                layout_.push_back(
+                    LayoutLine{line_.trimmed(), lineSize_ > 0 ? lineSize_ : style_.size,
+                               lineBold_ && lineSize_ > 0, 0, double(lines_.size()), 0, links_});
+        }
+        line_.clear();
+        links_.clear();
+        lineSize_ = 0;
+        lineBold_ = true;
+    }
+
+    static constexpr double kBodySize = 12;
+    static constexpr qsizetype kMaxLinksPerLine = 20;
     QStringList lines_;
     QString line_;
     int preDepth_ = 0;
+    Style style_;
+    double lineSize_ = 0; // largest size of the line's text so far; 0: no text yet
+    bool lineBold_ = true;
+    QStringList links_;
+    std::vector<LayoutLine> layout_;
 };
 
 QByteArray DeclaredOrDetectedEncoding(QByteArrayView bytes) {
@@ -149,7 +198,12 @@ ActionResult HtmlToText(QByteArrayView bytes) {
     HtmlWalker walker;
     if (!walker.Walk(doc->children, 0))
         return Failed(QStringLiteral("The HTML file is nested too deeply to be a resume."));
-    return Succeeded(walker.Lines().join(u'\n'), QStringLiteral("The HTML file contains no text."));
+    ActionResult result =
+        Succeeded(walker.Lines().join(u'\n'), QStringLiteral("The HTML file contains no text."));
+    if (result.ok)
+        result.layout =
+            std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.Layout())});
+    return result;
 }
 
 } // namespace zorv::rp::convert

@@ -16,6 +16,8 @@ struct Segment {
     double x0, x1, top, bottom;
     int row; // the raw line it belongs to
     qsizetype chars;
+    double fontSize;
+    bool bold;
 };
 
 double Height(const PdfWord& w) {
@@ -65,7 +67,7 @@ void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Se
             open = false;
         }
         if (!open) {
-            seg = Segment{w.text, w.x0, w.x1, w.y0, w.y1, row, w.text.size()};
+            seg = Segment{w.text, w.x0, w.x1, w.y0, w.y1, row, w.text.size(), w.fontSize, w.bold};
             open = true;
         } else {
             if (prev->spaceAfter || gap > 0.15 * height)
@@ -75,6 +77,8 @@ void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Se
             seg.top = std::min(seg.top, w.y0);
             seg.bottom = std::max(seg.bottom, w.y1);
             seg.chars += w.text.size();
+            seg.fontSize = std::max(seg.fontSize, w.fontSize);
+            seg.bold = seg.bold && w.bold;
         }
         prev = &w;
     }
@@ -140,12 +144,15 @@ void EmitRows(std::vector<const Segment*>& side, std::vector<PdfLine>* out) {
         return a->row < b->row || (a->row == b->row && a->x0 < b->x0);
     });
     for (size_t i = 0; i < side.size();) {
-        PdfLine line{side[i]->text, side[i]->top, side[i]->bottom};
+        PdfLine line{side[i]->text, side[i]->top,      side[i]->bottom,
+                     side[i]->x0,   side[i]->fontSize, side[i]->bold};
         size_t j = i + 1;
         for (; j < side.size() && side[j]->row == side[i]->row; ++j) {
             line.text += u'\t' + side[j]->text;
             line.top = std::min(line.top, side[j]->top);
             line.bottom = std::max(line.bottom, side[j]->bottom);
+            line.fontSize = std::max(line.fontSize, side[j]->fontSize);
+            line.bold = line.bold && side[j]->bold;
         }
         out->push_back(line);
         i = j;
@@ -202,7 +209,7 @@ std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth) {
     return out;
 }
 
-QStringList JoinPages(const std::vector<PdfPage>& pages) {
+QStringList JoinPages(const std::vector<PdfPage>& pages, std::vector<LayoutLine>* layout) {
     auto inMargin = [](const PdfLine& line, double height) {
         return height > 0 && (line.bottom < 0.12 * height || line.top > 0.88 * height);
     };
@@ -220,6 +227,7 @@ QStringList JoinPages(const std::vector<PdfPage>& pages) {
     }
     QStringList out;
     QSet<QString> emitted;
+    int pageNumber = 0;
     for (const PdfPage& page : pages) {
         for (const PdfLine& line : page.lines) {
             if (inMargin(line, page.height)) {
@@ -231,8 +239,12 @@ QStringList JoinPages(const std::vector<PdfPage>& pages) {
                 }
             }
             out << line.text;
+            if (layout)
+                layout->push_back(LayoutLine{
+                    line.text, line.fontSize, line.bold, pageNumber, line.top, line.left, {}});
         }
         out << QString();
+        ++pageNumber;
     }
     return out;
 }

@@ -3,6 +3,8 @@
 // ligatures and hyphenation at line ends are repaired. Pure geometry, no PDF library.
 #pragma once
 
+#include "ResumeParserCore.h"
+
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -14,11 +16,16 @@ struct PdfWord {
     QString text;
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool spaceAfter = false;
+    double fontSize = 0; // 0: unknown
+    bool bold = false;   // false: regular, or unknown
 };
 
 struct PdfLine {
     QString text;
     double top = 0, bottom = 0;
+    double left = 0;
+    double fontSize = 0; // the largest on the line
+    bool bold = false;   // every word bold
 };
 
 // The page's lines in reading order. Pieces of one line far apart (table cells, dates set
@@ -32,7 +39,8 @@ struct PdfPage {
 
 // All pages' lines; a line in the top or bottom band of the page that recurs on other
 // pages (digits aside, so page numbers count as recurring) is kept at its first place only.
-QStringList JoinPages(const std::vector<PdfPage>& pages);
+// layout, when given, receives each kept line with its page, place and font.
+QStringList JoinPages(const std::vector<PdfPage>& pages, std::vector<LayoutLine>* layout = nullptr);
 
 // Typographic ligatures (U+FB00..U+FB06) spelled out, and words hyphenated at a line end
 // joined again on the first line.

@@ -4,6 +4,7 @@
 #include "ConvertText.h"
 #include "PdfLayout.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,12 @@ void SilencePoppler() {
 QString ToQString(const poppler::ustring& text) {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data()),
                               static_cast<qsizetype>(text.size()));
+}
+
+// The type size as the page shows it: the declared font size says little where a PDF sets
+// every font at size 1 and scales its text matrix instead.
+double GlyphHeight(const poppler::rectf& box) {
+    return std::max(0.0, box.bottom() - box.top());
 }
 
 } // namespace
@@ -61,16 +68,23 @@ ActionResult PdfToText(const QByteArray& bytes) {
         for (const poppler::text_box& box : page->text_list()) {
             const poppler::rectf b = box.bbox();
             words.push_back(PdfWord{ToQString(box.text()), b.left(), b.top(), b.right(), b.bottom(),
-                                    box.has_space_after()});
+                                    box.has_space_after(), GlyphHeight(b)});
         }
         anyText = anyText || !words.empty();
         pages.push_back(PdfPage{LayOutPage(std::move(words), rect.width()), rect.height()});
     }
     if (!anyText)
         return Failed(QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
-    const QStringList lines = RepairLigaturesAndHyphens(JoinPages(pages));
-    return Succeeded(lines.join(u'\n'),
-                     QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+    auto layout = std::make_shared<DocumentLayout>();
+    const QStringList lines = RepairLigaturesAndHyphens(JoinPages(pages, &layout->lines));
+    for (LayoutLine& line : layout->lines)
+        line.text = RepairLigaturesAndHyphens({line.text}).front();
+    ActionResult result =
+        Succeeded(lines.join(u'\n'),
+                  QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+    if (result.ok)
+        result.layout = std::move(layout);
+    return result;
 }
 
 } // namespace zorv::rp::convert

@@ -2,18 +2,18 @@
 #include "ContactParser.h"
 
 #include "FuncLib.h"
+#include "LayoutSignals.h"
+#include "PhoneNumbers.h"
 
 #include <QRegularExpression>
-#include <phonenumbers/phonenumberutil.h>
+
+#include <limits>
 
 #include <string>
 
 namespace zorv::rp {
 
 namespace {
-
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberUtil;
 
 const QRegularExpression& EmailPattern() {
     static const QRegularExpression re(QStringLiteral(
@@ -29,89 +29,6 @@ const QRegularExpression& WebPattern() {
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }
-
-const QRegularExpression& PhoneCandidate() {
-    static const QRegularExpression re(
-        QStringLiteral(
-            "(?<![\\w@./])(?:\\+|00)?\\s?\\(?\\d[\\d\\s().\\-/]{5,22}\\d(?:\\s*(?:ext\\.?"
-            "|x|poste|durchwahl)\\s*\\d{1,5})?(?![\\w@])"),
-        QRegularExpression::CaseInsensitiveOption);
-    return re;
-}
-
-bool LooksLikeDates(const QString& candidate) {
-    static const QRegularExpression years(QStringLiteral(
-        "^\\(?(?:\\d{1,2}[/.\\-])?(?:19|20)\\d\\d\\)?\\s*[\\-–/]\\s*\\(?(?:\\d{1,2}[/.\\-])?"
-        "(?:19|20)\\d\\d\\)?$|^\\d{1,2}[/.\\-]\\d{1,2}[/.\\-]\\d{2,4}$"));
-    return years.match(candidate.trimmed()).hasMatch();
-}
-
-PhoneKind KindFromLabel(const QString& before) {
-    const QString f = Fold(before.right(24));
-    static const QRegularExpression fax(QStringLiteral("(?:fax|telecopie|telefax)\\W*$"));
-    static const QRegularExpression mobile(
-        QStringLiteral("(?:mobile|mobil|mob|cell|cellular|cell phone|portable|port|handy|movil|"
-                       "celular|gsm|m|\\(m\\))\\W*$"));
-    if (fax.match(f).hasMatch())
-        return PhoneKind::Fax;
-    if (mobile.match(f).hasMatch())
-        return PhoneKind::Mobile;
-    return PhoneKind::Telephone;
-}
-
-bool HasPhoneLabel(const QString& before) {
-    static const QRegularExpression label(
-        QStringLiteral("(?:phone|tel|telephone|telefon|telefono|telefoon|mobile|mobil|mob|cell|"
-                       "portable|handy|movil|celular|gsm|fax|contact|home|work|office|[mtph])"
-                       "\\W*$"));
-    return label.match(Fold(before.right(24))).hasMatch();
-}
-
-QString DigitsOnly(const QString& s) {
-    QString d;
-    for (QChar c : s)
-        if (c.isDigit())
-            d += c;
-    return d;
-}
-
-struct PhoneParser {
-    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
-    std::string region;
-    bool cleanup = false;
-
-    bool Parse(const QString& text, bool labelled, Phone* out) const {
-        const QString digits = DigitsOnly(text);
-        if (digits.size() < 7 || digits.size() > 15)
-            return false;
-        PhoneNumber number;
-        if (util->Parse(text.toStdString(), region, &number) != PhoneNumberUtil::NO_PARSING_ERROR)
-            return false;
-        const bool valid = util->IsValidNumber(number);
-        if (!valid && !(labelled && util->IsPossibleNumber(number)))
-            return false;
-        std::string formatted;
-        std::string numberRegion;
-        util->GetRegionCodeForNumber(number, &numberRegion);
-        util->Format(number, PhoneNumberUtil::E164, &formatted);
-        out->digits = QString::fromStdString(formatted).mid(1);
-        if (cleanup) {
-            util->Format(number,
-                         numberRegion == region ? PhoneNumberUtil::NATIONAL
-                                                : PhoneNumberUtil::INTERNATIONAL,
-                         &formatted);
-            out->formatted = QString::fromStdString(formatted);
-        } else {
-            out->formatted = text.simplified();
-        }
-        if (!labelled && valid) {
-            const auto type = util->GetNumberType(number);
-            if (type == PhoneNumberUtil::MOBILE)
-                out->kind = PhoneKind::Mobile;
-        }
-        return true;
-    }
-};
 
 // ---- names -------------------------------------------------------------------------------
 
@@ -160,7 +77,8 @@ QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
         QStringLiteral("mevr"),   QStringLiteral("shri"),   QStringLiteral("smt"),
         QStringLiteral("ir"),     QStringLiteral("ing"),    QStringLiteral("drs"),
         QStringLiteral("dr-ing"), QStringLiteral("dr-med"), QStringLiteral("dipl-ing"),
-        QStringLiteral("mag"),    QStringLiteral("lic"),    QStringLiteral("hon")};
+        QStringLiteral("mag"),    QStringLiteral("lic"),    QStringLiteral("hon"),
+        QStringLiteral("doc"),    QStringLiteral("yrd"),    QStringLiteral("dott")};
     static const QSet<QString> generation = {QStringLiteral("jr"), QStringLiteral("sr"),
                                              QStringLiteral("ii"), QStringLiteral("iii"),
                                              QStringLiteral("iv")};
@@ -172,6 +90,13 @@ QString AffixKind(const QString& word, bool atStart, bool afterComma = false) {
         QStringLiteral("meng"), QStringLiteral("ma"),  QStringLiteral("ba")};
     if (atStart && address.contains(w))
         return QStringLiteral("formOfAddress");
+    // "Doç.Dr.", "Prof.Dr.": several forms of address written as one word.
+    if (atStart && word.count(QLatin1Char('.')) > 1) {
+        const QStringList pieces = Fold(word).split(QLatin1Char('.'), Qt::SkipEmptyParts);
+        if (pieces.size() > 1 && std::all_of(pieces.begin(), pieces.end(),
+                                             [](const QString& p) { return address.contains(p); }))
+            return QStringLiteral("formOfAddress");
+    }
     if (!atStart && generation.contains(w))
         return QStringLiteral("generation");
     if (!atStart && qualification.contains(w))
@@ -226,101 +151,101 @@ QString CountryCodeOf(const QString& text, const WordLists& lists) {
     return lists.countryByName.value(Fold(t));
 }
 
-PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
-    PersonNameParts name;
-    QString text = input.simplified();
+namespace {
+
+// The text of a name candidate without its label, or "" when it cannot be a name.
+QString NameText(const QString& input, const WordLists& lists) {
+    constexpr qsizetype kMaxNameChars = 60;
+    // PDF text may spell "é" as "e" and a combining accent, which is no letter of its own.
+    QString text = input.normalized(QString::NormalizationForm_C).simplified();
     static const QRegularExpression label(
         QStringLiteral("^(?:name|nom|nombre|naam|vorname und name|nom et prénom)\\s*:\\s*"),
         QRegularExpression::CaseInsensitiveOption);
     text.remove(label);
-    if (text.isEmpty() || text.size() > 60)
-        return name;
+    if (text.isEmpty() || text.size() > kMaxNameChars)
+        return {};
     for (QChar c : text)
         if (c.isDigit() || c == QLatin1Char('@') || c == QLatin1Char(':') || c == QLatin1Char('/'))
-            return name;
+            return {};
     const QString folded = Fold(text);
     for (const QString& n : NotNames())
         if (folded == n || folded.startsWith(n + QLatin1Char(' ')))
-            return name;
+            return {};
     if (lists.headingKind.contains(folded) || lists.countryByName.contains(folded) ||
         lists.regionByName.contains(folded))
-        return name;
-    // "Family, Given" and "Given Family, PhD"
-    QStringList commaParts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        return {};
+    return text;
+}
+
+bool AllAffixes(const QStringList& words) {
+    return std::all_of(words.begin(), words.end(),
+                       [](const QString& w) { return !AffixKind(w, false, true).isEmpty(); });
+}
+
+// "Family, Given" and "Given Family, PhD": text becomes the name in reading order, trailing
+// receives the affixes after commas. False when the commas show no name ("Paris, France").
+bool ResolveCommas(QString* text, QStringList* trailing, bool* familyFirstByComma,
+                   const WordLists& lists) {
+    QStringList commaParts = text->split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (QString& p : commaParts)
         p = p.trimmed();
-    QStringList words;
-    QStringList trailing;
     // "Jonathan Whitaker, Jr., Esq.": trailing parts made of affixes only.
-    while (commaParts.size() > 2) {
-        bool allAffix = true;
-        for (const QString& w : commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
-        if (!allAffix)
-            break;
-        trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + trailing;
+    while (commaParts.size() > 2 &&
+           AllAffixes(commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts))) {
+        *trailing = commaParts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts) + *trailing;
         commaParts.pop_back();
     }
     if (commaParts.size() == 1)
-        text = commaParts.front();
-    bool familyFirstByComma = false;
-    if (commaParts.size() == 2) {
-        const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        bool allAffix = true;
-        for (const QString& w : second)
-            allAffix = allAffix && !AffixKind(w, false, true).isEmpty();
-        if (allAffix) {
-            trailing = second + trailing;
-            text = commaParts[0];
-        } else if (lists.countryByName.contains(Fold(commaParts[1])) ||
-                   lists.countryByCity.contains(Fold(commaParts[0])) ||
-                   lists.regionByName.contains(Fold(commaParts[1])) ||
-                   lists.regionByAbbr.contains(commaParts[1])) {
-            return name; // "Paris, France", "Austin, TX"
-        } else if (second.size() <= 2 &&
-                   commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= 2) {
-            familyFirstByComma = true;
-            text = commaParts[1] + QLatin1Char(' ') + commaParts[0];
-        } else {
-            return name;
-        }
-    } else if (commaParts.size() > 2) {
-        return name;
+        *text = commaParts.front();
+    if (commaParts.size() > 2)
+        return false;
+    if (commaParts.size() != 2)
+        return true;
+    const QStringList second = commaParts[1].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (AllAffixes(second)) {
+        *trailing = second + *trailing;
+        *text = commaParts[0];
+        return true;
     }
-    words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    while (!words.isEmpty() && !AffixKind(words.front(), true).isEmpty()) {
-        name.formsOfAddress << words.front();
-        words.pop_front();
-    }
-    while (words.size() > 1 && !AffixKind(words.back(), false).isEmpty()) {
-        trailing.prepend(words.back());
-        words.pop_back();
-    }
-    for (const QString& t : trailing) {
-        const QString kind = AffixKind(t, false, true);
-        if (kind == QLatin1String("generation"))
-            name.generations << t;
-        else
-            name.qualifications << t;
-    }
-    if (words.size() < 2 || words.size() > 5)
-        return name;
+    if (lists.countryByName.contains(Fold(commaParts[1])) ||
+        lists.countryByCity.contains(Fold(commaParts[0])) ||
+        lists.regionByName.contains(Fold(commaParts[1])) ||
+        lists.regionByAbbr.contains(commaParts[1]))
+        return false; // "Paris, France", "Austin, TX"
+    constexpr qsizetype kMaxWordsBesideComma = 2;
+    if (second.size() > kMaxWordsBesideComma ||
+        commaParts[0].split(QLatin1Char(' '), Qt::SkipEmptyParts).size() > kMaxWordsBesideComma)
+        return false;
+    *familyFirstByComma = true;
+    *text = commaParts[1] + QLatin1Char(' ') + commaParts[0];
+    return true;
+}
+
+// Two to five capitalised words of letters that no other list claims.
+bool AreNameWords(const QStringList& words, const WordLists& lists) {
+    constexpr qsizetype kMinWords = 2;
+    constexpr qsizetype kMaxWords = 5;
+    if (words.size() < kMinWords || words.size() > kMaxWords)
+        return false;
     int capitalised = 0;
     for (const QString& w : words) {
         if (!IsNameWord(w))
-            return name;
+            return false;
         if (Particles().contains(w.toLower()) && w[0].isLower())
             continue;
         if (!w[0].isUpper())
-            return name;
+            return false;
         ++capitalised;
     }
-    if (capitalised < 2)
-        return name;
-    const QStringList folded_words = WordsOf(Fold(words.join(QLatin1Char(' '))));
-    if (lists.titles.Matches(folded_words) || lists.schools.Matches(folded_words) ||
-        lists.orgWords.Matches(folded_words) || lists.degrees.Matches(folded_words))
-        return name;
+    if (capitalised < kMinWords)
+        return false;
+    const QStringList folded = WordsOf(Fold(words.join(QLatin1Char(' '))));
+    return !lists.titles.Matches(folded) && !lists.schools.Matches(folded) &&
+           !lists.orgWords.Matches(folded) && !lists.degrees.Matches(folded);
+}
+
+// Given, middle and family names of the name's words.
+void FillNameParts(QStringList words, bool familyFirstByComma, PersonNameParts* name) {
     // "DUBOIS Jean": a family name in capitals before given names in mixed case.
     qsizetype capsLead = 0;
     while (capsLead < words.size() && IsAllCaps(words[capsLead]) && words[capsLead].size() > 1)
@@ -348,24 +273,50 @@ PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
             w = Particles().contains(w.toLower()) && &w != &family.back() ? w.toLower()
                                                                           : TitleCased(w);
     for (QString& w : given)
-        if (IsAllCaps(w) && w.size() > 2)
-            w = TitleCased(w);
-        else if (IsAllCaps(w) && !w.contains(QLatin1Char('.')))
+        if (IsAllCaps(w) && (w.size() > 2 || !w.contains(QLatin1Char('.'))))
             w = TitleCased(w);
     QStringList prefix;
     while (family.size() > 1 && Particles().contains(family.front().toLower())) {
         prefix << family.front();
         family.pop_front();
     }
-    name.given << given.front();
+    name->given << given.front();
     if (given.size() > 1)
-        name.middle = given.mid(1).join(QLatin1Char(' '));
-    name.familyPrefix = prefix.join(QLatin1Char(' '));
-    name.family = family.join(QLatin1Char(' '));
+        name->middle = given.mid(1).join(QLatin1Char(' '));
+    name->familyPrefix = prefix.join(QLatin1Char(' '));
+    name->family = family.join(QLatin1Char(' '));
     QStringList formatted = given;
-    formatted << prefix << family;
-    formatted << name.generations;
-    name.formatted = formatted.join(QLatin1Char(' '));
+    formatted << prefix << family << name->generations;
+    name->formatted = formatted.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+PersonNameParts ParsePersonName(const QString& input, const WordLists& lists) {
+    QString text = NameText(input, lists);
+    QStringList trailing;
+    bool familyFirstByComma = false;
+    if (text.isEmpty() || !ResolveCommas(&text, &trailing, &familyFirstByComma, lists))
+        return {};
+    PersonNameParts name;
+    QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    while (!words.isEmpty() && !AffixKind(words.front(), true).isEmpty()) {
+        name.formsOfAddress << words.front();
+        words.pop_front();
+    }
+    while (words.size() > 1 && !AffixKind(words.back(), false).isEmpty()) {
+        trailing.prepend(words.back());
+        words.pop_back();
+    }
+    for (const QString& t : trailing) {
+        if (AffixKind(t, false, true) == QLatin1String("generation"))
+            name.generations << t;
+        else
+            name.qualifications << t;
+    }
+    if (!AreNameWords(words, lists))
+        return {};
+    FillNameParts(words, familyFirstByComma, &name);
     return name;
 }
 
@@ -373,8 +324,10 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     Address a;
     QString text = input.simplified();
     static const QRegularExpression label(
-        QStringLiteral("^(?:address|home address|adresse|anschrift|wohnort|dirección|direccion|"
-                       "domicilio|adres|location|lieu|ort|ciudad|city)\\s*:\\s*"),
+        QStringLiteral(
+            "^(?:address|home address|adresse|anschrift|wohnort|dirección|direccion|"
+            "domicilio|adres|location|lieu|ort|ciudad|city|morada|endereço|indirizzo|adresa|"
+            "адрес|residenza)\\s*:\\s*"),
         QRegularExpression::CaseInsensitiveOption);
     text.remove(label);
     if (text.isEmpty() || text.contains(QLatin1Char('@')) || text.size() > 160)
@@ -405,9 +358,9 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     static const QRegularExpression nlPostal(
         QStringLiteral("^(\\d{4}\\s?[A-Z]{2})\\s+(\\p{L}[\\p{L}\\s.'\\-]+)$"));
     static const QRegularExpression euPostal(
-        // Postal codes before the city: "75011", "02-715" (Poland), "411 36" (Sweden),
-        // "7550000" (Chile).
-        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{2}-\\d{3}|\\d{3} \\d{2}|\\d{4,7})\\s+"
+        // Postal codes before the city: "75011", "02-715" (Poland), "1000-001" (Portugal),
+        // "411 36" (Sweden), "7550000" (Chile).
+        QStringLiteral("^(?:([A-Z]{1,2})-)?(\\d{2}-\\d{3}|\\d{4}-\\d{3}|\\d{3} \\d{2}|\\d{4,7})\\s+"
                        "(\\p{L}[\\p{L}\\s.'\\-]+?)(?:\\s+(?:cedex|"
                        "\\d{1,2}))?$"),
         QRegularExpression::CaseInsensitiveOption);
@@ -578,12 +531,18 @@ bool LooksLikeStreet(const QString& line) {
 constexpr qsizetype kMaxZoneLines = 200;
 // Enough of each kind of contact detail for any resume.
 constexpr qsizetype kMaxEach = 10;
+// Lines above and below an e-mail address outside the header that join the contact zone.
+constexpr qsizetype kLinesAroundEmail = 3;
+// A city named alone (no country, region or postal code beside it) must be this large to
+// be taken as the candidate's: small towns share their names with common words.
+constexpr int kMinBareCityPopulation = 50000;
 
 // The lines where contact details are looked for: the header, contact sections, and the
 // lines around an e-mail address (a contact block at the bottom).
 // At most kMaxZoneLines lines: contact details take a few, and a text without headings
 // must not make every line a candidate.
-QStringList ContactZone(const std::vector<Section>& sections) {
+// iconLines: lines that had icon glyphs, which mark contact details in any part of a page.
+QStringList ContactZone(const std::vector<Section>& sections, const QStringList& iconLines) {
     QStringList zone;
     QSet<QString> seen;
     auto add = [&](const QString& line) {
@@ -592,148 +551,322 @@ QStringList ContactZone(const std::vector<Section>& sections) {
             zone << line;
         }
     };
+    auto isContact = [](const Section& s) {
+        return s.kind == QLatin1String("header") || s.kind == QLatin1String("contact");
+    };
     for (const Section& s : sections)
-        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+        if (isContact(s))
             for (const QString& line : s.lines)
                 add(line);
     for (const Section& s : sections) {
-        if (s.kind == QLatin1String("header") || s.kind == QLatin1String("contact"))
+        if (isContact(s))
             continue;
         for (qsizetype i = 0; i < s.lines.size() && zone.size() < kMaxZoneLines; ++i)
             if (EmailPattern().match(s.lines[i]).hasMatch())
-                for (qsizetype j = std::max<qsizetype>(0, i - 3);
-                     j < std::min<qsizetype>(s.lines.size(), i + 4); ++j)
+                for (qsizetype j = std::max<qsizetype>(0, i - kLinesAroundEmail);
+                     j < std::min<qsizetype>(s.lines.size(), i + kLinesAroundEmail + 1); ++j)
                     add(s.lines[j]);
     }
+    for (const QString& line : iconLines)
+        add(line);
     return zone;
 }
 
-// The country of the first number written with its international prefix, or "".
-QString CountryOfInternationalNumber(const QStringList& lines) {
-    static const QRegularExpression international(
-        QStringLiteral("(?:\\+|\\b00)\\s?[1-9][\\d\\s().\\-/]{6,20}\\d"));
-    PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
-    for (const QString& line : lines) {
-        auto it = international.globalMatch(line);
-        while (it.hasNext()) {
-            QString text = it.next().captured();
-            if (text.startsWith(QStringLiteral("00")))
-                text = QLatin1Char('+') + text.mid(2);
-            PhoneNumber number;
-            if (util->Parse(text.toStdString(), "ZZ", &number) !=
-                    PhoneNumberUtil::NO_PARSING_ERROR ||
-                !util->IsValidNumber(number))
+// Icon fonts put their glyphs in the private use areas; glued to an address or a number
+// ("\uf3c5Lyon") they would hide it.
+QString WithoutIconGlyphs(QString line) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char32_t c = line[i].isHighSurrogate() && i + 1 < line.size()
+                               ? QChar::surrogateToUcs4(line[i], line[i + 1])
+                               : line[i].unicode();
+        if (QChar::category(c) != QChar::Other_PrivateUse)
+            continue;
+        const qsizetype width = c > 0xFFFF ? 2 : 1;
+        line.replace(i, width, QLatin1Char(' '));
+    }
+    return line;
+}
+
+// The sections without icon glyphs; iconLines receives the lines that had some.
+std::vector<Section> WithoutIconGlyphs(std::vector<Section> sections, QStringList* iconLines) {
+    for (Section& s : sections)
+        for (QString& line : s.lines) {
+            const QString clean = WithoutIconGlyphs(line).trimmed();
+            if (clean != line)
+                *iconLines << clean;
+            line = clean;
+        }
+    return sections;
+}
+
+// "name [at] host [dot] com", "name(at)host.com", "name at host dot com" as an address.
+QString Deobfuscated(const QString& line) {
+    static const QRegularExpression at(QStringLiteral("\\s*[\\[({<]\\s*(?:at|@)\\s*[\\])}>]\\s*"),
+                                       QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression dot(
+        QStringLiteral("\\s*[\\[({<]\\s*(?:dot|\\.)\\s*[\\])}>]\\s*"),
+        QRegularExpression::CaseInsensitiveOption);
+    // Plain words only with " dot " as well: "meet at example.com" is prose.
+    static const QRegularExpression words(
+        QStringLiteral("\\b([A-Za-z0-9._%+\\-]+) at ([A-Za-z0-9\\-]+(?: dot [A-Za-z0-9\\-]+)+)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString out = line;
+    out.replace(at, QStringLiteral("@")).replace(dot, QStringLiteral("."));
+    QRegularExpressionMatch m = words.match(out);
+    if (m.hasMatch())
+        out.replace(m.capturedStart(), m.capturedLength(),
+                    m.captured(1) + QLatin1Char('@') +
+                        m.captured(2).replace(QStringLiteral(" dot "), QStringLiteral("."),
+                                              Qt::CaseInsensitive));
+    return out;
+}
+
+void AddEmails(const QString& line, QStringList* emails) {
+    auto it = EmailPattern().globalMatch(line);
+    while (it.hasNext()) {
+        QString e = it.next().captured();
+        while (e.endsWith(QLatin1Char('.')))
+            e.chop(1);
+        if (emails->size() < kMaxEach && !emails->contains(e, Qt::CaseInsensitive))
+            *emails << e;
+    }
+}
+
+void AddWebAddresses(const QString& line, QStringList* webAddresses) {
+    auto web = WebPattern().globalMatch(line);
+    while (web.hasNext()) {
+        const auto m = web.next();
+        if (m.capturedStart() > 0 && line[m.capturedStart() - 1] == QLatin1Char('@'))
+            continue;
+        QString w = m.captured();
+        while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
+            w.chop(1);
+        if (webAddresses->size() < kMaxEach && !webAddresses->contains(w, Qt::CaseInsensitive))
+            *webAddresses << w;
+    }
+}
+
+// A link whose address the text already shows ("https://www.example.org/x" for
+// "example.org/x").
+bool IsKnownLink(const QString& link, const QStringList& webAddresses) {
+    static const QRegularExpression scheme(QStringLiteral("^(?:https?://)?(?:www\\.)?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString bare = QString(link).remove(scheme);
+    while (bare.endsWith(QLatin1Char('/')))
+        bare.chop(1);
+    for (const QString& w : webAddresses)
+        if (QString(w).remove(scheme).startsWith(bare, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+// "Name: Rossi" and "Vorname: Anna" on lines close together: one name, given name first.
+PersonNameParts NameOfFields(const QStringList& zone, const WordLists& lists) {
+    constexpr qsizetype kMaxFieldDistance = 2;
+    for (qsizetype i = 0; i < zone.size(); ++i) {
+        const auto given = lists.givenNameField.match(zone[i]);
+        if (!given.hasMatch())
+            continue;
+        for (qsizetype j = std::max<qsizetype>(0, i - kMaxFieldDistance);
+             j < std::min(zone.size(), i + kMaxFieldDistance + 1); ++j) {
+            const auto family = lists.familyNameField.match(zone[j]);
+            if (j == i || !family.hasMatch())
                 continue;
-            std::string region;
-            util->GetRegionCodeForNumber(number, &region);
-            return QString::fromStdString(region);
+            PersonNameParts n = ParsePersonName(given.captured(1).trimmed() + QLatin1Char(' ') +
+                                                    family.captured(1).trimmed(),
+                                                lists);
+            if (!n.IsEmpty())
+                return n;
         }
     }
     return {};
 }
 
-} // namespace
-
-ContactDetails ParseContact(const std::vector<Section>& sections, const WordLists& lists,
-                            const ContactOptions& options) {
-    ContactDetails c;
-    QStringList all;
-    for (const Section& s : sections)
-        all << s.lines;
-    const QStringList zone = ContactZone(sections);
-
-    for (const QString& line : all) {
-        auto it = EmailPattern().globalMatch(line);
-        while (it.hasNext()) {
-            QString e = it.next().captured();
-            while (e.endsWith(QLatin1Char('.')))
-                e.chop(1);
-            if (c.emails.size() < kMaxEach && !c.emails.contains(e, Qt::CaseInsensitive))
-                c.emails << e;
-        }
-        auto web = WebPattern().globalMatch(line);
-        while (web.hasNext()) {
-            const auto m = web.next();
-            if (m.capturedStart() > 0 && line[m.capturedStart() - 1] == QLatin1Char('@'))
-                continue;
-            QString w = m.captured();
-            while (!w.isEmpty() && QStringLiteral(".),;").contains(w.back()))
-                w.chop(1);
-            if (c.webAddresses.size() < kMaxEach &&
-                !c.webAddresses.contains(w, Qt::CaseInsensitive))
-                c.webAddresses << w;
-        }
-    }
-
-    // Name: the first chunk of the header or contact zone that reads as a person's name.
-    for (const QString& line : zone) {
+// Name: the first chunk of the header or contact zone that reads as a person's name.
+PersonNameParts NameInZone(const QStringList& zone, const WordLists& lists) {
+    if (PersonNameParts n = NameOfFields(zone, lists); !n.IsEmpty())
+        return n;
+    for (const QString& line : zone)
         for (const QString& chunk : LineChunks(line)) {
             PersonNameParts n = ParsePersonName(chunk, lists);
-            if (!n.IsEmpty()) {
-                c.name = n;
-                break;
-            }
+            if (!n.IsEmpty())
+                return n;
         }
-        if (!c.name.IsEmpty())
-            break;
-    }
-    if (c.name.IsEmpty()) {
-        // A sidebar layout can put the name anywhere: take the name-like line that a job
-        // title follows, else the first one outside the skill lists.
-        int bestScore = -100;
-        for (const Section& s : sections) {
-            const bool list =
-                s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
-            for (qsizetype i = 0; i < s.lines.size(); ++i) {
-                PersonNameParts n = ParsePersonName(s.lines[i], lists);
-                if (n.IsEmpty())
-                    continue;
-                int score = list ? -1 : 0;
-                if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
-                    score += 2;
-                if (score > bestScore) {
-                    bestScore = score;
-                    c.name = n;
-                }
-            }
-        }
-    }
+    return {};
+}
 
-    // Address: the first chunk that parses as one; a street on the line before it.
-    for (qsizetype i = 0; i < zone.size() && c.address.IsEmpty(); ++i) {
-        const QStringList chunks = LineChunks(zone[i]);
-        for (qsizetype k = 0; k < chunks.size(); ++k) {
-            QString chunk = chunks[k];
-            // A phone or a link inside the chunk is no part of the address.
-            if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch())
+// A sidebar layout can put the name anywhere: the name-like line that a job title follows,
+// else the first one outside the skill lists.
+PersonNameParts NameBeforeTitle(const std::vector<Section>& sections, const WordLists& lists) {
+    PersonNameParts best;
+    int bestScore = std::numeric_limits<int>::min();
+    for (const Section& s : sections) {
+        const bool list = s.kind == QLatin1String("skills") || s.kind == QLatin1String("languages");
+        for (qsizetype i = 0; i < s.lines.size(); ++i) {
+            PersonNameParts n = ParsePersonName(s.lines[i], lists);
+            if (n.IsEmpty())
                 continue;
-            Address a = ParseAddressLine(chunk, lists);
-            // "Victoria Island, Lagos" above a line that names the country alone.
-            if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
-                lists.countryByName.contains(Fold(zone[i + 1])))
-                a = ParseAddressLine(chunk + QStringLiteral(", ") + zone[i + 1], lists);
-            if (a.IsEmpty())
-                continue;
-            if (a.addressLines.isEmpty()) {
-                if (k > 0 && LooksLikeStreet(chunks[k - 1]))
-                    a.addressLines << chunks[k - 1];
-                else if (k == 0 && i > 0 && LooksLikeStreet(zone[i - 1]) &&
-                         LineChunks(zone[i - 1]).size() == 1)
-                    a.addressLines << zone[i - 1];
+            int score = list ? -1 : 0;
+            if (i + 1 < s.lines.size() && lists.titles.Matches(WordsOf(Fold(s.lines[i + 1]))))
+                score += 2;
+            if (score > bestScore) {
+                bestScore = score;
+                best = n;
             }
-            if (a.countryCode.isEmpty()) {
-                QString next = k + 1 < chunks.size()
-                                   ? chunks[k + 1]
-                                   : (i + 1 < zone.size() ? zone[i + 1] : QString());
-                a.countryCode = lists.countryByName.value(Fold(next));
-            }
-            c.address = a;
-            break;
         }
     }
+    return best;
+}
 
-    // Phones: numbers in the contact zone, and labelled numbers anywhere.
-    PhoneParser phones;
+// A line's chunks, also cut at spaced dashes and dots that separate contact details
+// ("Springfield, IL – (555) 010 0000 – name@example.com").
+QStringList ContactChunks(const QString& line) {
+    static const QRegularExpression separator(QStringLiteral("\\s+[–—·•|\\-]\\s+|\\s{2,}"));
+    QStringList out;
+    for (const QString& chunk : LineChunks(line))
+        for (const QString& piece : chunk.split(separator, Qt::SkipEmptyParts))
+            out << piece.trimmed();
+    return out;
+}
+
+// A city named alone is taken when it is known, large enough and no word of the other
+// lists ("Mobile", "Split" and "Nice" are towns too).
+bool IsBareCity(const Address& a, const WordLists& lists) {
+    const QString folded = Fold(a.municipality);
+    if (lists.cityPopulation.value(folded, kMinBareCityPopulation) < kMinBareCityPopulation)
+        return false;
+    const QStringList words = WordsOf(folded);
+    return !lists.headingKind.contains(folded) && !lists.titles.Matches(words) &&
+           !lists.orgWords.Matches(words) && !lists.skills.contains(a.municipality);
+}
+
+// A run of digits as long as a telephone number's; postal codes are shorter.
+bool HoldsPhoneNumber(const QString& chunk) {
+    // Brazilian postal codes have eight digits; telephone numbers with their area code more.
+    constexpr qsizetype kMinPhoneDigits = 9;
+    static const QRegularExpression run(QStringLiteral("\\d[\\d\\s().\\-/]*\\d"));
+    auto it = run.globalMatch(chunk);
+    while (it.hasNext()) {
+        const QString digits =
+            it.next().captured().remove(QRegularExpression(QStringLiteral("\\D")));
+        if (digits.size() >= kMinPhoneDigits)
+            return true;
+    }
+    return false;
+}
+
+// "Hyderabad." without its full stop; "32-300Olkusz" with the space a layout lost.
+QString NormalisedAddressChunk(QString chunk) {
+    static const QRegularExpression gluedPostal(QStringLiteral("^(\\d{2}-\\d{3})(?=\\p{Lu})"),
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    chunk.replace(gluedPostal, QStringLiteral("\\1 "));
+    chunk = chunk.trimmed();
+    while (chunk.endsWith(QLatin1Char('.')) || chunk.endsWith(QLatin1Char(',')))
+        chunk.chop(1);
+    return chunk;
+}
+
+// "Wylerstrasse 83 Bern, Switzerland": a street with its number and a known city in one
+// part, cut into two parts; any other text unchanged.
+QString StreetSplitFromCity(const QString& chunk, const WordLists& lists) {
+    static const QRegularExpression streetCity(
+        QStringLiteral("^(.*\\p{L}.*\\s\\d+[a-zA-Z]?)\\s+(\\p{L}[\\p{L} .'\\-]+?)\\s*(,.*)?$"),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = streetCity.match(chunk);
+    if (!m.hasMatch() || !lists.countryByCity.contains(Fold(m.captured(2))))
+        return chunk;
+    return m.captured(1) + QStringLiteral(", ") + m.captured(2) + m.captured(3);
+}
+
+// A municipality that names a street ("Alder St."), a school or a company is none.
+bool IsPlausibleCity(const QString& municipality, const WordLists& lists) {
+    static const QRegularExpression street(
+        QStringLiteral("\\b(?:st|street|rd|road|ave|avenue|blvd|boulevard|dr|drive|ln|lane|"
+                       "ct|court|pl|way|hwy|highway)\\.?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    if (municipality.isEmpty())
+        return true;
+    const QStringList words = WordsOf(Fold(municipality));
+    return !street.match(municipality).hasMatch() && !lists.schools.Matches(words) &&
+           !lists.orgWords.Matches(words);
+}
+
+// The address of one chunk, with the street line before it and a country after it.
+Address AddressOfChunk(const QStringList& zone, qsizetype i, const QStringList& chunks, qsizetype k,
+                       const WordLists& lists) {
+    const QString chunk = NormalisedAddressChunk(chunks[k]);
+    // A phone or a link inside the chunk is no part of the address.
+    if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch() ||
+        HoldsPhoneNumber(chunk))
+        return {};
+    Address a = ParseAddressLine(chunk, lists);
+    if (a.IsEmpty() || !IsPlausibleCity(a.municipality, lists))
+        a = ParseAddressLine(StreetSplitFromCity(chunk, lists), lists);
+    if (!IsPlausibleCity(a.municipality, lists))
+        return {};
+    // "Victoria Island, Lagos" above a line that names the country alone.
+    if (a.IsEmpty() && k + 1 == chunks.size() && i + 1 < zone.size() &&
+        lists.countryByName.contains(Fold(zone[i + 1])))
+        a = ParseAddressLine(chunk + QStringLiteral(", ") + zone[i + 1], lists);
+    const bool namedAlone = a.addressLines.isEmpty() && a.postalCode.isEmpty() &&
+                            a.region.isEmpty() && !chunk.contains(QLatin1Char(','));
+    if (a.IsEmpty() || (namedAlone && !IsBareCity(a, lists)))
+        return {};
+    if (a.addressLines.isEmpty()) {
+        if (k > 0 && LooksLikeStreet(chunks[k - 1]))
+            a.addressLines << chunks[k - 1];
+        else if (k == 0 && i > 0 && LooksLikeStreet(zone[i - 1]) &&
+                 LineChunks(zone[i - 1]).size() == 1)
+            a.addressLines << zone[i - 1];
+    }
+    if (a.countryCode.isEmpty()) {
+        const QString next =
+            k + 1 < chunks.size() ? chunks[k + 1] : (i + 1 < zone.size() ? zone[i + 1] : QString());
+        a.countryCode = lists.countryByName.value(Fold(next));
+    }
+    return a;
+}
+
+// Address: the first chunk of the zone that parses as one.
+Address FindAddress(const QStringList& zone, const WordLists& lists) {
+    for (qsizetype i = 0; i < zone.size(); ++i) {
+        // Whole chunks first: "São Paulo – SP, 01310-200" holds a dash of its own.
+        for (const QStringList& chunks : {LineChunks(zone[i]), ContactChunks(zone[i])})
+            for (qsizetype k = 0; k < chunks.size(); ++k) {
+                Address a = AddressOfChunk(zone, i, chunks, k, lists);
+                if (!a.IsEmpty())
+                    return a;
+            }
+    }
+    return {};
+}
+
+// The country of an e-mail or web address's country domain ("name@example.fr"), or "".
+QString CountryOfDomains(const QStringList& addresses, const WordLists& lists) {
+    // Country domains sold for their letters ("startup.io") say nothing of a country.
+    static const QSet<QString> vanity = {
+        QStringLiteral("io"), QStringLiteral("co"), QStringLiteral("me"), QStringLiteral("tv"),
+        QStringLiteral("ai"), QStringLiteral("ly"), QStringLiteral("fm"), QStringLiteral("to"),
+        QStringLiteral("cc"), QStringLiteral("ws"), QStringLiteral("gg"), QStringLiteral("im"),
+        QStringLiteral("sh"), QStringLiteral("ac"), QStringLiteral("is"), QStringLiteral("nu"),
+        QStringLiteral("vc"), QStringLiteral("la"), QStringLiteral("md"), QStringLiteral("so")};
+    static const QRegularExpression tld(QStringLiteral("\\.([a-z]{2})(?:[/:?#]|$)"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    for (const QString& address : addresses) {
+        const QString host = address.section(u'@', -1);
+        const QRegularExpressionMatch m = tld.match(host);
+        if (!m.hasMatch() || vanity.contains(m.captured(1).toLower()))
+            continue;
+        const QString code = CountryCodeOf(m.captured(1), lists);
+        if (lists.countryCodes.contains(code))
+            return code;
+    }
+    return {};
+}
+
+// The region for numbers written without a country prefix.
+QString PhoneRegion(const ContactDetails& c, const QStringList& zone, const WordLists& lists,
+                    const ContactOptions& options) {
     QString country = options.resumeCountry.trimmed().isEmpty()
                           ? QString()
                           : CountryCodeOf(options.resumeCountry, lists);
@@ -742,59 +875,53 @@ ContactDetails ParseContact(const std::vector<Section>& sections, const WordList
     if (country.isEmpty())
         country = CountryOfInternationalNumber(zone);
     if (country.isEmpty())
-        country = QStringLiteral("US");
-    phones.region = country.toStdString();
-    phones.cleanup = options.cleanupPhoneNumbers;
-    auto scan = [&](const QString& line, bool labelledOnly) {
-        auto it = PhoneCandidate().globalMatch(line);
-        while (it.hasNext() && static_cast<qsizetype>(c.phones.size()) < kMaxEach) {
-            const auto m = it.next();
-            const QString candidate = m.captured().trimmed();
-            if (LooksLikeDates(candidate))
-                continue;
-            // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
-            if (!c.address.postalCode.isEmpty() &&
-                DigitsOnly(candidate) == DigitsOnly(c.address.postalCode))
-                continue;
-            const QString before = line.left(m.capturedStart());
-            const bool labelled = HasPhoneLabel(before);
-            if (labelledOnly && !labelled && !candidate.startsWith(QLatin1Char('+')))
-                continue;
-            Phone p;
-            p.kind = KindFromLabel(before);
-            if (!phones.Parse(candidate, labelled, &p))
-                continue;
-            if (labelled)
-                p.kind = KindFromLabel(before);
-            bool seen = false;
-            for (const Phone& q : c.phones)
-                seen = seen || q.digits == p.digits;
-            if (!seen)
-                c.phones.push_back(p);
-        }
-    };
-    for (const QString& line : zone)
-        scan(line, false);
-    const QSet<QString> zoneLines(zone.begin(), zone.end());
-    for (const QString& line : all)
-        if (!zoneLines.contains(line))
-            scan(line, true);
+        country = CountryOfDomains(c.emails + c.webAddresses, lists);
+    return country.isEmpty() ? QStringLiteral("US") : country;
+}
 
+} // namespace
+
+ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& lists,
+                            const ContactOptions& options) {
+    QStringList iconLines;
+    const std::vector<Section> sections = WithoutIconGlyphs(input, &iconLines);
+    ContactDetails c;
+    QStringList all;
+    for (const Section& s : sections)
+        all << s.lines;
+    const QStringList zone = ContactZone(sections, iconLines);
+    for (const QString& line : all) {
+        AddEmails(line, &c.emails);
+        AddWebAddresses(line, &c.webAddresses);
+    }
+    if (options.layout) {
+        // Links behind icons and words ("Email", "LinkedIn") hold what the text does not.
+        for (const QString& e : MailtoAddresses(*options.layout))
+            AddEmails(e, &c.emails);
+        for (const QString& w : WebLinks(*options.layout))
+            if (WebPattern().match(w).hasMatch() && !IsKnownLink(w, c.webAddresses) &&
+                c.webAddresses.size() < kMaxEach)
+                c.webAddresses << w;
+        c.name = NameByLayout(*options.layout, lists);
+    }
+    if (c.emails.isEmpty())
+        for (const QString& line : zone)
+            AddEmails(Deobfuscated(line), &c.emails);
+
+    if (c.name.IsEmpty())
+        c.name = NameInZone(zone, lists);
+    if (c.name.IsEmpty())
+        c.name = NameBeforeTitle(sections, lists);
+    c.address = FindAddress(zone, lists);
+
+    const QString region = PhoneRegion(c, zone, lists, options);
+    c.phones = FindPhones(
+        zone, all, lists,
+        PhoneSearch{region, options.cleanupPhoneNumbers, c.address.postalCode, kMaxEach});
     if (c.address.countryCode.isEmpty() && !c.address.IsEmpty()) {
         // The country of the first phone with an international prefix, else the resume's.
-        QString fromPhone;
-        for (const Phone& p : c.phones) {
-            std::string region;
-            PhoneNumber number;
-            if (phones.util->Parse((QLatin1Char('+') + p.digits).toStdString(), "ZZ", &number) ==
-                PhoneNumberUtil::NO_PARSING_ERROR) {
-                phones.util->GetRegionCodeForNumber(number, &region);
-                fromPhone = QString::fromStdString(region);
-                break;
-            }
-        }
-        c.address.countryCode =
-            !fromPhone.isEmpty() && fromPhone != QLatin1String("ZZ") ? fromPhone : country;
+        const QString fromPhone = CountryOfPhones(c.phones);
+        c.address.countryCode = fromPhone.isEmpty() ? region : fromPhone;
     }
     return c;
 }

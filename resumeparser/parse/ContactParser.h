@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ResumeModel.h"
+#include "ResumeParserCore.h"
 #include "Sections.h"
 #include "WordLists.h"
 
@@ -11,6 +12,7 @@ namespace zorv::rp {
 struct ContactOptions {
     QString resumeCountry; // ISO code or country name; blank: the address's country, else US
     bool cleanupPhoneNumbers = false;
+    const DocumentLayout* layout = nullptr; // the converted text's layout, when known
 };
 
 ContactDetails ParseContact(const std::vector<Section>& sections, const WordLists& lists,

@@ -62,8 +62,10 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
     const std::vector<Section> sections = SplitSections(lines, lists);
 
     ParsedResume resume;
-    resume.contact = ParseContact(
-        sections, lists, ContactOptions{settings.ResumeCountry, settings.CleanupPhoneNumbers});
+    resume.contact =
+        ParseContact(sections, lists,
+                     ContactOptions{settings.ResumeCountry, settings.CleanupPhoneNumbers,
+                                    settings.Layout.get()});
 
     const bool contactOnlyOutput = contactOnly || settings.ParseContactInfoOnly;
     const bool full = !contactOnlyOutput && settings.UseFullParser;

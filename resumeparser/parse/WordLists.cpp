@@ -175,6 +175,68 @@ void AddDateWords(DateWords& dates, const QString& line) {
     }
 }
 
+// "CC|inhabitants|name|other names": the most populous city of a name gives its country.
+void LoadWorldCities(const QStringList& lines, WordLists* lists) {
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        const QString code = parts[0].trimmed().toUpper();
+        if (parts.size() < 3 || !IsCountryCode(code))
+            continue;
+        const int population = parts[1].trimmed().toInt();
+        for (qsizetype i = 2; i < parts.size(); ++i) {
+            const QString name = Fold(parts[i]);
+            if (name.isEmpty() || lists->cityPopulation.value(name, -1) >= population)
+                continue;
+            lists->cityPopulation.insert(name, population);
+            lists->countryByCity.insert(name, code);
+        }
+    }
+}
+
+// One pattern per kind: any of its labels, as a whole word, at the end of the text.
+void LoadPhoneLabels(const QStringList& lines, WordLists* lists) {
+    QHash<QString, QStringList> byKind;
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            if (!Fold(parts[i]).isEmpty())
+                byKind[parts[0].trimmed().toLower()] << QRegularExpression::escape(Fold(parts[i]));
+    }
+    auto pattern = [](const QStringList& labels) {
+        if (labels.isEmpty())
+            return QRegularExpression(QStringLiteral("(?!)"));
+        return QRegularExpression(
+            QStringLiteral("(?<![\\p{L}\\p{N}])(?:%1)[^\\p{L}\\p{N}]*$").arg(labels.join(u'|')),
+            QRegularExpression::UseUnicodePropertiesOption);
+    };
+    lists->mobileLabel = pattern(byKind.value(QStringLiteral("mobile")));
+    lists->faxLabel = pattern(byKind.value(QStringLiteral("fax")));
+    lists->phoneLabel =
+        pattern(byKind.value(QStringLiteral("phone")) + byKind.value(QStringLiteral("mobile")) +
+                byKind.value(QStringLiteral("fax")));
+}
+
+// One pattern per kind of name field: a label, a colon and the value.
+void LoadNameLabels(const QStringList& lines, WordLists* lists) {
+    QHash<QString, QStringList> byKind;
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('|'));
+        for (qsizetype i = 1; i < parts.size(); ++i)
+            if (!parts[i].trimmed().isEmpty())
+                byKind[parts[0].trimmed().toLower()]
+                    << QRegularExpression::escape(parts[i].trimmed());
+    }
+    auto pattern = [](const QStringList& labels) {
+        if (labels.isEmpty())
+            return QRegularExpression(QStringLiteral("(?!)"));
+        return QRegularExpression(QStringLiteral("^(?:%1)\\s*:\\s*(.+)$").arg(labels.join(u'|')),
+                                  QRegularExpression::CaseInsensitiveOption |
+                                      QRegularExpression::UseUnicodePropertiesOption);
+    };
+    lists->givenNameField = pattern(byKind.value(QStringLiteral("given")));
+    lists->familyNameField = pattern(byKind.value(QStringLiteral("family")));
+}
+
 std::unique_ptr<WordLists> Load(const QString& customizePath) {
     InitParseResources();
     auto lists = std::make_unique<WordLists>();
@@ -195,9 +257,12 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
         else
             lists->orgWords.Add(line);
     }
-    for (const QString& line : ListLines(QStringLiteral("countries.txt"), customizePath)) {
+    for (const QString& line : ListLines(QStringLiteral("worldcountries.txt"), customizePath) +
+                                   ListLines(QStringLiteral("countries.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
         const QString code = parts[0].trimmed().toUpper();
+        if (IsCountryCode(code))
+            lists->countryCodes.insert(code);
         for (qsizetype i = 1; i < parts.size() && IsCountryCode(code); ++i)
             lists->countryByName.insert(Fold(parts[i]), code);
     }
@@ -221,12 +286,15 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
         for (qsizetype i = 1; i < parts.size() && IsLanguageCode(code); ++i)
             lists->languageByName.insert(Fold(parts[i]), code);
     }
+    LoadWorldCities(ListLines(QStringLiteral("worldcities.txt"), customizePath), lists.get());
     for (const QString& line : ListLines(QStringLiteral("cities.txt"), customizePath)) {
         const QStringList parts = line.split(QLatin1Char('|'));
         const QString code = parts[0].trimmed().toUpper();
         for (qsizetype i = 1; i < parts.size() && IsCountryCode(code); ++i)
             lists->countryByCity.insert(Fold(parts[i]), code);
     }
+    LoadPhoneLabels(ListLines(QStringLiteral("phonelabels.txt"), customizePath), lists.get());
+    LoadNameLabels(ListLines(QStringLiteral("namelabels.txt"), customizePath), lists.get());
     lists->skills = ListLines(QStringLiteral("skills.txt"), customizePath);
     for (const QString& line : ListLines(QStringLiteral("dates.txt"), customizePath))
         AddDateWords(lists->dates, line);

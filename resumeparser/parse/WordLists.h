@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -59,10 +60,19 @@ struct WordLists {
     PhraseSet orgWords;     // strong signs of an organisation (Inc, GmbH, Bank, Hospital)
     PhraseSet weakOrgWords; // words that titles use too (Software, Systems, Group)
     QHash<QString, QString> countryByName;  // folded name -> code
+    QSet<QString> countryCodes;             // every code of the country lists
     QHash<QString, Region> regionByName;    // folded name -> region
     QHash<QString, Region> regionByAbbr;    // upper-case abbreviation (US and CA) -> region
     QHash<QString, QString> languageByName; // folded name -> ISO 639-1 code
     QHash<QString, QString> countryByCity;  // folded city -> country code
+    QHash<QString, int> cityPopulation;     // folded city -> inhabitants (world cities list)
+    // Telephone labels (phonelabels.txt), each matching at the end of a folded text.
+    QRegularExpression phoneLabel;
+    QRegularExpression mobileLabel;
+    QRegularExpression faxLabel;
+    // "Label: value" lines of the given and family names (namelabels.txt); the value in cap 1.
+    QRegularExpression givenNameField;
+    QRegularExpression familyNameField;
     QStringList skills;
     DateWords dates;
     QHash<QString, QString> fieldLabel; // folded label -> "title", "employer", "other" or "place"

@@ -204,6 +204,9 @@ QJsonObject ParserServer::StartAction(const QString& what) {
     busy_ = true;
     doneReceived_ = false;
     pending_ = PendingAction{what, settings_};
+    if (what != QLatin1String("Convert") && convertedLayout_ &&
+        settings_.ResumeContent == convertedText_)
+        pending_->settings.Layout = convertedLayout_;
     log_.Write(what + QStringLiteral(" started"));
     return Ok();
 }
@@ -227,9 +230,11 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (result.ok) {
-            if (what == QLatin1String("Convert"))
+            if (what == QLatin1String("Convert")) {
                 settings_.ResumeContent = result.text;
-            else
+                convertedText_ = result.text;
+                convertedLayout_ = result.layout;
+            } else
                 xmlResume_ = result.text;
         }
         busy_ = false;

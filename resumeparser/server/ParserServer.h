@@ -55,6 +55,10 @@ private:
     std::mutex mutex_; // guards everything below
     ParserSettings settings_;
     QString xmlResume_;
+    // The last Convert's text and layout: a Parse of that very text reads the layout too.
+    // Kept across Prepare, which starts a new try of the same client's document.
+    QString convertedText_;
+    std::shared_ptr<const DocumentLayout> convertedLayout_;
     bool doneReceived_ = false;
     bool busy_ = false;
     DebugLog log_;

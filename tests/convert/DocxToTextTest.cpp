@@ -94,6 +94,38 @@ TEST(DocxContent, LayoutTableIsReadCellByCell) {
     EXPECT_EQ(r.text, QStringLiteral("CONTACT\nj@x.org\nMilano\nEXPERIENCE\nLead Developer"));
 }
 
+TEST(DocxLayout, RunAndStyleSizesBoldAndHyperlinks) {
+    const QByteArray rels =
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId7\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/hyperlink\" Target=\"mailto:jane@example.org\" TargetMode=\"External\"/>"
+        "<Relationship Id=\"rId8\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/styles\" Target=\"styles.xml\"/></Relationships>";
+    const QByteArray styles =
+        "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:docDefaults><w:rPrDefault><w:rPr><w:sz w:val=\"20\"/></w:rPr></w:rPrDefault>"
+        "</w:docDefaults><w:style w:styleId=\"Big\"><w:rPr><w:sz w:val=\"36\"/></w:rPr></w:style>"
+        "<w:style w:styleId=\"Bigger\"><w:basedOn w:val=\"Big\"/></w:style></w:styles>";
+    const auto r = DocxToText(MakeDocx(
+        "<w:p><w:r><w:rPr><w:b/><w:sz w:val=\"48\"/></w:rPr><w:t>Jane Doe</w:t></w:r></w:p>"
+        "<w:p><w:pPr><w:pStyle w:val=\"Bigger\"/></w:pPr><w:r><w:t>Profile</w:t></w:r></w:p>"
+        "<w:p><w:hyperlink r:id=\"rId7\"><w:r><w:t>Email</w:t></w:r></w:hyperlink></w:p>"
+        "<w:p><w:r><w:instrText> HYPERLINK \"https://github.com/janedoe\" </w:instrText></w:r>"
+        "<w:r><w:t>GitHub</w:t></w:r></w:p>",
+        {{QStringLiteral("word/_rels/document.xml.rels"), rels},
+         {QStringLiteral("word/styles.xml"), styles}}));
+    ASSERT_TRUE(r.ok && r.layout) << r.message.toStdString();
+    EXPECT_EQ(r.text, QStringLiteral("Jane Doe\nProfile\nEmail\nGitHub"));
+    const auto& lines = r.layout->lines;
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].fontSize, 24);
+    EXPECT_TRUE(lines[0].bold);
+    EXPECT_EQ(lines[1].fontSize, 18);
+    EXPECT_FALSE(lines[1].bold);
+    EXPECT_EQ(lines[2].links, QStringList{QStringLiteral("mailto:jane@example.org")});
+    EXPECT_EQ(lines[3].links, QStringList{QStringLiteral("https://github.com/janedoe")});
+}
+
 TEST(DocxHostile, EntitiesAreNeverExpandedNorLoaded) {
     const QByteArray laughs =
         "<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a \"haha\">"

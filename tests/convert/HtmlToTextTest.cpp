@@ -16,8 +16,23 @@ TEST(HtmlContent, BlocksCellsAndDroppedParts) {
         "<ul><li>C++</li><li>Go</li></ul><div>Contact: <a href='mailto:j@x.org'>j@x.org</a></div>"
         "<script>document.write('nope')</script><noscript>nojs</noscript></body></html>");
     ASSERT_TRUE(r.ok) << r.message.toStdString();
+    // <noscript> holds what the page shows without scripts.
     EXPECT_EQ(r.text, QStringLiteral("Jane Doe\nSoftware engineer\nSeattle\n2019\tAcme & Co\n"
-                                     "2015\tInitech\nC++\nGo\nContact: j@x.org"));
+                                     "2015\tInitech\nC++\nGo\nContact: j@x.org\nnojs"));
+}
+
+TEST(HtmlLayout, HeadingSizesAndLinkTargets) {
+    const auto r = HtmlToText("<body><h1>Jane Doe</h1><p>Engineer</p><p><a "
+                              "href='mailto:jane@example.org'>Email</a> | <a "
+                              "href='https://github.com/janedoe'>GitHub</a></p></body>");
+    ASSERT_TRUE(r.ok && r.layout);
+    const auto& lines = r.layout->lines;
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text, QStringLiteral("Jane Doe"));
+    EXPECT_GT(lines[0].fontSize, lines[1].fontSize);
+    EXPECT_TRUE(lines[0].bold);
+    EXPECT_EQ(lines[2].links, (QStringList{QStringLiteral("mailto:jane@example.org"),
+                                           QStringLiteral("https://github.com/janedoe")}));
 }
 
 TEST(HtmlContent, LayoutTableIsReadCellByCellDataTableByRow) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zorv::rp::convert;
 using namespace zorv::test;
 
@@ -20,6 +22,25 @@ TEST(PdfContent, HeaderAndFooterOfEveryPageAppearOnce) {
     EXPECT_TRUE(t.contains(QStringLiteral("linkedin.com/in/janeqdoe")));
     EXPECT_LT(t.indexOf(QStringLiteral("Experience")), t.indexOf(QStringLiteral("Education")));
     EXPECT_LT(t.indexOf(QStringLiteral("Education")), t.indexOf(QStringLiteral("Skills")));
+}
+
+TEST(PdfLayout, LinesKeepTheirPageAndSize) {
+    const auto r = PdfToText(Fixture(QStringLiteral("resume.pdf")));
+    ASSERT_TRUE(r.ok && r.layout);
+    const auto& lines = r.layout->lines;
+    ASSERT_FALSE(lines.empty());
+    // Headings are set larger than the body; the second page is numbered 1.
+    const auto heading = std::find_if(lines.begin(), lines.end(), [](const auto& l) {
+        return l.text == QStringLiteral("Experience");
+    });
+    ASSERT_NE(heading, lines.end());
+    const auto body = std::find_if(lines.begin(), lines.end(), [](const auto& l) {
+        return l.text.contains(QStringLiteral("Northwind Payments"));
+    });
+    ASSERT_NE(body, lines.end());
+    EXPECT_GT(heading->fontSize, body->fontSize);
+    EXPECT_EQ(lines.front().page, 0);
+    EXPECT_GT(lines.back().page, 0);
 }
 
 TEST(PdfContent, TwoColumnsAreReadColumnByColumn) {

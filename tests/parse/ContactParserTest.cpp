@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 using namespace zorv::rp;
@@ -164,10 +167,18 @@ TEST(Phones, WrittenAsIsWithoutCleanup) {
 }
 
 TEST(Phones, CleanupGivesTheNationalFormatOfTheResumeCountry) {
-    const auto fr = ContactOf(QStringLiteral("Jean Dubois\nTél. : +33 6 12 34 56 78\n"),
+    const auto fr = ContactOf(QStringLiteral("Jean Dubois\nTél. : 06.12.34.56.78\n"),
                               QStringLiteral("FR"), true);
     ASSERT_EQ(fr.phones.size(), 1u);
     EXPECT_EQ(fr.phones[0].formatted, QStringLiteral("06 12 34 56 78"));
+    // Cleaning up never drops the country prefix the candidate wrote.
+    for (const char* written : {"+33 6 12 34 56 78", "0033 612345678", "(+33) 612 345 678"}) {
+        const auto c = ContactOf(QStringLiteral("Jean Dubois\nTél. : ") +
+                                     QString::fromUtf8(written) + QLatin1Char('\n'),
+                                 QStringLiteral("FR"), true);
+        ASSERT_EQ(c.phones.size(), 1u) << written;
+        EXPECT_EQ(c.phones[0].formatted, QStringLiteral("+33 6 12 34 56 78")) << written;
+    }
     const auto us = ContactOf(QStringLiteral("Kim Lee\n415.782.3491\n"), {}, true);
     ASSERT_EQ(us.phones.size(), 1u);
     EXPECT_EQ(us.phones[0].formatted, QStringLiteral("(415) 782-3491"));
@@ -217,11 +228,134 @@ TEST(OnlineAddresses, EmailsAndLinksAreSeparate) {
                                            QStringLiteral("https://kimlee.dev")}));
 }
 
+TEST(Phones, LabelsOfManyLanguagesAndNumbersOutsideTheHeader) {
+    const auto c = ContactOf(QStringLiteral("Lars Holm\nSUMMARY\nEngineer.\nSKILLS\nC++\n"
+                                            "Tlf. 20 12 34 56\nHandy: +49 151 23456789\n"
+                                            "Тел.: +7 912 345-67-89\n"),
+                             QStringLiteral("DK"));
+    ASSERT_EQ(c.phones.size(), 3u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("4520123456"));
+    EXPECT_EQ(c.phones[1].kind, PhoneKind::Mobile);
+    EXPECT_EQ(c.phones[2].digits, QStringLiteral("79123456789"));
+}
+
+TEST(Phones, CountryOfTheEmailDomainReadsNationalNumbers) {
+    const auto c = ContactOf(QStringLiteral("Jean Dubois\njean@exemple.fr\n06 12 34 56 78\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("33612345678"));
+    // A domain bought for its letters says nothing of the country.
+    const auto io = ContactOf(QStringLiteral("Kim Lee\nkim@startup.io\n(415) 782-3491\n"));
+    ASSERT_EQ(io.phones.size(), 1u);
+    EXPECT_EQ(io.phones[0].digits, QStringLiteral("14157823491"));
+}
+
+TEST(OnlineAddresses, ObfuscatedEmails) {
+    EXPECT_EQ(ContactOf(QStringLiteral("Kim Lee\nkim.lee [at] example [dot] org\n")).emails,
+              QStringList{QStringLiteral("kim.lee@example.org")});
+    EXPECT_EQ(ContactOf(QStringLiteral("Kim Lee\nkim at example dot co dot uk\n")).emails,
+              QStringList{QStringLiteral("kim@example.co.uk")});
+    EXPECT_EQ(ContactOf(QStringLiteral("Kim Lee\nkim(at)example.org\n")).emails,
+              QStringList{QStringLiteral("kim@example.org")});
+    // Prose is no address.
+    EXPECT_TRUE(
+        ContactOf(QStringLiteral("Kim Lee\nSpoke at example.org twice\n")).emails.isEmpty());
+}
+
+TEST(Addresses, CityAndCountryOfAnyCountryFromTheWorldLists) {
+    EXPECT_EQ(ParseAddressLine(QStringLiteral("Ankara, Türkiye"), Lists()).countryCode,
+              QStringLiteral("TR"));
+    const auto ir = ContactOf(QStringLiteral("Sara Ahmadi\nTabriz, Iran\n"));
+    EXPECT_EQ(ir.address.municipality, QStringLiteral("Tabriz"));
+    EXPECT_EQ(ir.address.countryCode, QStringLiteral("IR"));
+    // A known city alone, with the street and number in front of it.
+    const auto ch = ContactOf(QStringLiteral("Lea Meier\nAdresse: Musterweg 12 Luzern, Schweiz\n"));
+    EXPECT_EQ(ch.address.municipality, QStringLiteral("Luzern"));
+    EXPECT_EQ(ch.address.countryCode, QStringLiteral("CH"));
+    const auto pt =
+        ContactOf(QStringLiteral("Rui Costa\nMorada: Rua das Flores 12, 4050-262 PORTO\n"));
+    EXPECT_EQ(pt.address.municipality, QStringLiteral("PORTO"));
+    EXPECT_EQ(pt.address.postalCode, QStringLiteral("4050-262"));
+    EXPECT_EQ(pt.address.addressLines, QStringList{QStringLiteral("Rua das Flores 12")});
+    // A street is no city.
+    const auto us = ContactOf(QStringLiteral("Kim Lee\n1200 Maple St.\nEugene, OR 97401\n"));
+    EXPECT_EQ(us.address.municipality, QStringLiteral("Eugene"));
+}
+
+TEST(Addresses, StreetAndCityInChunksOfOneLine) {
+    const auto c = ContactOf(
+        QStringLiteral("Anna Berger\nLindenweg 3 | 50667 Köln | anna@example.de | 0221 1234567\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Köln"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("DE"));
+    EXPECT_EQ(c.address.addressLines, QStringList{QStringLiteral("Lindenweg 3")});
+}
+
+TEST(Addresses, IconGlyphsMarkContactLinesAnywhere) {
+    const auto c = ContactOf(QStringLiteral("Kim Lee\nEXPERIENCE\nEngineer at Acme, 2019 - 2021\n"
+                                            "\uF3C5 Lyon, France\t\uF09B kimlee\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lyon"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("FR"));
+}
+
+TEST(NameSearch, NameFieldsOfGivenAndFamilyName) {
+    EXPECT_EQ(
+        ContactOf(QStringLiteral("Lebenslauf\nName: Keller\nVorname: Anna Lena\n")).name.formatted,
+        QStringLiteral("Anna Lena Keller"));
+    EXPECT_EQ(
+        ContactOf(QStringLiteral("CV\nFirst name: Tom\nLast name: Hardy-Smith\n")).name.formatted,
+        QStringLiteral("Tom Hardy-Smith"));
+}
+
 TEST(NameSearch, ContactBlockAtTheBottom) {
     const auto c = ContactOf(QStringLiteral("SUMMARY\nAccountant with twelve years of audit.\n"
                                             "EXPERIENCE\nTax Manager, Grant Thornton, 2017 - 2020\n"
                                             "CONTACT\nDavid Kowalski\nd.k@example.com\n"));
     EXPECT_EQ(c.name.formatted, QStringLiteral("David Kowalski"));
+}
+
+// A layout of lines of the given sizes, one under the other on page one.
+DocumentLayout LayoutOf(const std::vector<std::pair<QString, double>>& lines) {
+    constexpr double kLineGap = 1.2;
+    DocumentLayout layout;
+    double top = 0;
+    for (const auto& [text, size] : lines) {
+        layout.lines.push_back(LayoutLine{text, size, false, 0, top, 0, {}});
+        top += size * kLineGap;
+    }
+    return layout;
+}
+
+ContactDetails ContactWithLayout(const QString& text, const DocumentLayout& layout) {
+    return ParseContact(SplitSections(TextLines(text), Lists()), Lists(),
+                        ContactOptions{{}, false, &layout});
+}
+
+TEST(LayoutSignals, TheLargestTextAtTheTopIsTheName) {
+    const QString text = QStringLiteral("Professional Summary\nKim Lee\nEngineer.\n");
+    const DocumentLayout layout = LayoutOf({{QStringLiteral("Professional Summary"), 12},
+                                            {QStringLiteral("Kim Lee"), 24},
+                                            {QStringLiteral("Engineer."), 10}});
+    EXPECT_EQ(ContactWithLayout(text, layout).name.formatted, QStringLiteral("Kim Lee"));
+    // A name set over two lines, and one in small letters.
+    const QString body = QStringLiteral("Backend developer with ten years of payment systems");
+    const DocumentLayout stacked =
+        LayoutOf({{QStringLiteral("MARIA ELENA"), 26}, {QStringLiteral("ROSSI"), 26}, {body, 10}});
+    EXPECT_EQ(
+        ContactWithLayout(QStringLiteral("MARIA ELENA\nROSSI\n") + body, stacked).name.formatted,
+        QStringLiteral("Maria Elena Rossi"));
+    const DocumentLayout small =
+        LayoutOf({{QStringLiteral("kim lee"), 20}, {QStringLiteral("Data engineer"), 10}});
+    EXPECT_EQ(ContactWithLayout(QStringLiteral("kim lee\nData engineer\n"), small).name.formatted,
+              QStringLiteral("Kim Lee"));
+}
+
+TEST(LayoutSignals, LinksGiveTheEmailAndProfiles) {
+    DocumentLayout layout =
+        LayoutOf({{QStringLiteral("Kim Lee"), 20}, {QStringLiteral("Email"), 10}});
+    layout.lines[1].links = {QStringLiteral("mailto:kim.lee@example.org?subject=Hello"),
+                             QStringLiteral("https://www.linkedin.com/in/kimlee")};
+    const auto c = ContactWithLayout(QStringLiteral("Kim Lee\nEmail\n"), layout);
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("kim.lee@example.org")});
+    EXPECT_EQ(c.webAddresses, QStringList{QStringLiteral("https://www.linkedin.com/in/kimlee")});
 }
 
 } // namespace

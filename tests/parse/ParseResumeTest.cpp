@@ -127,11 +127,15 @@ TEST(Modes, WithoutTheFullParserContactAndText) {
 }
 
 TEST(Modes, CleanupUsesTheResumeCountry) {
-    ParserSettings s = Settings(QStringLiteral("Jean Dubois\nTél. : +33 6 12 34 56 78\n"));
+    ParserSettings s = Settings(QStringLiteral("Jean Dubois\nTél. : 06.12.34.56.78\n"));
     s.CleanupPhoneNumbers = true;
     s.ResumeCountry = QStringLiteral("FR");
     const HrXmlDoc fr(ParseResume(s, true).text);
     EXPECT_EQ(fr.Values("//h:FormattedNumber"), QStringList{"06 12 34 56 78"});
+    // A number written with its country prefix keeps it, whatever the resume country.
+    s.ResumeContent = QStringLiteral("Jean Dubois\nTél. : +33 6 12 34 56 78\n");
+    const HrXmlDoc written(ParseResume(s, true).text);
+    EXPECT_EQ(written.Values("//h:FormattedNumber"), QStringList{"+33 6 12 34 56 78"});
     s.ResumeCountry = QStringLiteral("US");
     const HrXmlDoc us(ParseResume(s, true).text);
     EXPECT_EQ(us.Values("//h:FormattedNumber"), QStringList{"+33 6 12 34 56 78"});

@@ -130,6 +130,22 @@ TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing)
     EXPECT_FALSE(QFile::exists(hrxml));
 }
 
+TEST_F(EndToEnd, QarnParseReadsTheConvertersLayout) {
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
+    // The name stands below a heading the text alone would take for it, and the e-mail
+    // address only in a link: the server lends the Convert's layout to the Parse.
+    const QString resume = WriteResume(
+        QStringLiteral("cv.html"),
+        "<html><body><p>Professional Summary</p><h1>Nora Quist</h1>"
+        "<p><a href='mailto:nora.quist@example.org'>Email</a></p>"
+        "<p>Engineer who builds reliable systems for many years now.</p></body></html>");
+    QByteArray stdOut, stdErr;
+    EXPECT_EQ(RunQarn({QStringLiteral("parse"), resume}, stdOut, stdErr), 0) << stdErr.constData();
+    EXPECT_TRUE(stdOut.contains("<FormattedName>Nora Quist</FormattedName>")) << stdOut.constData();
+    EXPECT_TRUE(stdOut.contains("nora.quist@example.org"));
+}
+
 TEST_F(EndToEnd, QarnParseOfAMissingResumeFails) {
     QByteArray stdOut, stdErr;
     EXPECT_EQ(RunQarn({QStringLiteral("parse"), Path(QStringLiteral("none.txt"))}, stdOut, stdErr),
