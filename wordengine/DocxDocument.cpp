@@ -321,12 +321,10 @@ bool DocxDocument::AddCustomProperty(const QString& name, const QString& value) 
 }
 
 DocxDocument::XmlPart* DocxDocument::CommentsPart() {
-    for (const Rel& r : ReadRels(package_, RelsNameOf(main_->name), path_))
-        if (!r.external && r.type.endsWith(QStringLiteral("/comments"))) {
-            const QString name = ResolvePartTarget(main_->name, r.target);
-            if (!name.isEmpty() && package_.Part(name))
-                return LoadPart(name, false);
-        }
+    for (const Relationship& r : ReadRels(package_, main_->name))
+        if (!r.external && r.type.endsWith(QStringLiteral("/comments")) &&
+            !r.target.isEmpty() && package_.Part(r.target))
+            return LoadPart(r.target, false);
     return nullptr;
 }
 
