@@ -2,6 +2,7 @@
 // resume is converted and parsed by ZorvPr and the HR-XML document is written out.
 #include "Commands.h"
 
+#include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
 #include "Settings.h"
@@ -12,7 +13,6 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace zorv::cli {
@@ -63,9 +63,9 @@ int Run(const QString& input, const QString& output) {
                         std::fflush(stdout) == 0;
         return ok ? 0 : 1;
     }
-    QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        Fail(QStringLiteral("cannot write ") + output + QStringLiteral(": ") + out.errorString());
+    QString cause;
+    if (!WriteFileAtomically(output, bytes, &cause)) {
+        Fail(QStringLiteral("cannot write ") + output + QStringLiteral(": ") + cause);
         return 1;
     }
     return 0;
@@ -93,9 +93,14 @@ int CmdParse(const QStringList& arguments) {
         Fail(QStringLiteral("resume not found: ") + args[0]);
         return 1;
     }
+    const QString output = parser.value(QStringLiteral("output"));
+    if (!output.isEmpty() && IsSameFile(output, input)) {
+        Fail(QStringLiteral("FILE must not be RESUME itself: ") + output);
+        return 1;
+    }
     MessageCounter messages;
     try {
-        return Run(input, parser.value(QStringLiteral("output")));
+        return Run(input, output);
     } catch (const ZorvError& e) {
         Fail(e.Description() + QStringLiteral(" (number ") + ErrNumberText(e.Number()) +
              QLatin1Char(')'));

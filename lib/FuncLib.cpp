@@ -1,11 +1,11 @@
 #include "FuncLib.h"
 
+#include "AtomicWrite.h"
 #include "Platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <sys/stat.h>
 
@@ -154,34 +154,8 @@ bool SetFileAttributesNormal(const QString& path) {
 }
 
 bool CopyFileReplace(const QString& source, const QString& target) {
-    if (!FileExists(source) || IsBlank(GetFileName(target)))
-        return false;
-    const QFileInfo targetInfo(target);
-    QTemporaryFile temp(targetInfo.absolutePath() + QStringLiteral("/.~copy-XXXXXX"));
-    if (!temp.open())
-        return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (temp.write(buffer, n) != n)
-            return false;
-    }
-    if (!temp.flush())
-        return false;
-    temp.setPermissions(in.permissions());
-    const QByteArray from = QFile::encodeName(temp.fileName());
-    const QByteArray to = QFile::encodeName(targetInfo.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return false;
-    temp.setAutoRemove(false);
-    return true;
+    return FileExists(source) && !IsBlank(GetFileName(target)) &&
+           CopyFileAtomically(source, target);
 }
 
 std::int32_t GetDelimitedTokens(const QString& Text, const QString& StartDelim,

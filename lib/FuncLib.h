@@ -51,8 +51,8 @@ void DeleteFileIfExists(const QString& path);
 // Returns false on failure (callers usually ignore it).
 bool SetFileAttributesNormal(const QString& path);
 
-// Copies a file over any file at the target (through a temporary file in the target's
-// folder, renamed into place). Returns false on failure.
+// Copies a file over any file at the target with CopyFileAtomically (AtomicWrite.h).
+// Returns false on failure.
 bool CopyFileReplace(const QString& source, const QString& target);
 
 // Splits Text into the pieces StartDelim..EndDelim, stored one-based into Tokens

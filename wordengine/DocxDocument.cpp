@@ -1,20 +1,14 @@
 // Loading, section resolution, custom properties and saving of a .docx.
 #include "DocxDocument.h"
 
+#include "AtomicWrite.h"
 #include "RunXml.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <libxml/tree.h>
-
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace zorv::wordengine {
 namespace {
@@ -82,14 +76,6 @@ QString ElementText(const xmlNode* n) {
             s += ElementText(c);
     }
     return s;
-}
-
-bool SyncToDisk(int fd) {
-#ifdef _WIN32
-    return _commit(fd) == 0;
-#else
-    return ::fsync(fd) == 0;
-#endif
 }
 
 void CheckFormat(const QString& path, const QByteArray& head) {
@@ -369,14 +355,12 @@ QByteArray DocxDocument::Serialize() {
 
 void DocxDocument::Save() {
     QByteArray bytes = Serialize();
-    // QSaveFile writes beside the file, keeps its permissions and renames over it; the
-    // data reaches the disk before the rename, so a crash leaves the old or the new file.
-    QSaveFile out(path_);
-    const bool written = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() &&
-                         out.flush() && SyncToDisk(out.handle());
-    if (!written || !out.commit())
-        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
-                                           .arg(path_, out.errorString()));
+    // A crash or a full disk leaves the old file or the new one, never a part.
+    QString cause;
+    if (!WriteFileAtomically(path_, bytes, &cause))
+        throw ZorvError(
+            EngSaveFailed,
+            QStringLiteral("The document %1 could not be saved: %2.").arg(path_, cause));
     package_.Rebase(std::move(bytes));
 }
 

@@ -2,6 +2,7 @@
 // the atomic way back.
 #include "LegacyFormats.h"
 
+#include "AtomicWrite.h"
 #include "DocxDocument.h"
 #include "OfficeConverter.h"
 #include "WordEngine.h"
@@ -11,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace zorv::wordengine {
 namespace {
@@ -126,10 +126,11 @@ void LegacyCopy::WriteBack() {
     converted.close();
     QFile::remove(r.outputPath);
     // Beside the original, flushed, then renamed over it.
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw ZorvError(EngSaveFailed, QStringLiteral("The document %1 could not be saved: %2.")
-                                           .arg(path_, out.errorString()));
+    QString cause;
+    if (!WriteFileAtomically(path_, bytes, &cause))
+        throw ZorvError(
+            EngSaveFailed,
+            QStringLiteral("The document %1 could not be saved: %2.").arg(path_, cause));
     writtenHash_ = hash;
 }
 

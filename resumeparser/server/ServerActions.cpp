@@ -1,11 +1,11 @@
 #include "ServerActions.h"
 
+#include "AtomicWrite.h"
 #include "FuncLib.h"
 #include "ZorvError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <exception>
 #include <new>
 
@@ -64,15 +64,12 @@ QString HRXMLFileFor(const QString& xmlResumeFileName) {
 }
 
 bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
-    QSaveFile file(path);
-    const QByteArray bytes = xml.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("The HR-XML file could not be written: ") + path +
-                QStringLiteral(" (") + file.errorString() + QLatin1Char(')');
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    QString cause;
+    if (WriteFileAtomically(path, xml.toUtf8(), &cause))
+        return true;
+    error = QStringLiteral("The HR-XML file could not be written: ") + path + QStringLiteral(" (") +
+            cause + QLatin1Char(')');
+    return false;
 }
 
 ActionResult RunServerAction(const QString& what, const ParserSettings& settings) {
