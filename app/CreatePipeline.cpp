@@ -10,6 +10,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLockFile>
 
 namespace zorv {
 namespace {
@@ -19,6 +20,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 constexpr qsizetype kMaxFileNameBytes = 255;
 // Hex digits of the hash that keeps a shortened name apart from other shortened names.
 constexpr qsizetype kNameHashDigits = 8;
+// Runs at once on resumes of one name; past this a run says no name is free.
+constexpr int kMaxTempNameClaims = 100;
 
 // The stem, shortened and tagged with a short hash of itself when stem + suffix would be
 // longer than a file name may be.
@@ -76,7 +79,16 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                                        QStringLiteral("ResumeCountry"), QString());
 
-    const QString tempXML = TempXMLResumePath(input);
+    const TempNameClaim claim(input);
+    const QString tempXML = claim.TempXMLPath();
+    if (tempXML.isEmpty()) {
+        QString problem;
+        GetTempDir(&problem);
+        ReportParseFailure(problem.isEmpty() ? QStringLiteral("No temporary name is free for ") +
+                                                   GetFileName(input)
+                                             : problem);
+        return false;
+    }
     SetFileAttributesNormal(tempXML);
     DeleteFileIfExists(tempXML);
 
@@ -123,6 +135,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
         ReportOutputFailure(cause);
         return false;
     }
+    const ScopedPathInMessages named(work.Path(), output);
     if (nTokens > 0) {
         if (!c.NewReplaceTokens)
             throw ZorvError(ErrCannotCreateComponent,
@@ -151,9 +164,28 @@ QString TempXMLResumePath(const QString& inputResume) {
     // Shortened so that the longer of the two names, the HR-XML file's, still fits.
     return GetTempDir() +
            StemWithin(QStringLiteral("~iqarn~") + StripFileExt(GetFileName(inputResume)),
-                      QStringLiteral("_HRXML.XML")) +
+                      QStringLiteral("~100_HRXML.XML")) + // room for a claim's number
            QStringLiteral(".xml");
 }
+
+TempNameClaim::TempNameClaim(const QString& inputResume) {
+    const QString first = TempXMLResumePath(inputResume);
+    if (IsBlank(GetFilePath(first)))
+        return; // no private temporary folder
+    for (int k = 1; k <= kMaxTempNameClaims; ++k) {
+        const QString path =
+            k == 1 ? first : StripFileExt(first) + QStringLiteral("~%1.xml").arg(k);
+        auto lock = std::make_unique<QLockFile>(StripFileExt(path) + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // only a dead owner's lock is stale, however long a run is
+        if (lock->tryLock(0)) {
+            lock_ = std::move(lock);
+            path_ = path;
+            return;
+        }
+    }
+}
+
+TempNameClaim::~TempNameClaim() = default;
 
 QString HRXMLPath(const QString& tempXMLResume) {
     return StripFileExt(tempXMLResume) + QStringLiteral("_HRXML.XML");

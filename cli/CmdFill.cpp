@@ -6,6 +6,7 @@
 #include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "Messages.h"
 #include "ReplaceTokensInterface.h"
 #include "TokenLines.h"
 
@@ -120,6 +121,7 @@ int CmdFill(const QStringList& arguments) {
     }
 
     MessageCounter messages;
+    const ScopedPathInMessages named(work.Path(), output);
     bool saved = false;
     {
         const CreateCollaborators product = ProductCollaborators();

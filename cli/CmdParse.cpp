@@ -23,13 +23,13 @@ void Fail(const QString& text) {
 }
 
 // The properties a Create run gives the client, without the window's host values.
-void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input) {
+void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input, const QString& tempXML) {
     const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                                        QStringLiteral("ResumeCountry"), QString());
     pr.DebugMode = false;
     pr.UseFullParser = true;
     pr.ResumeFileName = input;
-    pr.XMLResumeFileName = TempXMLResumePath(input);
+    pr.XMLResumeFileName = tempXML;
     pr.PutResumeContentInXML = true;
     pr.CleanupPhoneNumbers = CleanupPhoneNumbersFor(country);
     pr.NTries = 3;
@@ -38,8 +38,15 @@ void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input) {
 }
 
 int Run(const QString& input, const QString& output) {
+    const TempNameClaim claim(input);
+    if (claim.TempXMLPath().isEmpty()) {
+        QString problem;
+        GetTempDir(&problem);
+        Fail(problem.isEmpty() ? QStringLiteral("no temporary name is free") : problem);
+        return 1;
+    }
     clsProcessResume pr;
-    ConfigureAsCreateRun(pr, input);
+    ConfigureAsCreateRun(pr, input, claim.TempXMLPath());
     const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
     if (!pr.ProcessResume(QStringLiteral("Convert"))) {
         Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);

@@ -6,6 +6,7 @@
 #include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "Messages.h"
 #include "ZorvError.h"
 #include "clsReplaceTokens.h"
 
@@ -72,6 +73,7 @@ int CmdSubmitter(const QStringList& arguments) {
     const QString copy = work.Path();
 
     MessageCounter messages;
+    const ScopedPathInMessages named(copy, output); // inside the counter, which prints
     ProductCollaborators(); // installs the document engine
     clsReplaceTokens replaceTokens;
     try {

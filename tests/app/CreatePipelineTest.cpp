@@ -168,8 +168,8 @@ TEST_F(CreateRun, InputChecksShowOneMessageAndTouchNothing) {
 
 TEST_F(CreateRun, SuccessfulRunDerivesPathsAndCallsInOrder) {
     ASSERT_TRUE(Run(Collaborators()));
-    const QString tempXML = tmp_ + "/~iqarn~candidate resume.xml";
-    const QString hrXML = tmp_ + "/~iqarn~candidate resume_HRXML.XML";
+    const QString tempXML = test::PrivateTempDir(tmp_) + "~iqarn~candidate resume.xml";
+    const QString hrXML = test::PrivateTempDir(tmp_) + "~iqarn~candidate resume_HRXML.XML";
     const QString output = dir_.path() + "/resumes/candidate resume_QX.doc";
     EXPECT_TRUE(messages_.messages.empty());
     EXPECT_EQ(view_.outputResume, output);
@@ -237,7 +237,7 @@ TEST_F(CreateRun, ParserFailureSaysWhyAndLeavesTheTemporaryFile) {
     EXPECT_EQ(messages_.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(view_.outputResume, "earlier");
     EXPECT_EQ(view_.outputHRXML, "earlier");
-    EXPECT_TRUE(QFile::exists(tmp_ + "/~iqarn~candidate resume.xml"));
+    EXPECT_TRUE(QFile::exists(test::PrivateTempDir(tmp_) + "~iqarn~candidate resume.xml"));
     EXPECT_EQ(journal_.events.back(), "release parser");
     EXPECT_EQ(journal_.events[journal_.events.size() - 3], "pointer 0");
 
@@ -321,4 +321,16 @@ TEST(CreatePaths, TemplateWithoutExtensionAndDottedFolder) {
     EXPECT_EQ(OutputResumePath("/r/cv.pdf", "/t/Standard"), QStringLiteral("/r/cv_QX."));
     EXPECT_EQ(OutputResumePath("/my.dir/resume", "/t/Standard.doc"), QStringLiteral("/my_QX.doc"));
     EXPECT_EQ(HRXMLPath("/tmp/~iqarn~cv.xml"), QStringLiteral("/tmp/~iqarn~cv_HRXML.XML"));
+}
+
+TEST_F(CreateRun, RunsAtOnceOnResumesOfOneNameGetTheirOwnTemporaryNames) {
+    const QString first = test::PrivateTempDir(tmp_) + "~iqarn~cv.xml";
+    {
+        const TempNameClaim a("/one/cv.txt");
+        const TempNameClaim b("/two/cv.pdf");
+        EXPECT_EQ(a.TempXMLPath(), first);
+        EXPECT_EQ(b.TempXMLPath(), test::PrivateTempDir(tmp_) + "~iqarn~cv~2.xml");
+    }
+    // Once the runs are over, the first name is free again.
+    EXPECT_EQ(TempNameClaim("/three/cv.doc").TempXMLPath(), first);
 }

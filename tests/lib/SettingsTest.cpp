@@ -38,3 +38,14 @@ TEST_F(SettingsStore, ReadsWhatTheHostWrote) {
     EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry"), QStringLiteral("CA"));
     EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "UseFullParser", "0"), QStringLiteral("1"));
 }
+
+TEST_F(SettingsStore, ValuesComeBackExactlyWhateverTheyHold) {
+    const QStringList values = {"a,b",     "a, b",     ",",           "\"quoted\"", "say \"a,b\"",
+                                "a;b ; c", "é ñ 日本", "trailing  ",  "  leading",  "back\\slash",
+                                "=x=",     "#hash",    "@Variant(x)", "[[Name]]",   "a\tb"};
+    for (const QString& value : values) {
+        SaveSetting("ZorvOne", "ZorvQarn", "ResumeTemplate", value);
+        EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "ResumeTemplate"), value)
+            << value.toStdString();
+    }
+}

@@ -185,7 +185,8 @@ TEST_F(Server, DebugModeWritesALogInTheTemporaryFolder) {
     pr->Call(QStringLiteral("StartDebug"));
     pr->SetProperty(QStringLiteral("DebugMode"), true);
     Run(*pr, QStringLiteral("Convert"));
-    const QByteArray log = test::ReadFile(Path(QStringLiteral("tmp/ZorvPr_debug.log")));
+    const QByteArray log =
+        test::ReadFile(test::PrivateTempDir(Path(QStringLiteral("tmp"))) + "ZorvPr_debug.log");
     EXPECT_TRUE(log.contains("debug started")) << log.constData();
     EXPECT_TRUE(log.contains("Convert failed")) << log.constData();
 }
@@ -193,7 +194,8 @@ TEST_F(Server, DebugModeWritesALogInTheTemporaryFolder) {
 TEST_F(Server, WithoutDebugModeNoLogIsWritten) {
     UseRealServer();
     Convert(Path(QStringLiteral("missing.doc")));
-    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tmp/ZorvPr_debug.log"))));
+    EXPECT_FALSE(
+        QFile::exists(test::PrivateTempDir(Path(QStringLiteral("tmp"))) + "ZorvPr_debug.log"));
 }
 
 TEST_F(Server, EndsWhenItsInputCloses) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <sys/mount.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zorv::test {
@@ -42,6 +43,11 @@ inline bool WriteFile(const QString& path, const QByteArray& bytes) {
 inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The private temporary folder the programs use under a test's TMPDIR, with its separator.
+inline QString PrivateTempDir(const QString& tmpdir) {
+    return tmpdir + QStringLiteral("/ZorvQarn-%1/").arg(::geteuid());
 }
 
 // A small file system of its own (tmpfs), to fill up: for disk-full cases. Mounting needs

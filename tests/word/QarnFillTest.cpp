@@ -33,8 +33,7 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
     const QString tokens = dir.filePath("tokens.txt");
     ASSERT_TRUE(
         zorv::test::WriteFile(tokens, "Short\ts\nLines\tone\\ntwo\\tthree\nDup\tback\\\\slash\n"));
-    const zorv::test::QarnResult r =
-        Qarn({"fill", templ, Out(), "--tokens", tokens});
+    const zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", tokens});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.isEmpty());
     const QString body = BodyText(Out());
@@ -45,8 +44,7 @@ TEST_F(QarnFillTest, FillsFromATokenFileInTheFormatQarnTokensPrints) {
 }
 
 TEST_F(QarnFillTest, ReadsTokensFromStandardInput) {
-    const zorv::test::QarnResult r =
-        Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
+    const zorv::test::QarnResult r = Qarn({"fill", templ, Out(), "--tokens", "-"}, "Dup\tpiped\n");
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(BodyText(Out()).contains("Dup: piped"));
 }
@@ -94,11 +92,32 @@ TEST_F(QarnFillTest, ATemplateThatIsNoPackageFailsWithBothMessagesAndNoOutput) {
     EXPECT_FALSE(QFileInfo::exists(Out()));
 }
 
+TEST_F(QarnFillTest, AFailedFillKeepsTheEarlierOutputAndLeavesNoCopy) {
+    const QString bad = dir.filePath("bad.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(bad, "not a zip"));
+    ASSERT_TRUE(zorv::test::WriteFile(Out(), "an earlier good output"));
+    EXPECT_EQ(Qarn({"fill", bad, Out(), "--set", "A=1"}).status, 1);
+    EXPECT_EQ(zorv::test::ReadFile(Out()), QByteArray("an earlier good output"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(QarnFillTest, ALinkAtTheOutputIsFollowed) {
+    const QString real = dir.filePath("real.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(real, "earlier"));
+    ASSERT_TRUE(QFile::link(real, Out()));
+    ASSERT_EQ(Qarn({"fill", templ, Out(), "--set", "Dup=x"}).status, 0);
+    EXPECT_TRUE(QFileInfo(Out()).isSymLink());
+    EXPECT_TRUE(BodyText(real).contains("x"));
+}
+
 TEST_F(QarnFillTest, RefusesToFillTheTemplateItselfOrAMissingOne) {
     const QString copy = dir.filePath("t.docx");
     ASSERT_TRUE(QFile::copy(templ, copy));
     const QByteArray before = zorv::test::ReadFile(copy);
     EXPECT_EQ(Qarn({"fill", copy, copy, "--set", "Dup=x"}).status, 1);
+    EXPECT_EQ(zorv::test::ReadFile(copy), before);
+    ASSERT_TRUE(QFile::link(copy, Out()));
+    EXPECT_EQ(Qarn({"fill", copy, Out(), "--set", "Dup=x"}).status, 1);
     EXPECT_EQ(zorv::test::ReadFile(copy), before);
     const zorv::test::QarnResult r =
         Qarn({"fill", dir.filePath("none.docx"), Out(), "--set", "Dup=x"});
