@@ -49,3 +49,12 @@ TEST_F(SettingsStore, ValuesComeBackExactlyWhateverTheyHold) {
             << value.toStdString();
     }
 }
+
+TEST_F(SettingsStore, HandWrittenValuesComeBackAsTheyStand) {
+    ASSERT_TRUE(test::WriteFile(dir_.path() + "/ZorvOne.ini",
+                                "[ZorvQarn]\nA=/t/a,b.docx\nB=x, y,z\nC=a;b\nD=caf\xc3\xa9\n"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "A"), QStringLiteral("/t/a,b.docx"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "B"), QStringLiteral("x, y,z"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "C"), QStringLiteral("a;b"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "D"), QString::fromUtf8("caf\xc3\xa9"));
+}
