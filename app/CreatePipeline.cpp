@@ -135,7 +135,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
         ReportOutputFailure(cause);
         return false;
     }
-    const ScopedPathInMessages named(work.Path(), output);
+    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
     if (nTokens > 0) {
         if (!c.NewReplaceTokens)
             throw ZorvError(ErrCannotCreateComponent,

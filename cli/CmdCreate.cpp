@@ -9,6 +9,8 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace zorv::cli {
@@ -52,6 +54,11 @@ int CmdCreate(const QStringList& arguments) {
                                  QStringLiteral("The candidate's resume."));
     parser.addPositionalArgument(QStringLiteral("TEMPLATE"),
                                  QStringLiteral("The company's Word template."));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Print the two paths as one JSON object {\"output\", \"hrxml\"}, safe "
+                       "for any file name."));
+    parser.addOption(json);
     if (const auto status = ParseArguments(parser, arguments, "create"))
         return *status;
     const QStringList args = parser.positionalArguments();
@@ -74,10 +81,14 @@ int CmdCreate(const QStringList& arguments) {
     HeadlessView view(Absolute(args[0]), Absolute(args[1]));
     MessageCounter messages;
     const bool reached = RunCreatePipeline(view, startup, ProductCollaborators());
-    if (reached) {
+    if (reached && parser.isSet(json)) {
+        const QJsonObject paths{{QStringLiteral("output"), view.outputResume},
+                                {QStringLiteral("hrxml"), view.outputHRXML}};
+        std::printf("%s\n", QJsonDocument(paths).toJson(QJsonDocument::Compact).constData());
+    } else if (reached) {
         std::printf("%s\n%s\n", qPrintable(view.outputResume), qPrintable(view.outputHRXML));
-        std::fflush(stdout);
     }
+    std::fflush(stdout);
     return (reached && messages.Count() == 0) ? 0 : 1;
 }
 

@@ -121,7 +121,7 @@ int CmdFill(const QStringList& arguments) {
     }
 
     MessageCounter messages;
-    const ScopedPathInMessages named(work.Path(), output);
+    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
     bool saved = false;
     {
         const CreateCollaborators product = ProductCollaborators();

@@ -73,8 +73,9 @@ int CmdSubmitter(const QStringList& arguments) {
     const QString copy = work.Path();
 
     MessageCounter messages;
-    const ScopedPathInMessages named(copy, output); // inside the counter, which prints
-    ProductCollaborators(); // installs the document engine
+    const ScopedPathInMessages named(
+        copy, CopyName(output, document)); // inside the counter, which prints
+    ProductCollaborators();                // installs the document engine
     clsReplaceTokens replaceTokens;
     try {
         replaceTokens.InsertMyRecordIntoWordDoc(copy, true, parser.value(name),

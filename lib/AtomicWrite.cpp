@@ -236,6 +236,10 @@ bool OutputWorkingCopy::Commit(QString* error) {
     return true;
 }
 
+QString CopyName(const QString& output, const QString& source) {
+    return QStringLiteral("%1 (a copy of %2)").arg(output, source);
+}
+
 void RemoveDeadWorkingCopies(const QString& folder) {
     if (!ProcTellsStartTimes())
         return; // no way to tell a dead owner from a live one

@@ -53,6 +53,10 @@ private:
     QString path_;
 };
 
+// How messages name a working copy: "<output> (a copy of <source>)", so that a fault is
+// seen to be the source's when opening fails and the output's when saving does.
+QString CopyName(const QString& output, const QString& source);
+
 // Removes the working copies in folder whose owning process is gone; never a live run's.
 void RemoveDeadWorkingCopies(const QString& folder);
 

@@ -5,6 +5,9 @@
 #include "ProcessResumeInterface.h"
 #include "clsProcessResume.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 using namespace zorv;
 using zorv::test::ParserTest;
 
@@ -137,6 +140,31 @@ TEST_F(EndToEnd, QarnParseKeepsItsResumeAndAnEarlierOutputOnAFullDisk) {
     EXPECT_TRUE(stdErr.contains("the disk is full")) << stdErr.constData();
     EXPECT_EQ(test::ReadFile(target), QByteArray("earlier"));
     EXPECT_EQ(disk.Names(), QStringList{QStringLiteral("cv.xml")});
+}
+
+TEST_F(EndToEnd, QarnCreateSaysWhyAParseFailedAndGivesScriptsJson) {
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
+    const QString templ = Path(QStringLiteral("t.docx"));
+    ASSERT_TRUE(QFile::copy(test::DataPath(QStringLiteral("word/edge-cases.docx")), templ));
+    QByteArray stdOut, stdErr;
+    const QString empty = WriteResume(QStringLiteral("empty.txt"), "");
+    EXPECT_EQ(RunQarn({QStringLiteral("create"), empty, templ}, stdOut, stdErr), 1);
+    EXPECT_TRUE(stdErr.contains("Error processing resume.\nDescription: ")) << stdErr.constData();
+    EXPECT_FALSE(stdErr.contains("Number:"));
+    EXPECT_TRUE(stdOut.isEmpty());
+
+    // A line break in the name would split the two-line output; JSON keeps it whole.
+    const QString resume =
+        WriteResume(QStringLiteral("Jane\nDoe.txt"), "Jane Doe\njane@example.com\n");
+    ASSERT_EQ(RunQarn({QStringLiteral("create"), QStringLiteral("--json"), resume, templ}, stdOut,
+                      stdErr),
+              0)
+        << stdErr.constData();
+    const QJsonObject paths = QJsonDocument::fromJson(stdOut).object();
+    EXPECT_EQ(paths[QStringLiteral("output")].toString(),
+              Path(QStringLiteral("Jane\nDoe_QX.docx")));
+    EXPECT_TRUE(QFile::exists(paths[QStringLiteral("hrxml")].toString()));
 }
 
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
