@@ -139,11 +139,14 @@ bool IsSameFile(const QString& a, const QString& b) {
 #endif
 }
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
+                         FileAccess access) {
     QSaveFile out(ResolvedOutputPath(path));
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         return Fail(error, DeviceCause(out, errno));
+    if (access == FileAccess::OwnerOnly)
+        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     errno = 0;
     const bool written =
         out.write(bytes) == bytes.size() && out.flush() && SyncToDisk(out.handle());

@@ -12,8 +12,13 @@
 
 namespace zorv {
 
+// How a written file may be read: as the file it replaces (new files as the umask says),
+// or by its owner alone (0600), for files holding a candidate's data.
+enum class FileAccess { AsBefore, OwnerOnly };
+
 // Writes bytes to path. On failure returns false with the cause in *error.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+                         FileAccess access = FileAccess::AsBefore);
 
 // Copies source over target the same way; the copy takes the source's permissions.
 bool CopyFileAtomically(const QString& source, const QString& target, QString* error = nullptr);

@@ -65,7 +65,8 @@ QString HRXMLFileFor(const QString& xmlResumeFileName) {
 
 bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
     QString cause;
-    if (WriteFileAtomically(path, xml.toUtf8(), &cause))
+    // It holds the whole resume: for the user alone.
+    if (WriteFileAtomically(path, xml.toUtf8(), &cause, FileAccess::OwnerOnly))
         return true;
     error = QStringLiteral("The HR-XML file could not be written: ") + path + QStringLiteral(" (") +
             cause + QLatin1Char(')');

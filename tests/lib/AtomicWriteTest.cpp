@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace zorv;
 using zorv::test::ReadFile;
@@ -46,7 +47,10 @@ TEST(AtomicWrite, ALinkAtTheOutputIsFollowedAndStays) {
     const QString link = dir.filePath(QStringLiteral("link.txt"));
     ASSERT_TRUE(WriteFile(real, "old"));
     ASSERT_TRUE(QFile::link(real, link));
-    ASSERT_TRUE(WriteFileAtomically(link, "new"));
+    ASSERT_TRUE(WriteFileAtomically(link, "new", nullptr, FileAccess::OwnerOnly));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(real).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "the candidate's data, for the user alone";
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadFile(real), QByteArray("new"));
     EXPECT_TRUE(IsSameFile(link, real));

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -108,6 +109,29 @@ TEST_F(QarnFillTest, ALinkAtTheOutputIsFollowed) {
     ASSERT_EQ(Qarn({"fill", templ, Out(), "--set", "Dup=x"}).status, 0);
     EXPECT_TRUE(QFileInfo(Out()).isSymLink());
     EXPECT_TRUE(BodyText(real).contains("x"));
+}
+
+// kill -9 at any point of a fill leaves the earlier output or the filled one, never the
+// unfilled template; the next fill in that folder removes the killed runs' working copies.
+TEST_F(QarnFillTest, AKilledFillLeavesTheEarlierOutputOrTheFilledOne) {
+    const QString tokens = dir.filePath("tokens.txt");
+    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Dup\t" + QByteArray(200000, 'v') + "\n"));
+    for (const int delayMs : {100, 300, 600, 1000, 2000}) {
+        ASSERT_TRUE(zorv::test::WriteFile(Out(), "earlier"));
+        QProcess fill;
+        fill.start(QStringLiteral(ZORV_BIN_DIR "/qarn"),
+                   {"fill", templ, Out(), "--tokens", tokens});
+        ASSERT_TRUE(fill.waitForStarted());
+        QThread::msleep(delayMs);
+        fill.kill();
+        fill.waitForFinished();
+        const QByteArray now = zorv::test::ReadFile(Out());
+        if (now != "earlier") {
+            EXPECT_FALSE(BodyText(Out()).contains("[[Dup]]")) << "after " << delayMs << " ms";
+        }
+    }
+    ASSERT_EQ(Qarn({"fill", templ, Out(), "--set", "Dup=x"}).status, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList({".~qarn-*"}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST_F(QarnFillTest, RefusesToFillTheTemplateItselfOrAMissingOne) {
