@@ -99,20 +99,6 @@ bool CopyInto(QFile& source, QFileDevice& file, int* err) {
     return synced;
 }
 
-// The identity of a running process that a recycled process id does not share: the time
-// it started, from /proc; "" when it is not running (or this system does not tell).
-QString ProcessStartTag(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return QString();
-    const QByteArray line = stat.readAll();
-    // The fields after the command name (which may hold spaces) end at its last ')'.
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    constexpr int kStartTimeField = 19; // field 22 of stat(5), counted after the name
-    return fields.size() > kStartTimeField ? QString::fromLatin1(fields[kStartTimeField])
-                                           : QString();
-}
-
 bool ProcTellsStartTimes() {
     return !ProcessStartTag(CurrentProcessId()).isEmpty();
 }

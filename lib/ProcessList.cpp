@@ -49,6 +49,10 @@ std::int64_t CurrentUserId() {
     return -1;
 }
 
+QString ProcessStartTag(std::int64_t) {
+    return QString();
+}
+
 bool TerminateProcessNow(std::int64_t pid) {
     HANDLE h = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
     if (!h)
@@ -79,15 +83,23 @@ QString ExecutableName(const QString& procDir) {
     return QString::fromLocal8Bit(comm.readAll()).trimmed();
 }
 
-// The parent's identifier, field 4 of /proc/<pid>/stat (after the name, which may hold
-// spaces and ends at the last ')'); 0 when it cannot be read.
-std::int64_t ParentPid(const QString& procDir) {
+// Fields of stat(5) are counted from the state, the first one after the name.
+constexpr int kParentField = 1;     // field 4
+constexpr int kStartTimeField = 19; // field 22
+
+// The fields of /proc/<pid>/stat after the name (which may hold spaces and ends at the
+// last ')'); empty when it cannot be read.
+QList<QByteArray> StatFields(const QString& procDir) {
     QFile stat(procDir + QStringLiteral("/stat"));
     if (!stat.open(QIODevice::ReadOnly))
-        return 0;
+        return {};
     const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    return fields.size() > 1 ? fields[1].toLongLong() : 0;
+    return line.mid(line.lastIndexOf(')') + 2).split(' ');
+}
+
+std::int64_t ParentPid(const QString& procDir) {
+    const QList<QByteArray> fields = StatFields(procDir);
+    return fields.size() > kParentField ? fields[kParentField].toLongLong() : 0;
 }
 
 std::int64_t OwnerUid(const QString& procDir) {
@@ -126,6 +138,12 @@ bool ProcessRuns(std::int64_t pid) {
 
 std::int64_t CurrentUserId() {
     return static_cast<std::int64_t>(::getuid());
+}
+
+QString ProcessStartTag(std::int64_t pid) {
+    const QList<QByteArray> fields = StatFields(QStringLiteral("/proc/%1").arg(pid));
+    return fields.size() > kStartTimeField ? QString::fromLatin1(fields[kStartTimeField])
+                                           : QString();
 }
 
 bool TerminateProcessNow(std::int64_t pid) {

@@ -24,6 +24,10 @@ std::int64_t CurrentProcessId();
 // True when a process with this identifier runs.
 bool ProcessRuns(std::int64_t pid);
 
+// What tells a running process from a later one that got its identifier: the time it
+// started, as /proc gives it; "" when it does not run or this system does not tell.
+QString ProcessStartTag(std::int64_t pid);
+
 // The user the calling process runs as; -1 where users are not numbers (Windows).
 std::int64_t CurrentUserId();
 
