@@ -82,11 +82,7 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     const TempNameClaim claim(input);
     const QString tempXML = claim.TempXMLPath();
     if (tempXML.isEmpty()) {
-        QString problem;
-        GetTempDir(&problem);
-        ReportParseFailure(problem.isEmpty() ? QStringLiteral("No temporary name is free for ") +
-                                                   GetFileName(input)
-                                             : problem);
+        ReportParseFailure(claim.Problem());
         return false;
     }
     SetFileAttributesNormal(tempXML);
@@ -169,9 +165,9 @@ QString TempXMLResumePath(const QString& inputResume) {
 }
 
 TempNameClaim::TempNameClaim(const QString& inputResume) {
+    if (GetTempDir(&problem_).isEmpty())
+        return;
     const QString first = TempXMLResumePath(inputResume);
-    if (IsBlank(GetFilePath(first)))
-        return; // no private temporary folder
     for (int k = 1; k <= kMaxTempNameClaims; ++k) {
         const QString path =
             k == 1 ? first : StripFileExt(first) + QStringLiteral("~%1.xml").arg(k);
@@ -183,6 +179,7 @@ TempNameClaim::TempNameClaim(const QString& inputResume) {
             return;
         }
     }
+    problem_ = QStringLiteral("No temporary name is free for ") + GetFileName(inputResume);
 }
 
 TempNameClaim::~TempNameClaim() = default;

@@ -53,12 +53,14 @@ public:
     ~TempNameClaim();
     TempNameClaim(const TempNameClaim&) = delete;
     TempNameClaim& operator=(const TempNameClaim&) = delete;
-    // "" when no name could be claimed (the temporary folder is unusable).
+    // "" when no name could be claimed; Problem() then says why.
     QString TempXMLPath() const { return path_; }
+    QString Problem() const { return problem_; }
 
 private:
     std::unique_ptr<QLockFile> lock_;
     QString path_;
+    QString problem_;
 };
 QString HRXMLPath(const QString& tempXMLResume);
 QString OutputResumePath(const QString& inputResume, const QString& resumeTemplate);

@@ -40,9 +40,7 @@ void ConfigureAsCreateRun(clsProcessResume& pr, const QString& input, const QStr
 int Run(const QString& input, const QString& output) {
     const TempNameClaim claim(input);
     if (claim.TempXMLPath().isEmpty()) {
-        QString problem;
-        GetTempDir(&problem);
-        Fail(problem.isEmpty() ? QStringLiteral("no temporary name is free") : problem);
+        Fail(claim.Problem());
         return 1;
     }
     clsProcessResume pr;

@@ -115,7 +115,15 @@ TEST_F(QarnFillTest, ALinkAtTheOutputIsFollowed) {
 // unfilled template; the next fill in that folder removes the killed runs' working copies.
 TEST_F(QarnFillTest, AKilledFillLeavesTheEarlierOutputOrTheFilledOne) {
     const QString tokens = dir.filePath("tokens.txt");
-    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Dup\t" + QByteArray(200000, 'v') + "\n"));
+    // Long, so that the fill takes a while; not repetitive, so that the package's compression
+    // ratio stays that of a real document.
+    QByteArray value;
+    std::uint32_t state = 2463534242u;
+    while (value.size() < 200000) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        value += char('a' + state % 26);
+    }
+    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Dup\t" + value + "\n"));
     for (const int delayMs : {100, 300, 600, 1000, 2000}) {
         ASSERT_TRUE(zorv::test::WriteFile(Out(), "earlier"));
         QProcess fill;
