@@ -36,11 +36,36 @@ QString CheckResumeFile(const QString& path) {
     return QString();
 }
 
+// Below this many characters a text is too short to judge.
+constexpr qsizetype kMinJudgedCharacters = 32;
+
+// True when most characters (spaces and controls aside) are unassigned or private-use: what
+// a converter makes of bytes that are no text behind a valid header, never a resume.
+bool MostlyUnreadable(const QString& text) {
+    qsizetype counted = 0;
+    qsizetype unreadable = 0;
+    for (const char32_t c : QStringView(text).toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (QChar::isSpace(c) || category == QChar::Other_Control)
+            continue;
+        ++counted;
+        if (category == QChar::Other_NotAssigned || category == QChar::Other_PrivateUse ||
+            category == QChar::Other_Surrogate)
+            ++unreadable;
+    }
+    return counted >= kMinJudgedCharacters && unreadable * 2 > counted;
+}
+
 ActionResult Convert(const ParserSettings& settings) {
     const QString problem = CheckResumeFile(settings.ResumeFileName);
     if (!problem.isEmpty())
         return Failure(problem);
-    return ConvertResume(settings);
+    ActionResult result = ConvertResume(settings);
+    if (result.ok && MostlyUnreadable(result.text))
+        return Failure(QStringLiteral("The resume holds no readable text (its characters are "
+                                      "mostly unassigned or private-use): ") +
+                       settings.ResumeFileName);
+    return result;
 }
 
 ActionResult Parse(const ParserSettings& settings, bool contactOnly) {
