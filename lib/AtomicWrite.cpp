@@ -211,7 +211,7 @@ bool OutputWorkingCopy::CopyFrom(const QString& source, QString* error) {
 bool OutputWorkingCopy::Commit(QString* error) {
     QFile file(path_);
     errno = 0;
-    if (path_.isEmpty() || !file.open(QIODevice::ReadWrite) || !SyncToDisk(file.handle()))
+    if (path_.isEmpty() || !file.open(QIODevice::ReadOnly) || !SyncToDisk(file.handle()))
         return Fail(
             error,
             QStringLiteral("%1 cannot be written: %2").arg(output_, DeviceCause(file, errno)));
