@@ -1,5 +1,6 @@
 #include "CreatePipeline.h"
 
+#include "AtomicWrite.h"
 #include "FuncLib.h"
 #include "Messages.h"
 #include "ProcessResumeInterface.h"
@@ -7,10 +8,61 @@
 #include "Settings.h"
 #include "ZorvError.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QLockFile>
+
 namespace zorv {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
+// The longest file name most file systems take, in bytes.
+constexpr qsizetype kMaxFileNameBytes = 255;
+// Hex digits of the hash that keeps a shortened name apart from other shortened names.
+constexpr qsizetype kNameHashDigits = 8;
+// Runs at once on resumes of one name; past this a run says no name is free.
+constexpr int kMaxTempNameClaims = 100;
+
+// The stem, shortened and tagged with a short hash of itself when stem + suffix would be
+// longer than a file name may be.
+QString StemWithin(const QString& stem, const QString& suffix) {
+    if (QFile::encodeName(stem + suffix).size() <= kMaxFileNameBytes)
+        return stem;
+    const QString tag =
+        QLatin1Char('~') +
+        QString::fromLatin1(QCryptographicHash::hash(stem.toUtf8(), QCryptographicHash::Sha1)
+                                .toHex()
+                                .left(kNameHashDigits));
+    QString kept = stem;
+    while (!kept.isEmpty() && QFile::encodeName(kept + tag + suffix).size() > kMaxFileNameBytes)
+        kept.chop(kept.size() >= 2 && kept[kept.size() - 1].isLowSurrogate() ? 2 : 1);
+    return kept + tag;
+}
+
+void ReportParseFailure(const QString& reason) {
+    ShowMessage(QStringLiteral("Error processing resume.") + kCrLf +
+                    QStringLiteral("Description: ") + reason,
+                MsgIcon::Information);
+}
+
+void ReportOutputFailure(const QString& reason) {
+    ShowMessage(QStringLiteral("The output resume could not be written.") + kCrLf + reason,
+                MsgIcon::Information);
+}
+
+// The message when one of the run's outputs is one of its inputs, or "".
+QString OutputIsInput(const QString& input, const QString& resumeTemplate) {
+    const QString tempXML = TempXMLResumePath(input);
+    const QStringList outputs = {OutputResumePath(input, resumeTemplate), tempXML,
+                                 HRXMLPath(tempXML)};
+    for (const QString& output : outputs) {
+        if (IsSameFile(output, resumeTemplate))
+            return QStringLiteral("The output would replace the resume template.") + kCrLf + output;
+        if (IsSameFile(output, input))
+            return QStringLiteral("The output would replace the resume.") + kCrLf + output;
+    }
+    return QString();
+}
 
 void ReportRunError(std::int32_t number, const QString& description) {
     ShowMessage(QStringLiteral("Error processing resume.") + kCrLf +
@@ -27,7 +79,12 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                                        QStringLiteral("ResumeCountry"), QString());
 
-    const QString tempXML = TempXMLResumePath(input);
+    const TempNameClaim claim(input);
+    const QString tempXML = claim.TempXMLPath();
+    if (tempXML.isEmpty()) {
+        ReportParseFailure(claim.Problem());
+        return false;
+    }
     SetFileAttributesNormal(tempXML);
     DeleteFileIfExists(tempXML);
 
@@ -38,10 +95,11 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     IProcessResume& pr = *processResume;
     ConfigureCreateTry(pr, startup, input, tempXML, country);
 
-    if (!pr.ProcessResume(QStringLiteral("Convert")))
+    if (!pr.ProcessResume(QStringLiteral("Convert")) ||
+        !pr.ProcessResume(QStringLiteral("Parse"))) {
+        ReportParseFailure(pr.ErrMsg);
         return false;
-    if (!pr.ProcessResume(QStringLiteral("Parse")))
-        return false;
+    }
 
     const QString hrXML = HRXMLPath(tempXML);
     const QString output = OutputResumePath(input, resumeTemplate);
@@ -57,11 +115,26 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     if (c.GetTokenListsFromXML)
         lists = c.GetTokenListsFromXML(hrXML);
 
-    DeleteFileIfExists(output);
-    CopyFileReplace(resumeTemplate, output); // its result is not looked at
-
-    ReplaceTokensInCopy(c, output, TokenValues{nTokens, names, values, std::move(lists)},
-                        view.RedactContactDetails(), replaceTokens);
+    // The copy is filled beside the output and renamed over it only when whole: a failure
+    // or a kill leaves an earlier output as it was, never an unfilled template under its name.
+    OutputWorkingCopy work(output);
+    QString cause;
+    if (!work.CopyFrom(resumeTemplate, &cause)) {
+        ReportOutputFailure(cause);
+        return false;
+    }
+    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
+    if (nTokens > 0 || !lists.empty()) {
+        if (!ReplaceTokensInCopy(c, work.Path(),
+                                 TokenValues{nTokens, names, values, std::move(lists)},
+                                 view.RedactContactDetails(), replaceTokens))
+            return false;
+        replaceTokens.reset(); // done with the working copy before it is renamed
+    }
+    if (!work.Commit(&cause)) {
+        ReportOutputFailure(cause);
+        return false;
+    }
     view.SetOutputResumeText(output);
     view.SetOutputHRXMLText(hrXML);
     DeleteFileIfExists(tempXML);
@@ -103,16 +176,45 @@ bool ReplaceTokensInCopy(const CreateCollaborators& c, const QString& output, To
 }
 
 QString TempXMLResumePath(const QString& inputResume) {
-    return GetTempDir() + QStringLiteral("~iqarn~") + StripFileExt(GetFileName(inputResume)) +
+    // Shortened so that the longer of the two names, the HR-XML file's, still fits.
+    return GetTempDir() +
+           StemWithin(QStringLiteral("~iqarn~") + StripFileExt(GetFileName(inputResume)),
+                      QStringLiteral("~100_HRXML.XML")) + // room for a claim's number
            QStringLiteral(".xml");
 }
+
+TempNameClaim::TempNameClaim(const QString& inputResume) {
+    if (GetTempDir(&problem_).isEmpty())
+        return;
+    const QString first = TempXMLResumePath(inputResume);
+    for (int k = 1; k <= kMaxTempNameClaims; ++k) {
+        const QString path =
+            k == 1 ? first : StripFileExt(first) + QStringLiteral("~%1.xml").arg(k);
+        auto lock = std::make_unique<QLockFile>(StripFileExt(path) + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0); // only a dead owner's lock is stale, however long a run is
+        if (lock->tryLock(0)) {
+            lock_ = std::move(lock);
+            path_ = path;
+            return;
+        }
+    }
+    problem_ = QStringLiteral("No temporary name is free for ") + GetFileName(inputResume);
+}
+
+TempNameClaim::~TempNameClaim() = default;
 
 QString HRXMLPath(const QString& tempXMLResume) {
     return StripFileExt(tempXMLResume) + QStringLiteral("_HRXML.XML");
 }
 
 QString OutputResumePath(const QString& inputResume, const QString& resumeTemplate) {
-    return StripFileExt(inputResume) + QStringLiteral("_QX.") + GetFileExt(resumeTemplate);
+    const QString suffix = QStringLiteral("_QX.") + GetFileExt(resumeTemplate);
+    const QString whole = StripFileExt(inputResume) + suffix;
+    if (QFile::encodeName(GetFileName(whole)).size() <= kMaxFileNameBytes)
+        return whole;
+    const QString name = GetFileName(inputResume);
+    return inputResume.left(inputResume.size() - name.size()) +
+           StemWithin(StripFileExt(name), suffix) + suffix;
 }
 
 bool CleanupPhoneNumbersFor(const QString& country) {
@@ -137,6 +239,11 @@ bool RunCreatePipeline(ICreateView& view, const StartupValues& startup,
     }
     if (!FileExists(resumeTemplate)) {
         ShowMessage(QStringLiteral("Resume template not found.") + kCrLf + resumeTemplate);
+        return false;
+    }
+
+    if (const QString clash = OutputIsInput(input, resumeTemplate); !clash.isEmpty()) {
+        ShowMessage(clash);
         return false;
     }
 

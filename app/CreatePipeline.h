@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+class QLockFile;
+
 namespace zorv {
 
 class IProcessResume;
@@ -45,8 +47,29 @@ struct CreateCollaborators {
 
 CreateCollaborators ProductCollaborators();
 
-// The paths a run derives from the two inputs.
+// The paths a run derives from the two inputs. Names too long for a file system are
+// shortened, keeping their pattern, with a short hash.
 QString TempXMLResumePath(const QString& inputResume);
+
+// The temporary XML path one run uses: TempXMLResumePath when no live run holds it, else
+// the same name with "~2", "~3"... So runs at once on resumes of the same name never share
+// files, and a later run on the same resume reuses the first name. A lock file beside
+// the name ("<name>.lock") holds it while the object lives.
+class TempNameClaim {
+public:
+    explicit TempNameClaim(const QString& inputResume);
+    ~TempNameClaim();
+    TempNameClaim(const TempNameClaim&) = delete;
+    TempNameClaim& operator=(const TempNameClaim&) = delete;
+    // "" when no name could be claimed; Problem() then says why.
+    QString TempXMLPath() const { return path_; }
+    QString Problem() const { return problem_; }
+
+private:
+    std::unique_ptr<QLockFile> lock_;
+    QString path_;
+    QString problem_;
+};
 QString HRXMLPath(const QString& tempXMLResume);
 QString OutputResumePath(const QString& inputResume, const QString& resumeTemplate);
 

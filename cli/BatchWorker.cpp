@@ -1,5 +1,7 @@
 #include "BatchWorker.h"
 
+#include "AtomicWrite.h"
+
 #include "BatchPlan.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
@@ -16,10 +18,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -120,33 +119,25 @@ private:
     // Fills a hidden copy in the output folder and gives it the final name only when it is
     // complete and on disk, after the files kept beside it.
     QString WriteOutputs(const BatchJob& job, const QString& hrXML, TokenValues tokens) {
-        const QFileInfo target(job.output);
-        QTemporaryFile copy(target.absolutePath() + QStringLiteral("/.~qarn-XXXXXX.") +
-                            target.suffix());
-        if (!copy.open())
-            return QStringLiteral("Cannot write in %1: %2")
-                .arg(target.absolutePath(), copy.errorString());
-        copy.close();
-        if (!CopyFileReplace(options_.resumeTemplate, copy.fileName()))
-            return QStringLiteral("Cannot copy the template to %1.").arg(target.absolutePath());
+        OutputWorkingCopy copy(job.output);
+        QString cause;
+        if (!copy.CopyFrom(options_.resumeTemplate, &cause))
+            return cause;
         const QString fillError =
-            FillTemplateCopy(product_, copy.fileName(), std::move(tokens), options_.redact);
+            FillTemplateCopy(product_, copy.Path(), std::move(tokens), options_.redact);
         if (!messages_.isEmpty())
             return messages_.first();
         if (!fillError.isEmpty())
             return fillError;
         if (office_) {
-            const QString error = WritePdf(copy.fileName(), PdfPathFor(job.output));
+            const QString error = WritePdf(copy.Path(), PdfPathFor(job.output));
             if (!error.isEmpty())
                 return error;
         }
         if (options_.keepHRXML && !CopyFileReplace(hrXML, HRXMLCopyPathFor(job.output)))
             return QStringLiteral("Cannot write %1.").arg(HRXMLCopyPathFor(job.output));
-        if (std::rename(QFile::encodeName(copy.fileName()).constData(),
-                        QFile::encodeName(job.output).constData()) != 0)
-            return QStringLiteral("Cannot write %1: %2")
-                .arg(job.output, QString::fromLocal8Bit(std::strerror(errno)));
-        copy.setAutoRemove(false);
+        if (!copy.Commit(&cause))
+            return cause;
         return {};
     }
 

@@ -9,6 +9,8 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace zorv::cli {
@@ -59,6 +61,11 @@ int CmdCreate(const QStringList& arguments) {
         QStringLiteral("Leave the candidate's contact details out of the output: e-mail, phone "
                        "and fax numbers, web links and the street address."));
     parser.addOption(redactOption);
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Print the two paths as one JSON object {\"output\", \"hrxml\"}, safe "
+                       "for any file name."));
+    parser.addOption(json);
     if (const auto status = ParseArguments(parser, arguments, "create"))
         return *status;
     const QStringList args = parser.positionalArguments();
@@ -81,10 +88,14 @@ int CmdCreate(const QStringList& arguments) {
     HeadlessView view(Absolute(args[0]), Absolute(args[1]), parser.isSet(redactOption));
     MessageCounter messages;
     const bool reached = RunCreatePipeline(view, startup, ProductCollaborators());
-    if (reached) {
+    if (reached && parser.isSet(json)) {
+        const QJsonObject paths{{QStringLiteral("output"), view.outputResume},
+                                {QStringLiteral("hrxml"), view.outputHRXML}};
+        std::printf("%s\n", QJsonDocument(paths).toJson(QJsonDocument::Compact).constData());
+    } else if (reached) {
         std::printf("%s\n%s\n", qPrintable(view.outputResume), qPrintable(view.outputHRXML));
-        std::fflush(stdout);
     }
+    std::fflush(stdout);
     return (reached && messages.Count() == 0) ? 0 : 1;
 }
 

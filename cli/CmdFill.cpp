@@ -3,8 +3,10 @@
 // (or the JSON, with list tokens) `qarn tokens` prints, or from --set options.
 #include "Commands.h"
 
+#include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "Messages.h"
 #include "ReplaceTokensInterface.h"
 #include "TokenLines.h"
 
@@ -166,17 +168,20 @@ int CmdFill(const QStringList& arguments) {
         return 1;
     }
     // Filling the template itself would destroy it.
-    if (QFileInfo(output).exists() &&
-        QFileInfo(output).canonicalFilePath() == QFileInfo(resumeTemplate).canonicalFilePath()) {
+    if (IsSameFile(output, resumeTemplate)) {
         Fail(QStringLiteral("OUTPUT must not be the template itself: %1").arg(output));
         return 1;
     }
-    if (!CopyFileReplace(resumeTemplate, output)) {
-        Fail(QStringLiteral("cannot write %1").arg(output));
+    // Filled beside OUTPUT and renamed over it only when whole.
+    OutputWorkingCopy work(output);
+    QString cause;
+    if (!work.CopyFrom(resumeTemplate, &cause)) {
+        Fail(cause);
         return 1;
     }
 
     MessageCounter messages;
+    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
     bool saved = false;
     {
         const CreateCollaborators product = ProductCollaborators();
@@ -189,15 +194,14 @@ int CmdFill(const QStringList& arguments) {
             replaceTokens->TokenValues = values;
             replaceTokens->TokenLists = std::move(lists);
             replaceTokens->Redact = parser.isSet(redactOption);
-            saved = replaceTokens->ReplaceTokensInDoc(output, false);
+            saved = replaceTokens->ReplaceTokensInDoc(work.Path(), false);
         } // released here: the word processor it started ends before we return
     }
-    if (!saved) {
-        // What is there is the unfilled or half-filled copy; it must not pass for a result.
-        QFile::remove(output);
+    if (saved && !work.Commit(&cause)) {
+        Fail(cause);
         return 1;
     }
-    return 0;
+    return saved ? 0 : 1;
 }
 
 const RegisterCommand kFill({30, "fill", "Fill TEMPLATE's [[token]] markers into OUTPUT", CmdFill});

@@ -3,6 +3,7 @@
 // server's Done events rather than in the Create run's one-second slices.
 #include "Commands.h"
 
+#include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
 #include "ParserSession.h"
@@ -13,7 +14,6 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace zorv::cli {
@@ -24,11 +24,16 @@ void Fail(const QString& text) {
 }
 
 int Run(const QString& input, const QString& output) {
+    const TempNameClaim claim(input);
+    if (claim.TempXMLPath().isEmpty()) {
+        Fail(claim.Problem());
+        return 1;
+    }
     // Our own command: the server's Done ends the wait (no one-second slices), one try.
     ParserSession pr;
     const QString country = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                                        QStringLiteral("ResumeCountry"), QString());
-    ConfigureCreateTry(pr, StartupValues(), input, TempXMLResumePath(input), country);
+    ConfigureCreateTry(pr, StartupValues(), input, claim.TempXMLPath(), country);
     const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
     if (!pr.ProcessResume(QStringLiteral("Convert"))) {
         Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);
@@ -52,9 +57,9 @@ int Run(const QString& input, const QString& output) {
                         std::fflush(stdout) == 0;
         return ok ? 0 : 1;
     }
-    QSaveFile out(output);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        Fail(QStringLiteral("cannot write ") + output + QStringLiteral(": ") + out.errorString());
+    QString cause;
+    if (!WriteFileAtomically(output, bytes, &cause)) {
+        Fail(QStringLiteral("cannot write ") + output + QStringLiteral(": ") + cause);
         return 1;
     }
     return 0;
@@ -82,9 +87,14 @@ int CmdParse(const QStringList& arguments) {
         Fail(QStringLiteral("resume not found: ") + args[0]);
         return 1;
     }
+    const QString output = parser.value(QStringLiteral("output"));
+    if (!output.isEmpty() && IsSameFile(output, input)) {
+        Fail(QStringLiteral("FILE must not be RESUME itself: ") + output);
+        return 1;
+    }
     MessageCounter messages;
     try {
-        return Run(input, parser.value(QStringLiteral("output")));
+        return Run(input, output);
     } catch (const ZorvError& e) {
         Fail(e.Description() + QStringLiteral(" (number ") + ErrNumberText(e.Number()) +
              QLatin1Char(')'));

@@ -1,18 +1,17 @@
 // qarn submitter: appends the submitter block (who submits the resume) to a copy of a
-// document and writes the result to OUTPUT. The block is added to a temporary working copy
-// that the object deletes when it is released, so OUTPUT is written before that.
+// document and writes the result to OUTPUT. The block is added to a working copy beside
+// OUTPUT, which becomes OUTPUT only when it is whole.
 #include "Commands.h"
 
+#include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "Messages.h"
 #include "ZorvError.h"
 #include "clsReplaceTokens.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryDir>
 #include <cstdio>
 
 namespace zorv::cli {
@@ -20,22 +19,6 @@ namespace {
 
 void Fail(const QString& text) {
     PrintError("submitter", text);
-}
-
-// Copies `from` over `to` atomically: written beside it, flushed, renamed.
-bool WriteCopy(const QString& from, const QString& to, QString* error) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return false;
-    }
-    const QByteArray bytes = in.readAll();
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        *error = out.errorString();
-        return false;
-    }
-    return true;
 }
 
 int CmdSubmitter(const QStringList& arguments) {
@@ -75,16 +58,24 @@ int CmdSubmitter(const QStringList& arguments) {
         return 1;
     }
 
-    // The working copy keeps the document's name, so its format is judged as the document's.
-    const QTemporaryDir work;
-    const QString copy = work.filePath(QFileInfo(document).fileName());
-    if (!work.isValid() || !CopyFileReplace(document, copy)) {
-        Fail(QStringLiteral("cannot make a working copy of %1").arg(document));
+    if (IsSameFile(output, document)) {
+        Fail(QStringLiteral("OUTPUT must not be DOCUMENT itself: %1").arg(output));
         return 1;
     }
+    // The working copy keeps the document's extension, so its format is judged as the
+    // document's.
+    OutputWorkingCopy work(output, QFileInfo(document).suffix());
+    QString cause;
+    if (!work.CopyFrom(document, &cause)) {
+        Fail(cause);
+        return 1;
+    }
+    const QString copy = work.Path();
 
     MessageCounter messages;
-    ProductCollaborators(); // installs the document engine
+    const ScopedPathInMessages named(
+        copy, CopyName(output, document)); // inside the counter, which prints
+    ProductCollaborators();                // installs the document engine
     clsReplaceTokens replaceTokens;
     try {
         replaceTokens.InsertMyRecordIntoWordDoc(copy, true, parser.value(name),
@@ -95,9 +86,8 @@ int CmdSubmitter(const QStringList& arguments) {
         return 1;
     }
     // Before the object goes: its teardown deletes the working copy.
-    QString error;
-    if (!WriteCopy(copy, output, &error)) {
-        Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    if (!work.Commit(&cause)) {
+        Fail(cause);
         return 1;
     }
     return 0;

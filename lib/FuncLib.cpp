@@ -1,13 +1,17 @@
 #include "FuncLib.h"
 
+#include "AtomicWrite.h"
 #include "Platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdio>
 
@@ -107,10 +111,57 @@ QString TrimAtNull(const QString& text) {
     return z < 0 ? text : text.left(z);
 }
 
-QString GetTempDir() {
+#ifdef _WIN32
+QString GetTempDir(QString* problem) {
     const QString dir = QDir::tempPath();
+    if (dir.isEmpty() && problem)
+        *problem = QStringLiteral("The temporary folder is not known.");
     return dir.isEmpty() ? QString() : AddBackslash(QDir::toNativeSeparators(dir));
 }
+#else
+namespace {
+// An existing folder named by the environment variable, or "".
+QString FolderFromEnvironment(const char* name) {
+    const QString dir = QFile::decodeName(qgetenv(name));
+    return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QString();
+}
+
+// "" when path is a private folder of ours (made so when it is missing), else why not.
+QString PrivateFolderProblem(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), S_IRWXU) != 0 && errno != EEXIST)
+        return QStringLiteral("it cannot be created: %1")
+            .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("it is not a folder");
+    if (st.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    if ((st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        return QStringLiteral("other users have access to it");
+    return QString();
+}
+} // namespace
+
+QString GetTempDir(QString* problem) {
+    const QString runtime = FolderFromEnvironment("XDG_RUNTIME_DIR");
+    QString base = FolderFromEnvironment("TMPDIR");
+    if (base.isEmpty())
+        base = QStringLiteral("/tmp");
+    const QString dir = !runtime.isEmpty()
+                            ? QDir(runtime).filePath(QStringLiteral("ZorvQarn"))
+                            : QDir(base).filePath(QStringLiteral("ZorvQarn-%1").arg(::geteuid()));
+    const QString why = PrivateFolderProblem(dir);
+    if (why.isEmpty())
+        return AddBackslash(dir);
+    if (problem)
+        *problem =
+            QStringLiteral("The private temporary folder %1 cannot be used: %2.").arg(dir, why);
+    return QString();
+}
+#endif
 
 namespace {
 QString& SystemDirOverride() {
@@ -154,34 +205,8 @@ bool SetFileAttributesNormal(const QString& path) {
 }
 
 bool CopyFileReplace(const QString& source, const QString& target) {
-    if (!FileExists(source) || IsBlank(GetFileName(target)))
-        return false;
-    const QFileInfo targetInfo(target);
-    QTemporaryFile temp(targetInfo.absolutePath() + QStringLiteral("/.~copy-XXXXXX"));
-    if (!temp.open())
-        return false;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
-    char buffer[64 * 1024];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        if (temp.write(buffer, n) != n)
-            return false;
-    }
-    if (!temp.flush())
-        return false;
-    temp.setPermissions(in.permissions());
-    const QByteArray from = QFile::encodeName(temp.fileName());
-    const QByteArray to = QFile::encodeName(targetInfo.absoluteFilePath());
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return false;
-    temp.setAutoRemove(false);
-    return true;
+    return FileExists(source) && !IsBlank(GetFileName(target)) &&
+           CopyFileAtomically(source, target);
 }
 
 std::int32_t GetDelimitedTokens(const QString& Text, const QString& StartDelim,

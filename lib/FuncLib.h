@@ -35,8 +35,11 @@ QString AddBackslash(const QString& path);
 // The text before its first NUL character.
 QString TrimAtNull(const QString& text);
 
-// The user's temporary folder ending in the separator, or "" on failure.
-QString GetTempDir();
+// The user's private temporary folder ending in the separator, or "" on failure with the
+// reason in *problem. On POSIX it is $XDG_RUNTIME_DIR/ZorvQarn/, else
+// $TMPDIR/ZorvQarn-<uid>/ ($TMPDIR when it names a folder, /tmp otherwise), created 0700;
+// one that is not a folder, belongs to someone else or is open to others is refused.
+QString GetTempDir(QString* problem = nullptr);
 // The system folder ("/usr/bin/" on Linux) ending in the separator, or "" on failure.
 QString GetSystemDir();
 // Makes GetSystemDir return `dir` (with a separator added) instead; "" restores the
@@ -51,8 +54,8 @@ void DeleteFileIfExists(const QString& path);
 // Returns false on failure (callers usually ignore it).
 bool SetFileAttributesNormal(const QString& path);
 
-// Copies a file over any file at the target (through a temporary file in the target's
-// folder, renamed into place). Returns false on failure.
+// Copies a file over any file at the target with CopyFileAtomically (AtomicWrite.h).
+// Returns false on failure.
 bool CopyFileReplace(const QString& source, const QString& target);
 
 // Splits Text into the pieces StartDelim..EndDelim, stored one-based into Tokens

@@ -36,4 +36,18 @@ ScopedMessageHandler::~ScopedMessageHandler() {
     SetMessageHandler(std::move(previous_));
 }
 
+ScopedPathInMessages::ScopedPathInMessages(const QString& actual, const QString& shown) {
+    // The handler forwards to the one it replaces, which lives in previous_ until then.
+    previous_ = SetMessageHandler([this, actual, shown](const MessageRequest& m) {
+        MessageRequest named = m;
+        if (!actual.isEmpty())
+            named.text.replace(actual, shown);
+        previous_(named);
+    });
+}
+
+ScopedPathInMessages::~ScopedPathInMessages() {
+    SetMessageHandler(std::move(previous_));
+}
+
 } // namespace zorv

@@ -39,4 +39,17 @@ private:
     MessageHandler previous_;
 };
 
+// While it lives, messages name `shown` wherever they would name `actual`: the messages
+// about a working copy name the file the user asked for.
+class ScopedPathInMessages {
+public:
+    ScopedPathInMessages(const QString& actual, const QString& shown);
+    ~ScopedPathInMessages();
+    ScopedPathInMessages(const ScopedPathInMessages&) = delete;
+    ScopedPathInMessages& operator=(const ScopedPathInMessages&) = delete;
+
+private:
+    MessageHandler previous_;
+};
+
 } // namespace zorv

@@ -1,5 +1,6 @@
 #include "Wait.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -24,12 +25,20 @@ void WaitSeconds(float seconds) {
         return;
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    // The thread's dispatcher, not a nested QEventLoop: once the application has been asked
+    // to quit (its window closed during a run), every nested loop returns at once and the
+    // wait would spin a core until its deadline.
+    QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
     while (clock.nsecsElapsed() <= deadlineNs) {
         const qint64 remainingMs = (deadlineNs - clock.nsecsElapsed()) / 1000000 + 1;
-        QEventLoop loop;
-        QTimer::singleShot(std::chrono::milliseconds(remainingMs), Qt::PreciseTimer, &loop,
-                           &QEventLoop::quit);
-        loop.exec();
+        wake.start(std::chrono::milliseconds(remainingMs));
+        if (dispatcher)
+            dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        else
+            QThread::msleep(static_cast<unsigned long>(remainingMs));
     }
 }
 

@@ -97,9 +97,16 @@ void KillProcessByName(const QString& ExeName) {
         return;
     const QString wanted = ExeName.toLower();
     const std::int64_t self = CurrentProcessId();
+    const std::int64_t user = CurrentUserId();
     for (const ProcessEntry& entry : ProcessSnapshot()) {
         const QString name = TrimAtNull(entry.exeName).toLower();
-        if (name.right(wanted.size()) == wanted && entry.pid != self)
+        if (name.right(wanted.size()) != wanted || entry.pid == self || entry.ownerUid != user)
+            continue;
+        // A parent that runs, other than this process and init, is another run's client.
+        constexpr std::int64_t kInitPid = 1;
+        const bool ours = entry.parentPid == self;
+        const bool orphaned = entry.parentPid <= kInitPid || !ProcessRuns(entry.parentPid);
+        if (ours || orphaned)
             TerminateProcessNow(entry.pid);
     }
 }

@@ -29,8 +29,10 @@ void StopTimeOutTimer();
 // the last one started is ignored.
 void TimerProc(int idEvent);
 
-// Ends every process whose executable's name ends with ExeName, compared without regard
-// to case; never the calling process.
+// Ends the processes whose executable's name ends with ExeName, compared without regard
+// to case, that are this user's and serve no other live client: children of the calling
+// process, and those whose parent is gone. Never the calling process, never a server
+// another run or another user started.
 void KillProcessByName(const QString& ExeName);
 
 } // namespace zorv

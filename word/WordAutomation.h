@@ -48,6 +48,10 @@ public:
     virtual std::shared_ptr<word::Replacement> Replacement() = 0;
     // Arguments not listed are omitted; returns whether anything was found.
     virtual bool Execute(bool MatchCase, bool MatchWholeWord, int Replace) = 0;
+    // True when a replacement text may be of any length. Word takes at most 255 characters,
+    // so a long value goes in by pieces, one pass over the story each: quadratic in the
+    // value's length. An engine without the limit takes the value in one pass.
+    virtual bool TakesAnyReplacementLength() const { return false; }
 };
 
 class Range {

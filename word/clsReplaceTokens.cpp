@@ -70,10 +70,10 @@ bool IsAlive(word::Application& app) {
     });
 }
 
-// The length of the piece of value starting at p: at most kPieceLength characters, one
-// less when the cut would split a surrogate pair, so that every piece is valid text.
-qsizetype PieceLength(const QString& value, qsizetype p) {
-    qsizetype n = std::min(kPieceLength, value.size() - p);
+// The length of the piece of value starting at p: at most `most` characters, one less
+// when the cut would split a surrogate pair, so that every piece is valid text.
+qsizetype PieceLength(const QString& value, qsizetype p, qsizetype most) {
+    qsizetype n = std::min(most, value.size() - p);
     if (n > 1 && p + n < value.size() && value.at(p + n - 1).isHighSurrogate() &&
         value.at(p + n).isLowSurrogate())
         --n;
@@ -328,9 +328,13 @@ void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& 
             anchor = StandInMarker(TokenName(k), value, text);
             replaceAll(marker, anchor);
         }
-        // Each pass puts the next piece in front of every occurrence of the anchor.
+        // Each pass puts the next piece in front of every occurrence of the anchor; the
+        // result is the same whatever the pieces' length.
+        const qsizetype most = Deref(find).TakesAnyReplacementLength()
+                                   ? std::max<qsizetype>(value.size(), 1)
+                                   : kPieceLength;
         for (qsizetype p = 0; p < value.size();) {
-            const qsizetype n = PieceLength(value, p);
+            const qsizetype n = PieceLength(value, p, most);
             replaceAll(anchor, value.mid(p, n) + anchor);
             p += n;
         }

@@ -322,8 +322,8 @@ bool DocxDocument::AddCustomProperty(const QString& name, const QString& value) 
 
 DocxDocument::XmlPart* DocxDocument::CommentsPart() {
     for (const Relationship& r : ReadRels(package_, main_->name))
-        if (!r.external && r.type.endsWith(QStringLiteral("/comments")) &&
-            !r.target.isEmpty() && package_.Part(r.target))
+        if (!r.external && r.type.endsWith(QStringLiteral("/comments")) && !r.target.isEmpty() &&
+            package_.Part(r.target))
             return LoadPart(r.target, false);
     return nullptr;
 }

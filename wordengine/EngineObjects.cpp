@@ -162,6 +162,7 @@ public:
             range_->Grow(story.Length() - before);
         return n > 0;
     }
+    bool TakesAnyReplacementLength() const override { return true; }
 
 private:
     std::shared_ptr<EngineRange> range_;

@@ -1,9 +1,10 @@
 // Filling a two-page template (40 distinct tokens, 120 markers across body, headers and
 // footers, values up to 500 characters) through clsReplaceTokens with the native engine:
-//   BM_FillToMemory   open and unpack, every replacement pass in pieces of 100, and the
+//   BM_FillToMemory   open and unpack, every replacement pass, and the
 //                     package serialised to memory (Document.Save writes to memory here);
 //   BM_FillAndSave    the same with the real, flushed atomic save to disk;
-//   BM_QarnFill       a whole `qarn fill` process: start-up, tokens file, fill, save.
+//   BM_QarnFill       a whole `qarn fill` process: start-up, tokens file, fill, save;
+//   BM_FillLongValue  one value of 10,000 to 1,000,000 characters.
 #include "WordEngine.h"
 #include "clsReplaceTokens.h"
 
@@ -112,6 +113,26 @@ void BM_FillToMemory(benchmark::State& state) {
     word::SetApplicationFactory(previous);
 }
 BENCHMARK(BM_FillToMemory)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
+
+// One token with a value of state.range(0) characters: the time grows with the length, not
+// with its square (the engine takes the value in one pass).
+void BM_FillLongValue(benchmark::State& state) {
+    const auto previous =
+        word::SetApplicationFactory([] { return std::make_shared<MemorySaveApplication>(); });
+    const QStringList names = {Names().first()};
+    const QStringList values = {QString(state.range(0), QLatin1Char('v'))};
+    for (auto _ : state) {
+        if (!Fill(kTemplate, names, values))
+            state.SkipWithError("fill failed");
+    }
+    state.SetComplexityN(state.range(0));
+    word::SetApplicationFactory(previous);
+}
+BENCHMARK(BM_FillLongValue)
+    ->RangeMultiplier(10)
+    ->Range(10'000, 1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 void BM_FillAndSave(benchmark::State& state) {
     const auto previous = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);

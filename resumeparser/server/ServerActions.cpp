@@ -1,11 +1,11 @@
 #include "ServerActions.h"
 
+#include "AtomicWrite.h"
 #include "FuncLib.h"
 #include "ZorvError.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <exception>
 #include <new>
 
@@ -36,11 +36,36 @@ QString CheckResumeFile(const QString& path) {
     return QString();
 }
 
+// Below this many characters a text is too short to judge.
+constexpr qsizetype kMinJudgedCharacters = 32;
+
+// True when most characters (spaces and controls aside) are unassigned or private-use: what
+// a converter makes of bytes that are no text behind a valid header, never a resume.
+bool MostlyUnreadable(const QString& text) {
+    qsizetype counted = 0;
+    qsizetype unreadable = 0;
+    for (const char32_t c : QStringView(text).toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (QChar::isSpace(c) || category == QChar::Other_Control)
+            continue;
+        ++counted;
+        if (category == QChar::Other_NotAssigned || category == QChar::Other_PrivateUse ||
+            category == QChar::Other_Surrogate)
+            ++unreadable;
+    }
+    return counted >= kMinJudgedCharacters && unreadable * 2 > counted;
+}
+
 ActionResult Convert(const ParserSettings& settings) {
     const QString problem = CheckResumeFile(settings.ResumeFileName);
     if (!problem.isEmpty())
         return Failure(problem);
-    return ConvertResume(settings);
+    ActionResult result = ConvertResume(settings);
+    if (result.ok && MostlyUnreadable(result.text))
+        return Failure(QStringLiteral("The resume holds no readable text (its characters are "
+                                      "mostly unassigned or private-use): ") +
+                       settings.ResumeFileName);
+    return result;
 }
 
 ActionResult Parse(const ParserSettings& settings, bool contactOnly) {
@@ -64,15 +89,13 @@ QString HRXMLFileFor(const QString& xmlResumeFileName) {
 }
 
 bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
-    QSaveFile file(path);
-    const QByteArray bytes = xml.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("The HR-XML file could not be written: ") + path +
-                QStringLiteral(" (") + file.errorString() + QLatin1Char(')');
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    QString cause;
+    // It holds the whole resume: for the user alone.
+    if (WriteFileAtomically(path, xml.toUtf8(), &cause, FileAccess::OwnerOnly))
+        return true;
+    error = QStringLiteral("The HR-XML file could not be written: ") + path + QStringLiteral(" (") +
+            cause + QLatin1Char(')');
+    return false;
 }
 
 ActionResult RunServerAction(const QString& what, const ParserSettings& settings) {

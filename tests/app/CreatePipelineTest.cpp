@@ -45,11 +45,14 @@ public:
     bool ProcessResume(const QString& what) override {
         j_.Add("ProcessResume " + what.toStdString());
         seen_ = *this;
-        if (what == "Convert")
+        if (what == "Convert") {
+            ErrMsg = convertOK_ ? QString() : QStringLiteral("The file is empty.");
             return convertOK_;
+        }
         // The parser writes the HR-XML beside the temporary XML path, and leaves that file.
         test::WriteFile(XMLResumeFileName, "<tmp/>");
         test::WriteFile(StripFileExt(XMLResumeFileName) + "_HRXML.XML", "<Resume/>");
+        ErrMsg = parseOK_ ? QString() : QStringLiteral("No text found.");
         return parseOK_;
     }
 
@@ -61,7 +64,8 @@ private:
 
 class FakeReplaceTokens : public IReplaceTokens {
 public:
-    FakeReplaceTokens(Journal& j, QString& filled) : j_(j), filled_(filled) {}
+    FakeReplaceTokens(Journal& j, QString& filled, bool fillOK)
+        : j_(j), filled_(filled), fillOK_(fillOK) {}
     ~FakeReplaceTokens() override { j_.Add("release replacer"); }
     bool ReplaceTokensInDoc(const QString& fileName, bool tempFile) override {
         j_.Add(std::string("ReplaceTokensInDoc ") + (tempFile ? "temp" : "final") + " " +
@@ -72,12 +76,15 @@ public:
         if (Redact)
             j_.Add("redact");
         filled_ = fileName;
-        return true;
+        if (fillOK_)
+            test::WriteFile(fileName, "filled");
+        return fillOK_;
     }
 
 private:
     Journal& j_;
     QString& filled_;
+    bool fillOK_;
 };
 
 class CreateRun : public ::testing::Test {
@@ -103,7 +110,8 @@ protected:
         qputenv("XDG_CONFIG_HOME", oldCfg_);
     }
 
-    CreateCollaborators Collaborators(bool convertOK = true, bool parseOK = true, int nTokens = 2) {
+    CreateCollaborators Collaborators(bool convertOK = true, bool parseOK = true, int nTokens = 2,
+                                      bool fillOK = true) {
         CreateCollaborators c;
         c.NewProcessResume = [this, convertOK, parseOK] {
             journal_.Add("new parser");
@@ -118,9 +126,9 @@ protected:
                 values << QString("v%1").arg(i);
             }
         };
-        c.NewReplaceTokens = [this] {
+        c.NewReplaceTokens = [this, fillOK] {
             journal_.Add("new replacer");
-            return std::make_unique<FakeReplaceTokens>(journal_, filled_);
+            return std::make_unique<FakeReplaceTokens>(journal_, filled_, fillOK);
         };
         return c;
     }
@@ -166,14 +174,17 @@ TEST_F(CreateRun, InputChecksShowOneMessageAndTouchNothing) {
 
 TEST_F(CreateRun, SuccessfulRunDerivesPathsAndCallsInOrder) {
     ASSERT_TRUE(Run(Collaborators()));
-    const QString tempXML = tmp_ + "/~iqarn~candidate resume.xml";
-    const QString hrXML = tmp_ + "/~iqarn~candidate resume_HRXML.XML";
+    const QString tempXML = test::PrivateTempDir(tmp_) + "~iqarn~candidate resume.xml";
+    const QString hrXML = test::PrivateTempDir(tmp_) + "~iqarn~candidate resume_HRXML.XML";
     const QString output = dir_.path() + "/resumes/candidate resume_QX.doc";
     EXPECT_TRUE(messages_.messages.empty());
     EXPECT_EQ(view_.outputResume, output);
     EXPECT_EQ(view_.outputHRXML, hrXML);
-    EXPECT_EQ(filled_, output);
-    EXPECT_EQ(test::ReadFile(output), QByteArray("template bytes"));
+    // Filled as a working copy beside the output, then renamed over it.
+    EXPECT_EQ(QFileInfo(filled_).path(), QFileInfo(output).path());
+    EXPECT_TRUE(QFileInfo(filled_).fileName().startsWith(".~qarn-"));
+    EXPECT_FALSE(QFile::exists(filled_));
+    EXPECT_EQ(test::ReadFile(output), QByteArray("filled"));
     EXPECT_FALSE(QFile::exists(tempXML));
     EXPECT_TRUE(QFile::exists(hrXML));
 
@@ -237,18 +248,65 @@ TEST_F(CreateRun, ListsAloneFillTheTemplateAndTheRedactionRequestIsPassedOn) {
                                               "redact"}));
 }
 
-TEST_F(CreateRun, ParserFailureEndsQuietlyAndLeavesTheTemporaryFile) {
+TEST_F(CreateRun, ParserFailureSaysWhyAndLeavesTheTemporaryFile) {
     ASSERT_FALSE(Run(Collaborators(true, false)));
-    EXPECT_TRUE(messages_.messages.empty());
+    EXPECT_EQ(messages_.Texts(),
+              QStringList{"Error processing resume.\r\nDescription: No text found."});
+    EXPECT_EQ(messages_.messages[0].icon, MsgIcon::Information);
     EXPECT_EQ(view_.outputResume, "earlier");
     EXPECT_EQ(view_.outputHRXML, "earlier");
-    EXPECT_TRUE(QFile::exists(tmp_ + "/~iqarn~candidate resume.xml"));
+    EXPECT_TRUE(QFile::exists(test::PrivateTempDir(tmp_) + "~iqarn~candidate resume.xml"));
     EXPECT_EQ(journal_.events.back(), "release parser");
     EXPECT_EQ(journal_.events[journal_.events.size() - 3], "pointer 0");
 
     journal_.events.clear();
+    messages_.messages.clear();
     ASSERT_FALSE(Run(Collaborators(false, true)));
     EXPECT_EQ(std::count(journal_.events.begin(), journal_.events.end(), "ProcessResume Parse"), 0);
+    EXPECT_EQ(messages_.Texts(),
+              QStringList{"Error processing resume.\r\nDescription: The file is empty."});
+}
+
+TEST_F(CreateRun, FailedFillKeepsTheEarlierOutputAndNoCopy) {
+    const QString output = dir_.path() + "/resumes/candidate resume_QX.doc";
+    test::WriteFile(output, "an earlier good output");
+    EXPECT_FALSE(Run(Collaborators(true, true, 2, false)));
+    EXPECT_EQ(test::ReadFile(output), QByteArray("an earlier good output"));
+    EXPECT_EQ(view_.outputResume, "earlier");
+    EXPECT_EQ(QDir(dir_.path() + "/resumes").entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(CreateRun, AnOutputThatIsAnInputStopsBeforeAnythingChanges) {
+    const QString output = dir_.path() + "/resumes/candidate resume_QX.doc";
+    for (const bool throughLink : {false, true}) {
+        QFile::remove(output);
+        if (throughLink)
+            ASSERT_TRUE(QFile::link(template_, output));
+        else
+            ASSERT_TRUE(QFile::copy(template_, output));
+        view_.resumeTemplate = output;
+        messages_.messages.clear();
+        EXPECT_FALSE(Run(Collaborators()));
+        EXPECT_EQ(messages_.Texts(),
+                  QStringList{"The output would replace the resume template.\r\n" + output});
+        EXPECT_EQ(test::ReadFile(output), QByteArray("template bytes"));
+    }
+    EXPECT_TRUE(journal_.events.empty());
+}
+
+TEST(CreatePaths, LongResumeNamesAreShortenedKeepingThePattern) {
+    const QString stem(240, QChar(0x00E9)); // two bytes each in UTF-8
+    const QString tempXML = TempXMLResumePath("/r/" + stem + ".txt");
+    const QString hrXML = HRXMLPath(tempXML);
+    EXPECT_LE(QFile::encodeName(GetFileName(hrXML)).size(), 255);
+    EXPECT_TRUE(GetFileName(tempXML).startsWith("~iqarn~" + stem.left(50)));
+    EXPECT_TRUE(hrXML.endsWith("_HRXML.XML"));
+    EXPECT_NE(TempXMLResumePath("/r/" + stem + "x.txt"), tempXML);
+    const QString output = OutputResumePath("/r/" + stem + ".txt", "t.docx");
+    EXPECT_TRUE(output.startsWith("/r/" + stem.left(50)));
+    EXPECT_TRUE(output.endsWith("_QX.docx"));
+    EXPECT_LE(QFile::encodeName(GetFileName(output)).size(), 255);
+    EXPECT_EQ(OutputResumePath("/r/cv.txt", "t.docx"), "/r/cv_QX.docx");
 }
 
 TEST_F(CreateRun, ComponentErrorIsReportedWithSignedNumber) {
@@ -281,4 +339,16 @@ TEST(CreatePaths, TemplateWithoutExtensionAndDottedFolder) {
     EXPECT_EQ(OutputResumePath("/r/cv.pdf", "/t/Standard"), QStringLiteral("/r/cv_QX."));
     EXPECT_EQ(OutputResumePath("/my.dir/resume", "/t/Standard.doc"), QStringLiteral("/my_QX.doc"));
     EXPECT_EQ(HRXMLPath("/tmp/~iqarn~cv.xml"), QStringLiteral("/tmp/~iqarn~cv_HRXML.XML"));
+}
+
+TEST_F(CreateRun, RunsAtOnceOnResumesOfOneNameGetTheirOwnTemporaryNames) {
+    const QString first = test::PrivateTempDir(tmp_) + "~iqarn~cv.xml";
+    {
+        const TempNameClaim a("/one/cv.txt");
+        const TempNameClaim b("/two/cv.pdf");
+        EXPECT_EQ(a.TempXMLPath(), first);
+        EXPECT_EQ(b.TempXMLPath(), test::PrivateTempDir(tmp_) + "~iqarn~cv~2.xml");
+    }
+    // Once the runs are over, the first name is free again.
+    EXPECT_EQ(TempNameClaim("/three/cv.doc").TempXMLPath(), first);
 }

@@ -76,7 +76,56 @@ TEST(SystemFolders, LongTemporaryFolderIsReturnedWhole) {
     qputenv("TMPDIR", QFile::encodeName(longDir));
     const QString got = GetTempDir();
     qputenv("TMPDIR", old);
-    EXPECT_EQ(got, longDir + QLatin1Char('/'));
+    EXPECT_EQ(got, test::PrivateTempDir(longDir));
+}
+
+// The temporary folder holds candidates' data: private to the user, or refused.
+class PrivateTemp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        old_ = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(base_.path()));
+    }
+    void TearDown() override { qputenv("TMPDIR", old_); }
+    QString Private() const { return test::PrivateTempDir(base_.path()); }
+    QTemporaryDir base_;
+    QByteArray old_;
+};
+
+TEST_F(PrivateTemp, IsCreatedForTheUserAlone) {
+    ASSERT_EQ(GetTempDir(), Private());
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(Private()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+}
+
+TEST_F(PrivateTemp, OneOpenToOthersOrNotAFolderIsRefusedWithAReason) {
+    ASSERT_TRUE(QDir().mkdir(Private()));
+    ASSERT_EQ(::chmod(QFile::encodeName(Private()).constData(), 0777), 0);
+    QString problem;
+    EXPECT_EQ(GetTempDir(&problem), QString());
+    EXPECT_TRUE(problem.contains("other users have access to it")) << problem.toStdString();
+    ASSERT_TRUE(QDir().rmdir(Private()));
+    ASSERT_TRUE(QFile::link(base_.path(), Private().chopped(1)));
+    EXPECT_EQ(GetTempDir(&problem), QString());
+    EXPECT_TRUE(problem.contains("it is not a folder")) << problem.toStdString();
+}
+
+TEST_F(PrivateTemp, OneOfAnotherUserIsRefused) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing a folder to another user needs root";
+    ASSERT_TRUE(QDir().mkdir(Private()));
+    ASSERT_EQ(::chmod(QFile::encodeName(Private()).constData(), 0700), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(Private()).constData(), 65534, 65534), 0);
+    QString problem;
+    EXPECT_EQ(GetTempDir(&problem), QString());
+    EXPECT_TRUE(problem.contains("belongs to another user")) << problem.toStdString();
+}
+
+TEST_F(PrivateTemp, AMissingTmpdirFallsBackToTmp) {
+    qputenv("TMPDIR", QFile::encodeName(base_.path() + "/missing"));
+    EXPECT_EQ(GetTempDir(), test::PrivateTempDir(QStringLiteral("/tmp")));
 }
 
 class FileCases : public ::testing::Test {

@@ -38,3 +38,23 @@ TEST_F(SettingsStore, ReadsWhatTheHostWrote) {
     EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "ResumeCountry"), QStringLiteral("CA"));
     EXPECT_EQ(GetSetting("ZorvOne", "OptionsMyRecord", "UseFullParser", "0"), QStringLiteral("1"));
 }
+
+TEST_F(SettingsStore, ValuesComeBackExactlyWhateverTheyHold) {
+    const QStringList values = {"a,b",     "a, b",     ",",           "\"quoted\"", "say \"a,b\"",
+                                "a;b ; c", "é ñ 日本", "trailing  ",  "  leading",  "back\\slash",
+                                "=x=",     "#hash",    "@Variant(x)", "[[Name]]",   "a\tb"};
+    for (const QString& value : values) {
+        SaveSetting("ZorvOne", "ZorvQarn", "ResumeTemplate", value);
+        EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "ResumeTemplate"), value)
+            << value.toStdString();
+    }
+}
+
+TEST_F(SettingsStore, HandWrittenValuesComeBackAsTheyStand) {
+    ASSERT_TRUE(test::WriteFile(dir_.path() + "/ZorvOne.ini",
+                                "[ZorvQarn]\nA=/t/a,b.docx\nB=x, y,z\nC=a;b\nD=caf\xc3\xa9\n"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "A"), QStringLiteral("/t/a,b.docx"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "B"), QStringLiteral("x, y,z"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "C"), QStringLiteral("a;b"));
+    EXPECT_EQ(GetSetting("ZorvOne", "ZorvQarn", "D"), QString::fromUtf8("caf\xc3\xa9"));
+}

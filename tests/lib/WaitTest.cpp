@@ -2,9 +2,11 @@
 // busy pointer helpers set the two pointer values.
 #include "Wait.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace zorv;
 
@@ -43,4 +45,25 @@ TEST(BusyPointer, SetsHourglassThenDefault) {
     SetBusyPointer(w);
     SetNormalPointer(w);
     EXPECT_EQ(w.seen, (std::vector<int>{11, 0}));
+}
+
+namespace {
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+} // namespace
+
+// Closing the window during a run asks the application to quit; the run's waits go on
+// sleeping instead of spinning a core.
+TEST(WaitSeconds, SleepsAfterAQuitRequest) {
+    QCoreApplication::exit(0);
+    const double before = CpuSeconds();
+    QElapsedTimer t;
+    t.start();
+    WaitSeconds(1.0f);
+    EXPECT_GE(t.elapsed(), 1000);
+    EXPECT_LT(CpuSeconds() - before, 0.3);
 }

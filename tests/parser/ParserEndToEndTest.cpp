@@ -5,6 +5,9 @@
 #include "ProcessResumeInterface.h"
 #include "clsProcessResume.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 using namespace zorv;
 using zorv::test::ParserTest;
 
@@ -54,7 +57,8 @@ TEST_F(EndToEnd, CreateRunGoesThroughTheClientAndServer) {
     QByteArray hrxml;
     ASSERT_TRUE(RunCreate(view, hrxml)) << qPrintable(messages.Texts().join('\n'));
     EXPECT_TRUE(messages.messages.empty());
-    EXPECT_EQ(view.outputHRXML, Path(QStringLiteral("tmp/~iqarn~Jane Doe_HRXML.XML")));
+    EXPECT_EQ(view.outputHRXML,
+              test::PrivateTempDir(Path(QStringLiteral("tmp"))) + "~iqarn~Jane Doe_HRXML.XML");
     EXPECT_TRUE(hrxml.contains("<Resume>"));
     EXPECT_TRUE(FileExists(view.outputHRXML)); // it stays after the run
     EXPECT_EQ(test::ReadFile(view.outputResume), QByteArray("template bytes"));
@@ -106,6 +110,57 @@ TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
     EXPECT_TRUE(test::ReadFile(out).contains("jane.doe@example.com"));
     EXPECT_EQ(RunQarn({QStringLiteral("parse"), resume}, stdOut, stdErr), 0) << stdErr.constData();
     EXPECT_TRUE(stdOut.contains("jane.doe@example.com"));
+}
+
+TEST_F(EndToEnd, QarnParseKeepsItsResumeAndAnEarlierOutputOnAFullDisk) {
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
+    const QByteArray text = "Jane Doe\njane.doe@example.com\n";
+    const QString resume = WriteResume(QStringLiteral("cv.txt"), text);
+    QByteArray stdOut, stdErr;
+    EXPECT_EQ(
+        RunQarn({QStringLiteral("parse"), resume, QStringLiteral("-o"), resume}, stdOut, stdErr),
+        1);
+    EXPECT_TRUE(stdErr.contains("must not be RESUME itself")) << stdErr.constData();
+    EXPECT_EQ(test::ReadFile(resume), text);
+
+    const test::SmallDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    const QString target = disk.Path(QStringLiteral("cv.xml"));
+    ASSERT_TRUE(test::WriteFile(target, "earlier"));
+    disk.Fill();
+    EXPECT_EQ(
+        RunQarn({QStringLiteral("parse"), resume, QStringLiteral("-o"), target}, stdOut, stdErr),
+        1);
+    EXPECT_TRUE(stdErr.contains("the disk is full")) << stdErr.constData();
+    EXPECT_EQ(test::ReadFile(target), QByteArray("earlier"));
+    EXPECT_EQ(disk.Names(), QStringList{QStringLiteral("cv.xml")});
+}
+
+TEST_F(EndToEnd, QarnCreateSaysWhyAParseFailedAndGivesScriptsJson) {
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
+    const QString templ = Path(QStringLiteral("t.docx"));
+    ASSERT_TRUE(QFile::copy(test::DataPath(QStringLiteral("word/edge-cases.docx")), templ));
+    QByteArray stdOut, stdErr;
+    const QString empty = WriteResume(QStringLiteral("empty.txt"), "");
+    EXPECT_EQ(RunQarn({QStringLiteral("create"), empty, templ}, stdOut, stdErr), 1);
+    EXPECT_TRUE(stdErr.contains("Error processing resume.\nDescription: ")) << stdErr.constData();
+    EXPECT_FALSE(stdErr.contains("Number:"));
+    EXPECT_TRUE(stdOut.isEmpty());
+
+    // A line break in the name would split the two-line output; JSON keeps it whole.
+    const QString resume =
+        WriteResume(QStringLiteral("Jane\nDoe.txt"), "Jane Doe\njane@example.com\n");
+    ASSERT_EQ(RunQarn({QStringLiteral("create"), QStringLiteral("--json"), resume, templ}, stdOut,
+                      stdErr),
+              0)
+        << stdErr.constData();
+    const QJsonObject paths = QJsonDocument::fromJson(stdOut).object();
+    EXPECT_EQ(paths[QStringLiteral("output")].toString(),
+              Path(QStringLiteral("Jane\nDoe_QX.docx")));
+    EXPECT_TRUE(QFile::exists(paths[QStringLiteral("hrxml")].toString()));
 }
 
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {

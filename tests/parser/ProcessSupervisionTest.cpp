@@ -25,6 +25,26 @@ TEST_F(Supervision, KillProcessByNameEndsNamesEndingInItInAnyCase) {
     EXPECT_TRUE(test::ProcessAlive(longer));
 }
 
+// Another run's server (its client, here a shell, is alive) is left alone; so a time-out,
+// or this test, never ends the servers of other runs.
+TEST_F(Supervision, KillProcessByNameSparesServersOfAnotherLiveClient) {
+    const qint64 own = StartBystander(QStringLiteral("OwnZorvPr"));
+    const QString exe = Path(QStringLiteral("OtherRunZorvPr"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), exe));
+    QFile::setPermissions(exe, QFileDevice::ExeOwner | QFileDevice::ReadOwner);
+    QProcess client;
+    client.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"), QStringLiteral("'%1' 100 & echo $!; wait").arg(exe)});
+    ASSERT_TRUE(client.waitForReadyRead(3000));
+    const qint64 other = client.readLine().trimmed().toLongLong();
+    ASSERT_GT(other, 0);
+    KillProcessByName(QStringLiteral("ZorvPr"));
+    EXPECT_TRUE(test::ProcessEnds(own));
+    EXPECT_TRUE(test::ProcessAlive(other));
+    TerminateProcessNow(other);
+    client.waitForFinished(3000);
+}
+
 TEST_F(Supervision, KillProcessByNameWithNoNameEndsNothing) {
     const qint64 pid = StartBystander(QStringLiteral("idleZorvPr"));
     KillProcessByName(QString());

@@ -92,6 +92,21 @@ TEST_F(Server, RefusesUnknownAndCorruptFilesWithoutHanging) {
     }
 }
 
+// What a converter makes of bytes that are no text is refused, not parsed as a resume.
+TEST_F(Server, TextOfMostlyPrivateUseCharactersIsUnreadable) {
+    if (!ZORV_RP_CONVERT_BUILT)
+        GTEST_SKIP() << "this build has no converters";
+    UseRealServer();
+    QString garbage = QStringLiteral("Jane Doe\n");
+    for (int i = 0; i < 200; ++i)
+        garbage += QChar(0xE000 + (i * 37) % 0x1000);
+    QByteArray utf16("\xff\xfe", 2);
+    utf16 += QByteArray(reinterpret_cast<const char*>(garbage.utf16()), garbage.size() * 2);
+    const DoneEvent done = Convert(WriteResume(QStringLiteral("noise.txt"), utf16));
+    EXPECT_FALSE(done.ok);
+    EXPECT_TRUE(done.msg.contains("no readable text")) << qPrintable(done.msg);
+}
+
 TEST_F(Server, ConvertsADocxResume) {
     UseRealServer();
     auto pr = Start();
@@ -181,7 +196,8 @@ TEST_F(Server, DebugModeWritesALogInTheTemporaryFolder) {
     pr->Call(QStringLiteral("StartDebug"));
     pr->SetProperty(QStringLiteral("DebugMode"), true);
     Run(*pr, QStringLiteral("Convert"));
-    const QByteArray log = test::ReadFile(Path(QStringLiteral("tmp/ZorvPr_debug.log")));
+    const QByteArray log =
+        test::ReadFile(test::PrivateTempDir(Path(QStringLiteral("tmp"))) + "ZorvPr_debug.log");
     EXPECT_TRUE(log.contains("debug started")) << log.constData();
     EXPECT_TRUE(log.contains("Convert failed")) << log.constData();
 }
@@ -189,7 +205,8 @@ TEST_F(Server, DebugModeWritesALogInTheTemporaryFolder) {
 TEST_F(Server, WithoutDebugModeNoLogIsWritten) {
     UseRealServer();
     Convert(Path(QStringLiteral("missing.doc")));
-    EXPECT_FALSE(QFile::exists(Path(QStringLiteral("tmp/ZorvPr_debug.log"))));
+    EXPECT_FALSE(
+        QFile::exists(test::PrivateTempDir(Path(QStringLiteral("tmp"))) + "ZorvPr_debug.log"));
 }
 
 TEST_F(Server, EndsWhenItsInputCloses) {

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <vector>
 
 namespace zorv::test {
@@ -42,6 +44,49 @@ inline QByteArray ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+
+// The private temporary folder the programs use under a test's TMPDIR, with its separator.
+inline QString PrivateTempDir(const QString& tmpdir) {
+    return tmpdir + QStringLiteral("/ZorvQarn-%1/").arg(::geteuid());
+}
+
+// A small file system of its own (tmpfs), to fill up: for disk-full cases. Mounting needs
+// root; Mounted() is false otherwise and the test skips.
+class SmallDisk {
+public:
+    explicit SmallDisk(int kilobytes = 64) {
+        const QByteArray options = "size=" + QByteArray::number(kilobytes) + "k";
+        mounted_ = dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(),
+                                             "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool Mounted() const { return mounted_; }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+    // Fills what space is left with one file.
+    void Fill() const {
+        QFile filler(Path(QStringLiteral("filler")));
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    // The names in the folder, the filler left out.
+    QStringList Names() const {
+        QStringList names = QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden);
+        names.removeAll(QStringLiteral("filler"));
+        return names;
+    }
+
+private:
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+};
 
 // One run of the built qarn program.
 struct QarnResult {

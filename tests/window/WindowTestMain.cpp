@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // The private temporary folder then follows each test's TMPDIR.
+    qunsetenv("XDG_RUNTIME_DIR");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,11 +115,63 @@ TEST_F(QarnFillTest, ATemplateThatIsNoPackageFailsWithBothMessagesAndNoOutput) {
     EXPECT_FALSE(QFileInfo::exists(Out()));
 }
 
+TEST_F(QarnFillTest, AFailedFillKeepsTheEarlierOutputAndLeavesNoCopy) {
+    const QString bad = dir.filePath("bad.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(bad, "not a zip"));
+    ASSERT_TRUE(zorv::test::WriteFile(Out(), "an earlier good output"));
+    EXPECT_EQ(Qarn({"fill", bad, Out(), "--set", "A=1"}).status, 1);
+    EXPECT_EQ(zorv::test::ReadFile(Out()), QByteArray("an earlier good output"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+TEST_F(QarnFillTest, ALinkAtTheOutputIsFollowed) {
+    const QString real = dir.filePath("real.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(real, "earlier"));
+    ASSERT_TRUE(QFile::link(real, Out()));
+    ASSERT_EQ(Qarn({"fill", templ, Out(), "--set", "Dup=x"}).status, 0);
+    EXPECT_TRUE(QFileInfo(Out()).isSymLink());
+    EXPECT_TRUE(BodyText(real).contains("x"));
+}
+
+// kill -9 at any point of a fill leaves the earlier output or the filled one, never the
+// unfilled template; the next fill in that folder removes the killed runs' working copies.
+TEST_F(QarnFillTest, AKilledFillLeavesTheEarlierOutputOrTheFilledOne) {
+    const QString tokens = dir.filePath("tokens.txt");
+    // Long, so that the fill takes a while; not repetitive, so that the package's compression
+    // ratio stays that of a real document.
+    QByteArray value;
+    std::uint32_t state = 2463534242u;
+    while (value.size() < 200000) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        value += char('a' + state % 26);
+    }
+    ASSERT_TRUE(zorv::test::WriteFile(tokens, "Dup\t" + value + "\n"));
+    for (const int delayMs : {100, 300, 600, 1000, 2000}) {
+        ASSERT_TRUE(zorv::test::WriteFile(Out(), "earlier"));
+        QProcess fill;
+        fill.start(QStringLiteral(ZORV_BIN_DIR "/qarn"),
+                   {"fill", templ, Out(), "--tokens", tokens});
+        ASSERT_TRUE(fill.waitForStarted());
+        QThread::msleep(delayMs);
+        fill.kill();
+        fill.waitForFinished();
+        const QByteArray now = zorv::test::ReadFile(Out());
+        if (now != "earlier") {
+            EXPECT_FALSE(BodyText(Out()).contains("[[Dup]]")) << "after " << delayMs << " ms";
+        }
+    }
+    ASSERT_EQ(Qarn({"fill", templ, Out(), "--set", "Dup=x"}).status, 0);
+    EXPECT_EQ(QDir(dir.path()).entryList({".~qarn-*"}, QDir::Files | QDir::Hidden), QStringList());
+}
+
 TEST_F(QarnFillTest, RefusesToFillTheTemplateItselfOrAMissingOne) {
     const QString copy = dir.filePath("t.docx");
     ASSERT_TRUE(QFile::copy(templ, copy));
     const QByteArray before = zorv::test::ReadFile(copy);
     EXPECT_EQ(Qarn({"fill", copy, copy, "--set", "Dup=x"}).status, 1);
+    EXPECT_EQ(zorv::test::ReadFile(copy), before);
+    ASSERT_TRUE(QFile::link(copy, Out()));
+    EXPECT_EQ(Qarn({"fill", copy, Out(), "--set", "Dup=x"}).status, 1);
     EXPECT_EQ(zorv::test::ReadFile(copy), before);
     const zorv::test::QarnResult r =
         Qarn({"fill", dir.filePath("none.docx"), Out(), "--set", "Dup=x"});

@@ -249,6 +249,22 @@ TEST(QarnSubmitter, UsageAndFailures) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.err.contains("Error opening")) << damaged.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("o.docx")));
+    EXPECT_TRUE(damaged.err.contains(dir.filePath("o.docx"))) << "names the output";
+}
+
+TEST(QarnSubmitter, RefusesToWriteOverItsDocument) {
+    QTemporaryDir dir;
+    const QString doc = dir.filePath("resume.docx");
+    const QByteArray original = Template();
+    ASSERT_TRUE(zorv::test::WriteFile(doc, original));
+    const QString link = dir.filePath("link.docx");
+    ASSERT_TRUE(QFile::link(doc, link));
+    for (const QString& out : {doc, link, dir.path() + "/./resume.docx"}) {
+        const zorv::test::QarnResult r = Qarn({"submitter", doc, "--name", "Ann", "-o", out});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains("must not be DOCUMENT itself")) << r.err.toStdString();
+    }
+    EXPECT_EQ(zorv::test::ReadFile(doc), original);
 }
 
 } // namespace
