@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace zorv::rp {
 
@@ -31,8 +32,12 @@ struct ActionResult {
     QString message; // why it failed, for the Done event's Msg
 };
 
-// "Convert": the text of settings.ResumeFileName (any supported format).
-ActionResult ConvertResume(const ParserSettings& settings);
+// Receives a slow action's progress lines ("OCR: page 2 of 3"); called from any thread.
+using ProgressSink = std::function<void(const QString&)>;
+
+// "Convert": the text of settings.ResumeFileName (any supported format, scans by OCR in the
+// languages of settings.ResumeCountry).
+ActionResult ConvertResume(const ParserSettings& settings, const ProgressSink& progress = {});
 
 // "Parse" (contactOnly false) or "Extract" (contactOnly true): HR-XML from
 // settings.ResumeContent. Writes no file.

@@ -14,6 +14,8 @@ packages=(
   libreoffice-writer-nogui
   xvfb xauth fonts-dejavu-core
   poppler-utils
+  libtesseract-dev libleptonica-dev tesseract-ocr-osd tesseract-ocr-eng tesseract-ocr-fra
+  tesseract-ocr-deu tesseract-ocr-spa tesseract-ocr-nld tesseract-ocr-por tesseract-ocr-ita
 )
 
 missing=()

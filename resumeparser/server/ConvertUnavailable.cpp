@@ -4,7 +4,7 @@
 
 namespace zorv::rp {
 
-ActionResult ConvertResume(const ParserSettings&) {
+ActionResult ConvertResume(const ParserSettings&, const ProgressSink&) {
     return ActionResult{false, QString(),
                         QStringLiteral("This build of ZorvPr has no converters.")};
 }

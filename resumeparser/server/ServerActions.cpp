@@ -36,11 +36,11 @@ QString CheckResumeFile(const QString& path) {
     return QString();
 }
 
-ActionResult Convert(const ParserSettings& settings) {
+ActionResult Convert(const ParserSettings& settings, const ProgressSink& progress) {
     const QString problem = CheckResumeFile(settings.ResumeFileName);
     if (!problem.isEmpty())
         return Failure(problem);
-    return ConvertResume(settings);
+    return ConvertResume(settings, progress);
 }
 
 ActionResult Parse(const ParserSettings& settings, bool contactOnly) {
@@ -75,10 +75,11 @@ bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
     return true;
 }
 
-ActionResult RunServerAction(const QString& what, const ParserSettings& settings) {
+ActionResult RunServerAction(const QString& what, const ParserSettings& settings,
+                             const ProgressSink& progress) {
     try {
         if (what == QLatin1String("Convert"))
-            return Convert(settings);
+            return Convert(settings, progress);
         if (what == QLatin1String("Parse"))
             return Parse(settings, false);
         if (what == QLatin1String("Extract"))
