@@ -47,6 +47,13 @@ QString CheckDimensions(l_int32 width, l_int32 height) {
     return {};
 }
 
+// A JPEG ends with its end-of-image marker, give or take trailing padding. libjpeg would
+// print a warning for a file cut short and fill the rest with gray.
+bool HasJpegEnd(const QByteArray& bytes) {
+    constexpr qsizetype kTailReach = 4096;
+    return bytes.right(kTailReach).contains(QByteArrayView("\xFF\xD9", 2));
+}
+
 // The number of pages of a TIFF, or -1 when its directories cannot be read.
 int TiffPageCount(const QByteArray& bytes) {
     const std::unique_ptr<FILE, FileDeleter> file(fopenReadFromMemory(Data(bytes), Size(bytes)));
@@ -74,7 +81,11 @@ PixPtr LoadPage(const QByteArray& bytes, FileType type, int index, QString* erro
         return nullptr;
     PixPtr pix;
     if (type == FileType::Jpeg) {
-        // libjpeg fills a cut-off image with gray and only warns: a warning is a refusal.
+        if (!HasJpegEnd(bytes)) {
+            *error = damaged;
+            return nullptr;
+        }
+        // Other damage libjpeg only warns about; a warning is a refusal.
         l_int32 warnings = 0;
         pix.reset(pixReadMemJpeg(Data(bytes), Size(bytes), 0, 1, &warnings, 0));
         if (warnings > 0)

@@ -69,14 +69,20 @@ struct ImageSize {
 // The pixel sizes of the image objects whose dictionaries are in plain sight (not packed
 // in compressed object streams): enough to know what a scanner put on its pages.
 std::vector<ImageSize> PlainImageSizes(const QByteArray& pdf) {
-    static const QRegularExpression image(
-        QStringLiteral("<<[^<>]{0,600}/Subtype\\s*/Image[^<>]{0,600}>>"));
+    constexpr qsizetype kDictReach = 2000;
     static const QRegularExpression width(QStringLiteral("/Width\\s+(\\d{1,6})"));
     static const QRegularExpression height(QStringLiteral("/Height\\s+(\\d{1,6})"));
+    static const QRegularExpression image(QStringLiteral("/Subtype\\s*/Image"));
     std::vector<ImageSize> sizes;
     const QString text = QString::fromLatin1(pdf);
     for (auto it = image.globalMatch(text); it.hasNext();) {
-        const QString dict = it.next().captured();
+        const qsizetype at = it.next().capturedStart();
+        // The object around the match: from its "obj" to its stream or its end.
+        const qsizetype from = std::max(text.lastIndexOf(u"obj", at), at - kDictReach);
+        qsizetype to = text.indexOf(u"stream", at);
+        if (to < 0 || to > at + kDictReach)
+            to = std::min(text.size(), at + kDictReach);
+        const QString dict = text.mid(from, to - from);
         const auto w = width.match(dict), h = height.match(dict);
         if (w.hasMatch() && h.hasMatch())
             sizes.push_back({w.captured(1).toDouble(), h.captured(1).toDouble()});
