@@ -4,6 +4,7 @@
 
 #include "ConvertText.h"
 
+#include <QtEndian>
 #include <cstdio>
 #include <leptonica/allheaders.h>
 
@@ -47,11 +48,46 @@ QString CheckDimensions(l_int32 width, l_int32 height) {
     return {};
 }
 
-// A JPEG ends with its end-of-image marker, give or take trailing padding. libjpeg would
-// print a warning for a file cut short and fill the rest with gray.
-bool HasJpegEnd(const QByteArray& bytes) {
+// A JPEG's header segments run whole up to the scan data, and the file ends with the
+// end-of-image marker (give or take padding). libjpeg would print a warning for a file cut
+// short or a broken header and fill the picture with gray: such files are refused first.
+bool JpegIsWhole(const QByteArray& bytes) {
     constexpr qsizetype kTailReach = 4096;
-    return bytes.right(kTailReach).contains(QByteArrayView("\xFF\xD9", 2));
+    constexpr unsigned char kStartOfScan = 0xDA, kFirstRestart = 0xD0, kLastRestart = 0xD7;
+    if (!bytes.right(kTailReach).contains(QByteArrayView("\xFF\xD9", 2)))
+        return false;
+    qsizetype at = 2; // after the start-of-image marker
+    while (at + 4 <= bytes.size() && static_cast<unsigned char>(bytes[at]) == 0xFF) {
+        const auto marker = static_cast<unsigned char>(bytes[at + 1]);
+        if (marker == 0xFF) { // fill byte
+            ++at;
+            continue;
+        }
+        if (marker == kStartOfScan)
+            return true;
+        if (marker >= kFirstRestart && marker <= kLastRestart) {
+            at += 2;
+            continue;
+        }
+        at += 2 + qFromBigEndian<quint16>(bytes.constData() + at + 2);
+    }
+    return false;
+}
+
+// A PNG's chunks run whole up to its end chunk. libpng reports a file cut short on
+// standard error before it fails: such files are refused before they reach it.
+bool PngIsWhole(const QByteArray& bytes) {
+    constexpr qsizetype kSignature = 8, kChunkFrame = 12; // length, type, checksum
+    qsizetype at = kSignature;
+    while (at + kChunkFrame <= bytes.size()) {
+        const qsizetype length = qFromBigEndian<quint32>(bytes.constData() + at);
+        if (length > bytes.size() - at - kChunkFrame)
+            return false;
+        if (QByteArrayView(bytes).sliced(at + 4, 4) == "IEND")
+            return true;
+        at += kChunkFrame + length;
+    }
+    return false;
 }
 
 // The number of pages of a TIFF, or -1 when its directories cannot be read.
@@ -64,28 +100,25 @@ int TiffPageCount(const QByteArray& bytes) {
 }
 
 PixPtr LoadPage(const QByteArray& bytes, FileType type, int index, QString* error) {
-    const QString damaged =
-        QStringLiteral("The %1 image is damaged or cut short.").arg(TypeName(type));
+    *error = QStringLiteral("The %1 image is damaged or cut short.").arg(TypeName(type));
+    if ((type == FileType::Jpeg && !JpegIsWhole(bytes)) ||
+        (type == FileType::Png && !PngIsWhole(bytes)))
+        return nullptr;
     l_int32 w = 0, h = 0, bps = 0, spp = 0, res = 0, cmap = 0, format = 0;
     const bool header =
         type == FileType::Tiff
             ? readHeaderMemTiff(Data(bytes), Size(bytes), index, &w, &h, &bps, &spp, &res, &cmap,
                                 &format) == 0
             : pixReadHeaderMem(Data(bytes), Size(bytes), &format, &w, &h, &bps, &spp, &cmap) == 0;
-    if (!header) {
-        *error = damaged;
+    if (!header)
+        return nullptr;
+    if (const QString tooLarge = CheckDimensions(w, h); !tooLarge.isEmpty()) {
+        *error = tooLarge;
         return nullptr;
     }
-    *error = CheckDimensions(w, h);
-    if (!error->isEmpty())
-        return nullptr;
     PixPtr pix;
     if (type == FileType::Jpeg) {
-        if (!HasJpegEnd(bytes)) {
-            *error = damaged;
-            return nullptr;
-        }
-        // Other damage libjpeg only warns about; a warning is a refusal.
+        // Damage libjpeg only warns about is a refusal too.
         l_int32 warnings = 0;
         pix.reset(pixReadMemJpeg(Data(bytes), Size(bytes), 0, 1, &warnings, 0));
         if (warnings > 0)
@@ -95,8 +128,8 @@ PixPtr LoadPage(const QByteArray& bytes, FileType type, int index, QString* erro
     } else {
         pix.reset(pixReadMemPng(Data(bytes), Size(bytes)));
     }
-    if (!pix)
-        *error = damaged;
+    if (pix)
+        error->clear();
     return pix;
 }
 
