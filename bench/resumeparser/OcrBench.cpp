@@ -27,7 +27,7 @@ using zorv::rp::ParserSettings;
 constexpr int kScanDpi = 200;
 constexpr float kSkewDegrees = 1.0F;
 constexpr float kNoiseStdev = 8.0F;
-constexpr int kProcessTimeoutMs = 300'000;
+constexpr int kProcessTimeoutMs = 1800000;
 
 struct PixDeleter {
     void operator()(Pix* pix) const { pixDestroy(&pix); }
@@ -52,17 +52,34 @@ bool Run(const QString& program, const QStringList& args) {
            p.exitCode() == 0;
 }
 
-// The sample as a PDF: PDFs as they are, the other formats printed by LibreOffice.
+// The samples that are no PDF, printed to PDF by LibreOffice in one run.
+void PrintToPdf(const std::vector<QString>& samples) {
+    const QString dir = ScanDir();
+    QStringList args = {QStringLiteral("-env:UserInstallation=file://") + dir +
+                            QStringLiteral("/profile"),
+                        QStringLiteral("--headless"),
+                        QStringLiteral("--convert-to"),
+                        QStringLiteral("pdf"),
+                        QStringLiteral("--outdir"),
+                        dir};
+    const qsizetype fixed = args.size();
+    for (const QString& sample : samples) {
+        const QFileInfo info(sample);
+        if (info.suffix().compare(u"pdf", Qt::CaseInsensitive) != 0 &&
+            !QFileInfo::exists(dir + QLatin1Char('/') + info.completeBaseName() +
+                               QStringLiteral(".pdf")))
+            args << sample;
+    }
+    if (args.size() > fixed)
+        Run(QStringLiteral("soffice"), args);
+}
+
+// The sample as a PDF: PDFs as they are, the other formats as PrintToPdf left them.
 QString AsPdf(const QString& sample, const QString& dir) {
     if (QFileInfo(sample).suffix().compare(u"pdf", Qt::CaseInsensitive) == 0)
         return sample;
     const QString pdf =
         dir + QLatin1Char('/') + QFileInfo(sample).completeBaseName() + QStringLiteral(".pdf");
-    if (!QFileInfo::exists(pdf))
-        Run(QStringLiteral("soffice"),
-            {QStringLiteral("-env:UserInstallation=file://") + dir + QStringLiteral("/profile"),
-             QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
-             QStringLiteral("--outdir"), dir, sample});
     return QFileInfo::exists(pdf) ? pdf : QString();
 }
 
@@ -95,7 +112,8 @@ QString ScanOf(const QString& sample) {
     const QStringList pages = QDir(dir).entryList(
         {QFileInfo(base).fileName() + QStringLiteral("-page*.png")}, QDir::Files, QDir::Name);
     const bool single = pages.size() == 1;
-    const QString out = base + QStringLiteral("-scan") + QString::fromLatin1(single ? ".png" : ".tif");
+    const QString out =
+        base + QStringLiteral("-scan") + QString::fromLatin1(single ? ".png" : ".tif");
     for (int i = 0; i < pages.size(); ++i) {
         const PixPtr scan = Scanned(dir + QLatin1Char('/') + pages[i]);
         if (!scan)
@@ -194,6 +212,7 @@ void PrintQualityReport() {
     const bool detail = qEnvironmentVariableIntValue("ZORV_QUALITY_DETAIL") != 0;
     std::map<QString, FieldCount> counts;
     const std::vector<QString> samples = Samples();
+    PrintToPdf(samples);
     for (const QString& sample : samples)
         CompareSample(sample, &counts, detail);
     FieldCount all;

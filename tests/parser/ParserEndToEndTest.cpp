@@ -112,6 +112,29 @@ TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
     EXPECT_TRUE(stdOut.contains("jane.doe@example.com"));
 }
 
+TEST_F(EndToEnd, ScannedResumeIsReadByOcrWithItsPageShownAsProgress) {
+    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
+        GTEST_SKIP() << "this build has no converters or no parser";
+    UseRealServer();
+    const QString resume =
+        WriteResume(QStringLiteral("scan.png"),
+                    test::ReadFile(test::DataPath(QStringLiteral("convert/scan_resume.png"))));
+    clsProcessResume pr;
+    pr.ResumeFileName = resume;
+    QStringList messages;
+    pr.OnParserMessage = [&](const QString& text) { messages << text; };
+    ASSERT_TRUE(pr.ProcessResume(QStringLiteral("Convert"))) << qPrintable(pr.ErrMsg);
+    EXPECT_TRUE(pr.ResumeContent.contains(QStringLiteral("harriet.lindqvist@example.org")))
+        << qPrintable(pr.ResumeContent);
+    EXPECT_TRUE(messages.contains(QStringLiteral("OCR: page 1 of 1")))
+        << qPrintable(messages.join(u'|'));
+
+    QByteArray stdOut, stdErr;
+    EXPECT_EQ(RunQarn({QStringLiteral("parse"), resume}, stdOut, stdErr), 0) << stdErr.constData();
+    EXPECT_TRUE(stdOut.contains("<InternetEmailAddress>harriet.lindqvist@example.org"));
+    EXPECT_FALSE(stdErr.contains("OCR:")) << "progress only on a terminal";
+}
+
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
     if (!ZORV_RP_PARSE_BUILT)
         GTEST_SKIP() << "this build has no parser";
