@@ -7,6 +7,7 @@
 #include <exception>
 #include <leptonica/allheaders.h>
 #include <mutex>
+#include <optional>
 #include <tesseract/baseapi.h>
 #include <tesseract/osdetect.h>
 #include <tesseract/resultiterator.h>
@@ -158,19 +159,20 @@ public:
 
     void Work(const QString& languages) {
         try {
-            PageReader reader(languages);
-            if (!reader.Ok()) {
-                Stop(QStringLiteral("Text recognition (OCR) is not available: the language data "
-                                    "(%1) could not be loaded.")
-                         .arg(languages));
-                return;
-            }
+            // The models load only once a page is there: a refused file costs nothing.
+            std::optional<PageReader> reader;
             for (int i = next_++; i < count_; i = next_++) {
                 int dpi = 0;
                 PixPtr pix = Load(i, &dpi);
                 if (!pix)
                     return;
-                OcrPage page = reader.Read(std::move(pix), dpi);
+                if (!reader && !reader.emplace(languages).Ok()) {
+                    Stop(QStringLiteral("Text recognition (OCR) is not available: the language "
+                                        "data (%1) could not be loaded.")
+                             .arg(languages));
+                    return;
+                }
+                OcrPage page = reader->Read(std::move(pix), dpi);
                 const std::lock_guard<std::mutex> lock(mutex_);
                 result_.pages[static_cast<size_t>(i)] = std::move(page);
             }
