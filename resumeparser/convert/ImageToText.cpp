@@ -133,14 +133,15 @@ PixPtr LoadPage(const QByteArray& bytes, FileType type, int index, QString* erro
     return pix;
 }
 
-} // namespace
-
+// The text of OCR'd pages, or a failure with `noTextMessage` when they hold none.
 ActionResult OcrPagesToText(std::vector<OcrPage> pages, const QString& noTextMessage) {
     std::vector<PdfPage> laidOut;
     for (OcrPage& page : pages)
         laidOut.push_back(LayOutOcrPage(std::move(page)));
     return Succeeded(RepairLigaturesAndHyphens(JoinPages(laidOut)).join(u'\n'), noTextMessage);
 }
+
+} // namespace
 
 ActionResult ImageToText(const QByteArray& bytes, FileType type, const OcrSettings& settings) {
     int pages = 1;

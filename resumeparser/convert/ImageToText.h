@@ -13,7 +13,4 @@ namespace zorv::rp::convert {
 // checked from the headers before any page is decoded.
 ActionResult ImageToText(const QByteArray& bytes, FileType type, const OcrSettings& settings);
 
-// The text of OCR'd pages, or a failure with `noTextMessage` when they hold none.
-ActionResult OcrPagesToText(std::vector<OcrPage> pages, const QString& noTextMessage);
-
 } // namespace zorv::rp::convert
