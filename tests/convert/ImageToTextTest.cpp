@@ -69,7 +69,49 @@ QByteArray PngChunk(const char* type, const QByteArray& data) {
     return chunk + crc;
 }
 
+// A PDF whose first page has a text layer and whose second page is the scan only.
+QByteArray MixedPdf(Pix* scan) {
+    const PixPtr gray{pixConvertTo8(scan, 0)};
+    const l_int32 w = pixGetWidth(gray.get()), h = pixGetHeight(gray.get());
+    QByteArray pixels;
+    for (l_int32 y = 0; y < h; ++y) {
+        const l_uint32* line = pixGetData(gray.get()) + y * pixGetWpl(gray.get());
+        for (l_int32 x = 0; x < w; ++x)
+            pixels.append(static_cast<char>(GET_DATA_BYTE(line, x)));
+    }
+    const QByteArray image = qCompress(pixels).mid(4); // a zlib stream without Qt's prefix
+    const QByteArray text =
+        "BT /F1 14 Tf 72 700 Td (Typed page with a summary of twenty years) Tj ET";
+    const QByteArray draw =
+        QStringLiteral("q %1 0 0 %2 0 0 cm /Im1 Do Q").arg(w / 2).arg(h / 2).toLatin1();
+    return "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+           "2 0 obj << /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >> endobj\n"
+           "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
+           "/F1 5 0 R >> >> /Contents 6 0 R >> endobj\n"
+           "4 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 " +
+           QByteArray::number(w / 2) + ' ' + QByteArray::number(h / 2) +
+           "] /Resources << /XObject << /Im1 7 0 R >> >> /Contents 8 0 R >> endobj\n"
+           "5 0 obj << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> endobj\n"
+           "6 0 obj << /Length " +
+           QByteArray::number(text.size()) + " >> stream\n" + text +
+           "\nendstream endobj\n7 0 obj << /Type /XObject /Subtype /Image /Width " +
+           QByteArray::number(w) + " /Height " + QByteArray::number(h) +
+           " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+           QByteArray::number(image.size()) + " >> stream\n" + image +
+           "\nendstream endobj\n8 0 obj << /Length " + QByteArray::number(draw.size()) +
+           " >> stream\n" + draw + "\nendstream endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n";
+}
+
 } // namespace
+
+TEST(OcrFormats, MixedPdfKeepsTheTextLayerAndReadsTheScannedPage) {
+    const PixPtr pix = FixturePix();
+    const auto r = ConvertBytes(MixedPdf(pix.get()), QStringLiteral("pdf"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_TRUE(r.text.startsWith(QStringLiteral("Typed page with a summary of twenty years\n")))
+        << r.text.toStdString();
+    EXPECT_TRUE(r.text.contains(QStringLiteral("harriet.lindqvist@example.org")));
+}
 
 TEST(OcrFormats, PngJpegAndImageOnlyPdfAreRead) {
     ExpectResumeText(
