@@ -1,6 +1,7 @@
 // Tesseract and leptonica glue: page images to words with boxes, a few pages at a time.
 #include "OcrEngine.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -237,7 +238,14 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 }
 
 PdfPage LayOutOcrPage(OcrPage page) {
-    return PdfPage{LayOutPage(std::move(page.words), page.width), page.height};
+    // OCR splits a mail or web address after a dot now and then ("name@example. fr"): a
+    // top-level domain after such a dot joins it again.
+    static const QRegularExpression splitAddress(
+        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\.) ([a-z]{2,6})\\b"));
+    PdfPage laidOut{LayOutPage(std::move(page.words), page.width), page.height};
+    for (PdfLine& line : laidOut.lines)
+        line.text.replace(splitAddress, QStringLiteral("\\1\\2"));
+    return laidOut;
 }
 
 } // namespace zorv::rp::convert

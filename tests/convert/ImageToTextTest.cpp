@@ -216,6 +216,21 @@ TEST(OcrHostileImages, GiantPdfPageIsRefusedBeforeRendering) {
                              "read by OCR."));
 }
 
+TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
+    OcrPage page;
+    page.width = 600;
+    page.height = 800;
+    double x = 50;
+    for (const char* word : {"Mail:", "jp.dubois@example.", "fr", "and", "www.example.", "org"}) {
+        page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
+        x += 66;
+    }
+    const PdfPage laidOut = LayOutOcrPage(page);
+    ASSERT_EQ(laidOut.lines.size(), 1U);
+    EXPECT_EQ(laidOut.lines[0].text,
+              QStringLiteral("Mail: jp.dubois@example.fr and www.example.org"));
+}
+
 TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
     EXPECT_EQ(OcrLanguagesFor(QStringLiteral("DE")), QStringLiteral("deu+eng"));
     EXPECT_EQ(OcrLanguagesFor(QStringLiteral(" be ")), QStringLiteral("fra+nld+eng"));
