@@ -238,13 +238,15 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 }
 
 PdfPage LayOutOcrPage(OcrPage page) {
-    // OCR splits a mail or web address after a dot now and then ("name@example. fr"): a
-    // top-level domain after such a dot joins it again.
-    static const QRegularExpression splitAddress(
+    // OCR splits a mail or web address after a dot now and then ("name. x@example. fr"):
+    // the piece before the "@" and a top-level domain after the dot join it again.
+    static const QRegularExpression splitLocalPart(QStringLiteral("\\b([\\w+-]+\\.) ([\\w.+-]+@)"));
+    static const QRegularExpression splitDomain(
         QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\.) ([a-z]{2,6})\\b"));
     PdfPage laidOut{LayOutPage(std::move(page.words), page.width), page.height};
     for (PdfLine& line : laidOut.lines)
-        line.text.replace(splitAddress, QStringLiteral("\\1\\2"));
+        line.text.replace(splitLocalPart, QStringLiteral("\\1\\2"))
+            .replace(splitDomain, QStringLiteral("\\1\\2"));
     return laidOut;
 }
 

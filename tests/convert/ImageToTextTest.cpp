@@ -221,7 +221,8 @@ TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
     page.width = 600;
     page.height = 800;
     double x = 50;
-    for (const char* word : {"Mail:", "jp.dubois@example.", "fr", "and", "www.example.", "org"}) {
+    for (const char* word :
+         {"Mail:", "jp.", "dubois@example.", "fr", "and", "www.example.", "org"}) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
