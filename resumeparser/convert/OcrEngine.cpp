@@ -238,15 +238,18 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 }
 
 PdfPage LayOutOcrPage(OcrPage page) {
-    // OCR splits a mail or web address after a dot now and then ("name. x@example. fr"):
-    // the piece before the "@" and a top-level domain after the dot join it again.
+    // OCR splits a mail or web address at a dot now and then ("jo. x@example. fr",
+    // "X@EXAMPLE .NET"): the pieces before the "@" and a top-level domain join it again.
     static const QRegularExpression splitLocalPart(QStringLiteral("\\b([\\w+-]+\\.) ([\\w.+-]+@)"));
     static const QRegularExpression splitDomain(
-        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\.) ([a-z]{2,6})\\b"));
+        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\.)([A-Za-z]{2,6})\\b"));
+    constexpr int kMostSplitsInOnePart = 3;
     PdfPage laidOut{LayOutPage(std::move(page.words), page.width), page.height};
-    for (PdfLine& line : laidOut.lines)
-        line.text.replace(splitLocalPart, QStringLiteral("\\1\\2"))
-            .replace(splitDomain, QStringLiteral("\\1\\2"));
+    for (PdfLine& line : laidOut.lines) {
+        for (int i = 0; i < kMostSplitsInOnePart; ++i)
+            line.text.replace(splitLocalPart, QStringLiteral("\\1\\2"));
+        line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));
+    }
     return laidOut;
 }
 
