@@ -24,7 +24,8 @@ namespace {
 const QString kSection = QStringLiteral("ZorvQarn");
 const QString kTemplateKey = QStringLiteral("ResumeTemplate");
 
-const QString kResumePatterns = QStringLiteral("*.doc;*.docx;*.rtf;*.txt;*.htm;*.html;*.pdf;*.wpd");
+const QString kResumePatterns = QStringLiteral(
+    "*.doc;*.docx;*.rtf;*.txt;*.htm;*.html;*.pdf;*.wpd;*.png;*.jpg;*.jpeg;*.tif;*.tiff");
 const QString kTemplatePatterns = QStringLiteral("*.doc;*.docx;*.rtf");
 
 // Runs an action whose errors nothing else handles; an error is reported in a message box and
@@ -60,8 +61,9 @@ frmZorvQarn::frmZorvQarn(WindowServices services, QWidget* parent)
 }
 
 void frmZorvQarn::ConnectHandlers() {
-    connect(cmdBrowseInputResume, &QPushButton::clicked, this,
-            [this] { Browse(txtInputResume, QStringLiteral("Resumes"), kResumePatterns); });
+    connect(cmdBrowseInputResume, &QPushButton::clicked, this, [this] {
+        Browse(txtInputResume, QStringLiteral("Resumes and scanned resumes"), kResumePatterns);
+    });
     connect(cmdBrowseResumeTemplate, &QPushButton::clicked, this, [this] {
         Browse(txtResumeTemplate, QStringLiteral("Resume templates"), kTemplatePatterns);
     });

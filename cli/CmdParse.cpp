@@ -15,12 +15,37 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace zorv::cli {
 namespace {
 
 void Fail(const QString& text) {
     PrintError("parse", text);
+}
+
+bool StderrIsTerminal() {
+#ifdef Q_OS_UNIX
+    return ::isatty(STDERR_FILENO) == 1;
+#else
+    return false;
+#endif
+}
+
+// OCR is the one slow step: on a terminal its page counter is shown on one line, which
+// the next count overwrites.
+void ShowOcrProgress(ParserSession& pr, bool* shown) {
+    if (!StderrIsTerminal())
+        return;
+    pr.OnParserMessage = [shown](const QString& text) {
+        if (!text.startsWith(QLatin1String("OCR: ")))
+            return;
+        std::fprintf(stderr, "\rqarn parse: %s...", qUtf8Printable(text));
+        std::fflush(stderr);
+        *shown = true;
+    };
 }
 
 int Run(const QString& input, const QString& output) {
@@ -35,7 +60,12 @@ int Run(const QString& input, const QString& output) {
                                        QStringLiteral("ResumeCountry"), QString());
     ConfigureCreateTry(pr, StartupValues(), input, claim.TempXMLPath(), country);
     const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
-    if (!pr.ProcessResume(QStringLiteral("Convert"))) {
+    bool progressShown = false;
+    ShowOcrProgress(pr, &progressShown);
+    const bool converted = pr.ProcessResume(QStringLiteral("Convert"));
+    if (progressShown)
+        std::fputc('\n', stderr);
+    if (!converted) {
         Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);
         return 1;
     }

@@ -90,6 +90,12 @@ std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events) {
     p.setProgram(program);
     // The server's diagnostics go where ours go; its standard output is the protocol.
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // OCR reads pages on threads of its own; the OpenMP threads of the OCR library would
+    // only fight them for the cores. The runtime reads this before the server's main runs.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (!env.contains(QStringLiteral("OMP_THREAD_LIMIT")))
+        env.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
+    p.setProcessEnvironment(env);
     // Its own process group, so that releasing it ends whatever it started; and it dies
     // with the thread that started it, should this process end abruptly.
 #ifdef Q_OS_UNIX

@@ -114,6 +114,10 @@ bool ParserSession::RunTry(const QString& What) {
             if (waiting_)
                 waiting_->quit();
         };
+        events.Message = [this](const QString& text) {
+            if (OnParserMessage)
+                OnParserMessage(text);
+        };
         server_ = ParserObject::Create(std::move(events));
         ++started_;
     }

@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QEventLoop;
@@ -48,6 +49,9 @@ public:
     // one try). On success the result lands in ResumeContent or XMLResume; on failure ErrMsg
     // says why.
     bool ProcessResume(const QString& What) override;
+
+    // Receives the server's Message events (OCR progress) while an action runs.
+    std::function<void(const QString&)> OnParserMessage;
 
     // The running server's process, or 0.
     std::int64_t ServerProcessId() const;

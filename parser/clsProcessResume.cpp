@@ -122,7 +122,10 @@ void clsProcessResume::objPR_Done(const QString& What, bool OK, const QString& M
     RetryAction(CurrentAction, true);
 }
 
-void clsProcessResume::objPR_Message(const QString&) {}
+void clsProcessResume::objPR_Message(const QString& Text) {
+    if (OnParserMessage)
+        OnParserMessage(Text);
+}
 
 void clsProcessResume::RetryAction(const QString& /*What: the next try repeats CurrentAction*/,
                                    bool Recreate) {

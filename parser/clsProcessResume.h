@@ -9,6 +9,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace zorv {
@@ -42,6 +43,10 @@ public:
 
     // The parser object's process, for tests and diagnostics; 0 when there is none.
     std::int64_t ParserProcessId() const;
+
+    // Receives the server's Message events as they arrive (a slow action's progress, such
+    // as "OCR: page 1 of 2"); unset, they are dropped.
+    std::function<void(const QString&)> OnParserMessage;
 
 private:
     void RunAction(const QString& What);

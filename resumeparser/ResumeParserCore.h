@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -55,9 +56,13 @@ struct ActionResult {
     std::shared_ptr<const DocumentLayout> layout = {}; // Convert: the text's layout, when known
 };
 
-// "Convert": the text of settings.ResumeFileName (any supported format), with its layout
-// for the formats that have one (PDF, .docx, HTML).
-ActionResult ConvertResume(const ParserSettings& settings);
+// Receives a slow action's progress lines ("OCR: page 2 of 3"); called from any thread.
+using ProgressSink = std::function<void(const QString&)>;
+
+// "Convert": the text of settings.ResumeFileName (any supported format, scans by OCR in the
+// languages of settings.ResumeCountry), with its layout for the formats that have one (PDF,
+// .docx, HTML).
+ActionResult ConvertResume(const ParserSettings& settings, const ProgressSink& progress = {});
 
 // "Parse" (contactOnly false) or "Extract" (contactOnly true): HR-XML from
 // settings.ResumeContent. Writes no file. settings.Layout, when given, lends its lines'

@@ -15,6 +15,8 @@ packages=(
   xvfb xauth fonts-dejavu-core
   poppler-utils
   iso-codes libgeonames0 libgeonames-common
+  libtesseract-dev libleptonica-dev tesseract-ocr-osd tesseract-ocr-eng tesseract-ocr-fra
+  tesseract-ocr-deu tesseract-ocr-spa tesseract-ocr-nld tesseract-ocr-por tesseract-ocr-ita
 )
 
 missing=()

@@ -18,6 +18,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kTempMark = QStringLiteral("KVTFullName");
 const QString kStartDelim = QStringLiteral("[[");
 const QString kEndDelim = QStringLiteral("]]");
+const QString kRedactMarker = QStringLiteral("[[!Redact]]");
 // The most characters of a value that one replacement text carries.
 constexpr qsizetype kPieceLength = 100;
 
@@ -257,8 +258,9 @@ bool clsReplaceTokens::ReplaceTokensInDoc(const QString& FileName, bool TempFile
             return;
         }
         // Without blocks, every marker is replaced as it always was.
-        const TokenRecord redacted = Redact ? TemplateValues(true) : TokenRecord();
-        const QStringList* values = Redact ? &redacted.values : nullptr;
+        const bool redact = Redact || askedRedaction;
+        const TokenRecord redacted = redact ? TemplateValues(true) : TokenRecord();
+        const QStringList* values = redact ? &redacted.values : nullptr;
 
         const std::shared_ptr<word::Sections> sections = doc.Sections();
         const std::int32_t nSections = Deref(sections).Count();
@@ -269,10 +271,10 @@ bool clsReplaceTokens::ReplaceTokensInDoc(const QString& FileName, bool TempFile
                     headers ? Deref(section).Headers() : Deref(section).Footers();
                 const std::int32_t nStories = Deref(stories).Count();
                 for (std::int32_t j = 1; j <= nStories; ++j)
-                    ReplaceTokensInRange(Deref(stories->Item(j)).Range(), values);
+                    ReplaceTokensInRange(Deref(stories->Item(j)).Range(), values, askedRedaction);
             }
         }
-        ReplaceTokensInRange(doc.Content(), values);
+        ReplaceTokensInRange(doc.Content(), values, askedRedaction);
         doc.Save();
     });
     if (!error)
@@ -297,7 +299,7 @@ TokenRecord clsReplaceTokens::TemplateValues(bool redact) const {
 }
 
 void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& range,
-                                            const QStringList* values) {
+                                            const QStringList* values, bool dropRedactMarker) {
     word::Range& story = Deref(range);
     const QString text = story.Text();
     QStringList markers;
@@ -340,6 +342,8 @@ void clsReplaceTokens::ReplaceTokensInRange(const std::shared_ptr<word::Range>& 
         }
         replaceAll(anchor, QString());
     }
+    if (dropRedactMarker && joined.contains(kRedactMarker))
+        replaceAll(kRedactMarker, QString());
 }
 
 void clsReplaceTokens::InsertMyRecordIntoWordDoc(const QString& FileName, bool TempFile,

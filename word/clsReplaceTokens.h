@@ -69,8 +69,9 @@ private:
     void CloseTempWordDocs();
     void DeleteTempFiles();
     // Replaces the markers of one story token by token; `values` in place of TokenValues
-    // when given.
-    void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range, const QStringList* values);
+    // when given; dropRedactMarker removes [[!Redact]] too.
+    void ReplaceTokensInRange(const std::shared_ptr<word::Range>& range, const QStringList* values,
+                              bool dropRedactMarker);
     // Tokens 1..NTokens and the lists, redacted when asked.
     TokenRecord TemplateValues(bool redact) const;
     const QString& TokenName(std::int32_t k) const;

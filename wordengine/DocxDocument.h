@@ -40,9 +40,9 @@ public:
     bool AddCustomProperty(const QString& name, const QString& value) override;
 
     // Expands the template blocks and fills the markers of every story (TemplateBlocks.h).
-    void FillTemplate(const TokenRecord& values);
+    void FillTemplate(const TokenRecord& values) override;
     // Whether a story holds an opening block marker or [[!Redact]] (*redact: the latter).
-    bool UsesTemplateBlocks(bool* redact);
+    bool UsesTemplateBlocks(bool* redact) override;
 
     // The package as it would be saved now.
     QByteArray Serialize() override;

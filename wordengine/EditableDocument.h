@@ -3,6 +3,8 @@
 // properties, and saving. DocxDocument and RtfDocument implement it.
 #pragma once
 
+#include "TokenTree.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -57,6 +59,11 @@ public:
     virtual bool DeleteCustomProperty(const QString& name) = 0;
     // Adds a string property; false when the name is already there.
     virtual bool AddCustomProperty(const QString& name, const QString& value) = 0;
+    // Whether a story holds an opening block marker ([[#Name]], [[?Name]]) or [[!Redact]];
+    // *redact tells whether it holds the latter. True means FillTemplate does the filling.
+    virtual bool UsesTemplateBlocks(bool* redact) = 0;
+    // Expands the template blocks and fills the markers of every story.
+    virtual void FillTemplate(const TokenRecord& values) = 0;
     // The file's bytes as Save would write them now.
     virtual QByteArray Serialize() = 0;
     // Writes the document to its own path atomically, keeping the file's permissions.

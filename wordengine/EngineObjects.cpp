@@ -55,8 +55,8 @@ public:
     std::shared_ptr<word::Range> Range(std::int32_t Start, std::int32_t End) override;
     std::shared_ptr<word::Paragraphs> Paragraphs() override;
     std::shared_ptr<word::CustomDocumentProperties> CustomDocumentProperties() override;
-    void FillTemplate(const TokenRecord& values) override { Docx().FillTemplate(values); }
-    bool UsesTemplateBlocks(bool* redact) override { return Docx().UsesTemplateBlocks(redact); }
+    void FillTemplate(const TokenRecord& values) override { Editable().FillTemplate(values); }
+    bool UsesTemplateBlocks(bool* redact) override { return Editable().UsesTemplateBlocks(redact); }
     void Save() override {
         Editable().Save();
         if (legacy_)

@@ -191,4 +191,21 @@ void RtfDocument::Save() {
     SaveFileAtomically(path_, Serialize());
 }
 
+bool RtfDocument::UsesTemplateBlocks(bool* redact) {
+    const QString marker = QStringLiteral("[[!Redact]]");
+    bool asked = MainStory().Text().contains(marker);
+    for (int section = 1; section <= SectionCount() && !asked; ++section)
+        for (bool footer : {false, true})
+            for (int kind = 1; kind <= 3 && !asked; ++kind)
+                asked = HeaderFooterStory(section, footer, kind).Text().contains(marker);
+    if (redact)
+        *redact = asked;
+    return false;
+}
+
+void RtfDocument::FillTemplate(const TokenRecord&) {
+    throw ZorvError(EngUnsupportedFormat,
+                    QStringLiteral("Blocks are not filled in Rich Text templates: %1").arg(path_));
+}
+
 } // namespace zorv::wordengine

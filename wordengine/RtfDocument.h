@@ -31,6 +31,10 @@ public:
     std::optional<QString> CustomProperty(const QString& name) override;
     bool DeleteCustomProperty(const QString& name) override;
     bool AddCustomProperty(const QString& name, const QString& value) override;
+    // Blocks are not expanded in Rich Text yet: their markers stay as written; a template
+    // asking for redaction is still redacted, marker by marker.
+    bool UsesTemplateBlocks(bool* redact) override;
+    void FillTemplate(const TokenRecord& values) override;
     QByteArray Serialize() override;
     void Save() override;
 

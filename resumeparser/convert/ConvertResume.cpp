@@ -7,6 +7,7 @@
 #include "FileType.h"
 #include "FuncLib.h"
 #include "HtmlToText.h"
+#include "ImageToText.h"
 #include "PdfToText.h"
 #include "RtfToText.h"
 #include "TextDecoding.h"
@@ -19,12 +20,14 @@ namespace zorv::rp {
 
 namespace convert {
 
-ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extension) {
+ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extension,
+                                const OcrSettings& ocr) {
     if (bytes.isEmpty())
         return Failed(QStringLiteral("The resume file is empty."));
     if (bytes.size() > kMaxResumeBytes)
         return Failed(QStringLiteral("The resume file is larger than 50 MiB."));
-    switch (SniffFileType(bytes, extension)) {
+    const FileType type = SniffFileType(bytes, extension);
+    switch (type) {
     case FileType::Text:
         return Succeeded(DecodeText(bytes), QStringLiteral("The text file contains no text."));
     case FileType::Html:
@@ -32,13 +35,17 @@ ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extensio
     case FileType::Docx:
         return DocxToText(bytes);
     case FileType::Pdf:
-        return PdfToText(bytes);
+        return PdfToText(bytes, ocr);
     case FileType::Rtf:
         return RtfToText(bytes);
     case FileType::Wpd:
         return WpdToText(bytes);
     case FileType::Doc:
         return DocToText(bytes);
+    case FileType::Png:
+    case FileType::Jpeg:
+    case FileType::Tiff:
+        return ImageToText(bytes, type, ocr);
     case FileType::EncryptedOle:
         return Failed(QStringLiteral("The document is protected by a password or in an "
                                      "unsupported format (an encrypted Office file)."));
@@ -52,12 +59,13 @@ ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extensio
     if (!mismatch.isEmpty())
         return Failed(mismatch);
     return Failed(QStringLiteral("The resume file's type is not supported (use .doc, .docx, "
-                                 ".rtf, .txt, .htm, .html, .pdf or .wpd)."));
+                                 ".rtf, .txt, .htm, .html, .pdf, .wpd, .png, .jpg, .jpeg, "
+                                 ".tif or .tiff)."));
 }
 
 } // namespace convert
 
-ActionResult ConvertResume(const ParserSettings& settings) {
+ActionResult ConvertResume(const ParserSettings& settings, const ProgressSink& progress) {
     const QString& path = settings.ResumeFileName;
     if (IsBlank(path))
         return convert::Failed(QStringLiteral("No resume file was given."));
@@ -75,7 +83,8 @@ ActionResult ConvertResume(const ParserSettings& settings) {
                                    .arg(path, file.errorString()));
     // Read at most one byte past the limit: the file may have grown since it was measured.
     const QByteArray bytes = file.read(convert::kMaxResumeBytes + 1);
-    ActionResult result = convert::ConvertResumeBytes(bytes, GetFileExt(path));
+    ActionResult result = convert::ConvertResumeBytes(
+        bytes, GetFileExt(path), convert::OcrSettings{settings.ResumeCountry, progress});
     if (!result.ok)
         result.message = QStringLiteral("\"%1\": %2").arg(GetFileName(path), result.message);
     return result;

@@ -363,13 +363,10 @@ ActionResult DocxToText(const QByteArray& bytes) {
     for (auto it = rels.cbegin(); it != rels.cend(); ++it)
         if (it->external && it->type.endsWith(u"/hyperlink"))
             walker.linkTargets.insert(it.key(), it->target);
-    for (const Relationship& r : rels) {
-        QByteArray stylesXml;
-        QString ignored;
-        if (!r.external && r.type.endsWith(u"/styles") && zip.Contains(r.target) &&
-            zip.Read(r.target, &stylesXml, &ignored))
-            walker.styleSizes = ReadStyleSizes(RootElement(ParseXmlPart(stylesXml)));
-    }
+    for (const Relationship& r : rels)
+        if (!r.external && r.type.endsWith(u"/styles") && zip.Contains(r.target))
+            if (const XmlDocPtr styles = ReadPart(zip, r.target))
+                walker.styleSizes = ReadStyleSizes(RootElement(styles));
     QStringList seenStories;
     auto storyLines = [&](const QString& part) {
         const XmlDocPtr partDoc = ReadPart(zip, part);

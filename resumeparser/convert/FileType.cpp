@@ -35,6 +35,20 @@ bool LooksLikeText(QByteArrayView bytes) {
     return true;
 }
 
+FileType SniffImage(QByteArrayView bytes) {
+    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
+        return FileType::Png;
+    if (bytes.startsWith("\xFF\xD8\xFF"))
+        return FileType::Jpeg;
+    // Little- and big-endian TIFF, and BigTIFF.
+    if (bytes.startsWith(QByteArrayView("II*\0", 4)) ||
+        bytes.startsWith(QByteArrayView("MM\0*", 4)) ||
+        bytes.startsWith(QByteArrayView("II+\0", 4)) ||
+        bytes.startsWith(QByteArrayView("MM\0+", 4)))
+        return FileType::Tiff;
+    return FileType::Unknown;
+}
+
 } // namespace
 
 FileType SniffFileType(QByteArrayView bytes, const QString& extension) {
@@ -55,6 +69,8 @@ FileType SniffFileType(QByteArrayView bytes, const QString& extension) {
     case input::Signature::None:
         break;
     }
+    if (const FileType image = SniffImage(bytes); image != FileType::Unknown)
+        return image;
     if (!LooksLikeText(bytes))
         return FileType::Unknown;
     if (ext == u"htm" || ext == u"html" || LooksLikeHtml(bytes))
@@ -73,6 +89,11 @@ QString MismatchMessage(const QString& extension) {
         return QStringLiteral("The file is named .docx but is not a Word document.");
     if (ext == u"wpd")
         return QStringLiteral("The file is named .wpd but is not a WordPerfect document.");
+    if (ext == u"png" || ext == u"jpg" || ext == u"jpeg" || ext == u"tif" || ext == u"tiff")
+        return QStringLiteral("The file is named .%1 but is not a %2 image.")
+            .arg(ext, ext == u"png"          ? u"PNG"
+                      : ext.startsWith(u"j") ? u"JPEG"
+                                             : u"TIFF");
     return {};
 }
 

@@ -14,10 +14,13 @@ enum class FileType {
     Html,
     Rtf,
     Pdf,
-    Docx,        // a zip package (checked for a Word document when opened)
-    Wpd,         // WordPerfect
-    Doc,         // an OLE compound file that is not an encrypted package
-    EncryptedOle // a password-protected Office document (compound file with EncryptionInfo)
+    Docx,         // a zip package (checked for a Word document when opened)
+    Wpd,          // WordPerfect
+    Doc,          // an OLE compound file that is not an encrypted package
+    EncryptedOle, // a password-protected Office document (compound file with EncryptionInfo)
+    Png,          // images: scanned resumes, read by OCR
+    Jpeg,
+    Tiff
 };
 
 // Decides the type from the content first; the extension (without its dot, any case)

@@ -143,7 +143,7 @@ private:
         } else if (name == u"b" || name == u"strong" || name == u"th") {
             style_.bold = true;
         } else if (name == u"a") {
-            const QString href = AttributeValue(n, "href").trimmed();
+            const QString href = input::AttributeValue(n, "href").trimmed();
             if (!href.isEmpty() && !href.startsWith(u'#') && links_.size() < kMaxLinksPerLine)
                 links_ << href;
         }

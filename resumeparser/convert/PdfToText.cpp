@@ -3,6 +3,7 @@
 
 #include "ConvertText.h"
 #include "PdfLayout.h"
+#include "PdfScanPages.h"
 
 #include <algorithm>
 #include <limits>
@@ -37,9 +38,19 @@ double GlyphHeight(const poppler::rectf& box) {
     return std::max(0.0, box.bottom() - box.top());
 }
 
+std::vector<PdfWord> PageWords(const poppler::page& page) {
+    std::vector<PdfWord> words;
+    for (const poppler::text_box& box : page.text_list()) {
+        const poppler::rectf b = box.bbox();
+        words.push_back(PdfWord{ToQString(box.text()), b.left(), b.top(), b.right(), b.bottom(),
+                                box.has_space_after(), GlyphHeight(b)});
+    }
+    return words;
+}
+
 } // namespace
 
-ActionResult PdfToText(const QByteArray& bytes) {
+ActionResult PdfToText(const QByteArray& bytes, const OcrSettings& ocr) {
     SilencePoppler();
     if (bytes.size() > std::numeric_limits<int>::max())
         return Failed(QStringLiteral("The PDF file is too large."));
@@ -57,24 +68,25 @@ ActionResult PdfToText(const QByteArray& bytes) {
         return Failed(
             QStringLiteral("The PDF file has %1 pages, too many for a resume.").arg(count));
 
-    std::vector<PdfPage> pages;
-    bool anyText = false;
+    std::vector<PdfPage> pages(static_cast<size_t>(count));
+    std::vector<std::vector<PdfWord>> textLayers(static_cast<size_t>(count));
+    std::vector<int> scanned;
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<poppler::page> page(doc->create_page(i));
         if (!page)
             continue;
         const poppler::rectf rect = page->page_rect(poppler::media_box);
-        std::vector<PdfWord> words;
-        for (const poppler::text_box& box : page->text_list()) {
-            const poppler::rectf b = box.bbox();
-            words.push_back(PdfWord{ToQString(box.text()), b.left(), b.top(), b.right(), b.bottom(),
-                                    box.has_space_after(), GlyphHeight(b)});
-        }
-        anyText = anyText || !words.empty();
-        pages.push_back(PdfPage{LayOutPage(std::move(words), rect.width()), rect.height()});
+        std::vector<PdfWord>& words = textLayers[static_cast<size_t>(i)];
+        words = PageWords(*page);
+        if (CountLettersAndDigits(words) < kMinUsableTextLayer)
+            scanned.push_back(i);
+        pages[static_cast<size_t>(i)] = PdfPage{LayOutPage(words, rect.width()), rect.height()};
     }
-    if (!anyText)
-        return Failed(QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+    if (!scanned.empty()) {
+        const QString error = ReadScannedPages(bytes, *doc, scanned, textLayers, &pages, ocr);
+        if (!error.isEmpty())
+            return Failed(error);
+    }
     auto layout = std::make_shared<DocumentLayout>();
     const QStringList lines = RepairLigaturesAndHyphens(JoinPages(pages, &layout->lines));
     for (LayoutLine& line : layout->lines)

@@ -253,7 +253,7 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
 }
 
 ActionResult ParserServer::DoAction(const QString& what, const ParserSettings& settings) {
-    return RunServerAction(what, settings);
+    return RunServerAction(what, settings, [this](const QString& text) { SendMessage(text); });
 }
 
 } // namespace zorv::rp

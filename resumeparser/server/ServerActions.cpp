@@ -56,11 +56,11 @@ bool MostlyUnreadable(const QString& text) {
     return counted >= kMinJudgedCharacters && unreadable * 2 > counted;
 }
 
-ActionResult Convert(const ParserSettings& settings) {
+ActionResult Convert(const ParserSettings& settings, const ProgressSink& progress) {
     const QString problem = CheckResumeFile(settings.ResumeFileName);
     if (!problem.isEmpty())
         return Failure(problem);
-    ActionResult result = ConvertResume(settings);
+    ActionResult result = ConvertResume(settings, progress);
     if (result.ok && MostlyUnreadable(result.text))
         return Failure(QStringLiteral("The resume holds no readable text (its characters are "
                                       "mostly unassigned or private-use): ") +
@@ -98,10 +98,11 @@ bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
     return false;
 }
 
-ActionResult RunServerAction(const QString& what, const ParserSettings& settings) {
+ActionResult RunServerAction(const QString& what, const ParserSettings& settings,
+                             const ProgressSink& progress) {
     try {
         if (what == QLatin1String("Convert"))
-            return Convert(settings);
+            return Convert(settings, progress);
         if (what == QLatin1String("Parse"))
             return Parse(settings, false);
         if (what == QLatin1String("Extract"))

@@ -19,7 +19,9 @@ QString HRXMLFileFor(const QString& xmlResumeFileName);
 // returns false with the reason in `error`; any earlier file stays as it was.
 bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error);
 
-// Runs "Convert", "Parse" or "Extract" with its checks; never throws.
-ActionResult RunServerAction(const QString& what, const ParserSettings& settings);
+// Runs "Convert", "Parse" or "Extract" with its checks; never throws. `progress` receives
+// the progress lines of a slow conversion (OCR).
+ActionResult RunServerAction(const QString& what, const ParserSettings& settings,
+                             const ProgressSink& progress = {});
 
 } // namespace zorv::rp

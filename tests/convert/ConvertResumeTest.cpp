@@ -109,7 +109,7 @@ TEST(ConvertResumeRefusals, FileWithOnlySpacesHasNoText) {
 }
 
 TEST(ConvertResumeQuiet, DamagedFilesPrintNothing) {
-    // The libraries underneath (poppler, libxml2, libwpd) like to report on standard
+    // The libraries underneath (poppler, libxml2, libwpd, OCR) like to report on standard
     // error; the converters keep them quiet, since the server's streams are its protocol.
     QTemporaryDir dir;
     const QString capture = dir.filePath(QStringLiteral("stderr.txt"));
@@ -127,6 +127,12 @@ TEST(ConvertResumeQuiet, DamagedFilesPrintNothing) {
     ConvertBytes("<html><body><p>a<b>b</i></p><?bad", QStringLiteral("html"));
     ConvertBytes(QByteArray("\xFFWPC\x10\0\0\0\x01\x0A\x02\x01\0\0\0\0garbage", 23),
                  QStringLiteral("wpd"));
+    // OCR: tesseract, leptonica, libpng, libtiff and libjpeg.
+    const QByteArray png = Fixture(QStringLiteral("scan_resume.png"));
+    ConvertBytes(png, QStringLiteral("png"));
+    ConvertBytes(png.left(png.size() / 2), QStringLiteral("png"));
+    ConvertBytes(QByteArray("II*\0\x08\0\0\0garbage", 15), QStringLiteral("tif"));
+    ConvertBytes(QByteArray("\xFF\xD8\xFF\xE0garbage\xFF\xD9", 13), QStringLiteral("jpg"));
     std::fflush(stderr);
     ::dup2(saved, 2);
     ::close(saved);

@@ -31,8 +31,21 @@ TEST(SniffFileType, TextAndHtml) {
     EXPECT_EQ(Sniff(QByteArrayView("\xFF\xFEJ\0a\0n\0e\0", 10), "txt"), FileType::Text);
 }
 
+TEST(SniffFileType, ImagesAreKnownByTheirSignature) {
+    EXPECT_EQ(Sniff(QByteArrayView("\x89PNG\r\n\x1a\n\0\0", 10), "pdf"), FileType::Png);
+    EXPECT_EQ(Sniff(QByteArrayView("\xFF\xD8\xFF\xE0\0\x10JFIF", 10), "png"), FileType::Jpeg);
+    EXPECT_EQ(Sniff(QByteArrayView("II*\0\x08\0\0\0", 8), "docx"), FileType::Tiff);
+    EXPECT_EQ(Sniff(QByteArrayView("MM\0*\0\0\0\x08", 8), "tif"), FileType::Tiff);
+    EXPECT_EQ(MismatchMessage(QStringLiteral("JPEG")),
+              QStringLiteral("The file is named .jpeg but is not a JPEG image."));
+}
+
 TEST(SniffFileType, BinaryOrUnknownIsUnknown) {
-    EXPECT_EQ(Sniff(QByteArrayView("\x89PNG\r\n\x1a\n\0\0", 10), "pdf"), FileType::Unknown);
+    EXPECT_EQ(Sniff(QByteArrayView("\x7F"
+                                   "ELF\x02\x01\0\0",
+                                   8),
+                    "pdf"),
+              FileType::Unknown);
     EXPECT_EQ(Sniff("plain words", "pdf"), FileType::Unknown);
     EXPECT_EQ(Sniff("plain words", "odt"), FileType::Unknown);
     EXPECT_FALSE(MismatchMessage(QStringLiteral("PDF")).isEmpty());

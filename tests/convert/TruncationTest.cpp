@@ -37,6 +37,9 @@ TEST(Truncation, PrefixesOfSmallPdf) {
 TEST(Truncation, EveryPrefixOfWordPerfect) {
     ConvertPrefixes(QStringLiteral("resume.wpd"), QStringLiteral("wpd"), 1, 0);
 }
+TEST(Truncation, EveryPrefixOfPng) {
+    ConvertPrefixes(QStringLiteral("scan_resume.png"), QStringLiteral("png"), 1, 0);
+}
 TEST(Truncation, EveryPrefixOfHtmlAndUtf16Text) {
     const QByteArray html =
         "<html><head><meta charset=utf-8><style>x{}</style></head><body>"

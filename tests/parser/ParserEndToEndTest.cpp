@@ -113,8 +113,6 @@ TEST_F(EndToEnd, QarnParseWritesTheHRXMLDocument) {
 }
 
 TEST_F(EndToEnd, QarnParseKeepsItsResumeAndAnEarlierOutputOnAFullDisk) {
-    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no converters or no parser";
     const QByteArray text = "Jane Doe\njane.doe@example.com\n";
     const QString resume = WriteResume(QStringLiteral("cv.txt"), text);
     QByteArray stdOut, stdErr;
@@ -139,8 +137,6 @@ TEST_F(EndToEnd, QarnParseKeepsItsResumeAndAnEarlierOutputOnAFullDisk) {
 }
 
 TEST_F(EndToEnd, QarnCreateSaysWhyAParseFailedAndGivesScriptsJson) {
-    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no converters or no parser";
     const QString templ = Path(QStringLiteral("t.docx"));
     ASSERT_TRUE(QFile::copy(test::DataPath(QStringLiteral("word/edge-cases.docx")), templ));
     QByteArray stdOut, stdErr;
@@ -161,6 +157,27 @@ TEST_F(EndToEnd, QarnCreateSaysWhyAParseFailedAndGivesScriptsJson) {
     EXPECT_EQ(paths[QStringLiteral("output")].toString(),
               Path(QStringLiteral("Jane\nDoe_QX.docx")));
     EXPECT_TRUE(QFile::exists(paths[QStringLiteral("hrxml")].toString()));
+}
+
+TEST_F(EndToEnd, ScannedResumeIsReadByOcrWithItsPageShownAsProgress) {
+    UseRealServer();
+    const QString resume =
+        WriteResume(QStringLiteral("scan.png"),
+                    test::ReadFile(test::DataPath(QStringLiteral("convert/scan_resume.png"))));
+    clsProcessResume pr;
+    pr.ResumeFileName = resume;
+    QStringList messages;
+    pr.OnParserMessage = [&](const QString& text) { messages << text; };
+    ASSERT_TRUE(pr.ProcessResume(QStringLiteral("Convert"))) << qPrintable(pr.ErrMsg);
+    EXPECT_TRUE(pr.ResumeContent.contains(QStringLiteral("harriet.lindqvist@example.org")))
+        << qPrintable(pr.ResumeContent);
+    EXPECT_TRUE(messages.contains(QStringLiteral("OCR: page 1 of 1")))
+        << qPrintable(messages.join(u'|'));
+
+    QByteArray stdOut, stdErr;
+    EXPECT_EQ(RunQarn({QStringLiteral("parse"), resume}, stdOut, stdErr), 0) << stdErr.constData();
+    EXPECT_TRUE(stdOut.contains("<InternetEmailAddress>harriet.lindqvist@example.org"));
+    EXPECT_FALSE(stdErr.contains("OCR:")) << "progress only on a terminal";
 }
 
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
@@ -186,8 +203,6 @@ TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing)
 }
 
 TEST_F(EndToEnd, QarnParseReadsTheConvertersLayout) {
-    if (!ZORV_RP_CONVERT_BUILT || !ZORV_RP_PARSE_BUILT)
-        GTEST_SKIP() << "this build has no converters or no parser";
     // The name stands below a heading the text alone would take for it, and the e-mail
     // address only in a link: the server lends the Convert's layout to the Parse.
     const QString resume = WriteResume(

@@ -258,7 +258,9 @@ TEST_F(Window, BrowseOpensInTheProgramFolderWithTheBoxTextAndTheFilter) {
     ASSERT_EQ(r.browses.size(), 1u);
     EXPECT_EQ(r.browses[0].initDir, ProgramDir());
     EXPECT_EQ(r.browses[0].fileName, "old.doc");
-    EXPECT_EQ(r.browses[0].filter, "Resumes (*.doc *.docx *.rtf *.txt *.htm *.html *.pdf *.wpd)");
+    EXPECT_EQ(r.browses[0].filter,
+              "Resumes and scanned resumes (*.doc *.docx *.rtf *.txt *.htm *.html *.pdf *.wpd "
+              "*.png *.jpg *.jpeg *.tif *.tiff)");
     EXPECT_EQ(Box("txtInputResume")->text(), "/resumes/new.pdf");
 
     r.browseAnswer = "/templates/t.rtf";

@@ -1,0 +1,256 @@
+// Tesseract and leptonica glue: page images to words with boxes, a few pages at a time.
+#include "OcrEngine.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <exception>
+#include <leptonica/allheaders.h>
+#include <mutex>
+#include <optional>
+#include <tesseract/baseapi.h>
+#include <tesseract/osdetect.h>
+#include <tesseract/resultiterator.h>
+#include <thread>
+
+namespace zorv::rp::convert {
+
+void PixDeleter::operator()(Pix* pix) const {
+    pixDestroy(&pix);
+}
+
+namespace {
+
+// Pages read at once; each reader holds its own models (about 100 MB).
+constexpr unsigned kMaxReaders = 2;
+// Orientation detection's confidence below which a page is left as it is.
+constexpr float kMinOrientationConfidence = 5.0F;
+// Words Tesseract itself hardly believes are specks and rules, not text.
+constexpr float kMinWordConfidence = 10.0F;
+// A page whose resolution is unknown is taken for a page of this width, in inches.
+constexpr double kAssumedPageWidthInches = 8.27;
+constexpr int kMinPlausibleDpi = 70;
+constexpr int kMaxPlausibleDpi = 1200;
+constexpr double kPointsPerInch = 72.0;
+constexpr l_uint32 kWhite = 0xFFFFFF00;
+
+struct TextDeleter {
+    void operator()(char* text) const { delete[] text; }
+};
+using TextPtr = std::unique_ptr<char[], TextDeleter>;
+
+void SetUpLibrariesOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Library code never prints: leptonica's messages go nowhere. (Tesseract's OpenMP
+        // threads are limited by the environment the client starts the server with:
+        // the runtime reads it before main.)
+        setMsgSeverity(L_SEVERITY_NONE);
+    });
+}
+
+// The resolution to read the image at: its own when plausible, else the one that makes
+// it as wide as a sheet of paper.
+int EffectiveDpi(const Pix* pix, int dpi) {
+    if (dpi >= kMinPlausibleDpi && dpi <= kMaxPlausibleDpi)
+        return dpi;
+    const double guess = pixGetWidth(pix) / kAssumedPageWidthInches;
+    return std::clamp(static_cast<int>(std::lround(guess)), kMinPlausibleDpi, kMaxPlausibleDpi);
+}
+
+// Gray, on white where it was transparent, at most kMaxOcrDpi.
+PixPtr Normalize(PixPtr pix, int* dpi) {
+    if (pixGetSpp(pix.get()) == 4)
+        pix.reset(pixAlphaBlendUniform(pix.get(), kWhite));
+    if (pix)
+        pix.reset(pixConvertTo8(pix.get(), 0));
+    if (pix && *dpi > kMaxOcrDpi) {
+        const float scale = static_cast<float>(kMaxOcrDpi) / static_cast<float>(*dpi);
+        pix.reset(pixScale(pix.get(), scale, scale));
+        *dpi = kMaxOcrDpi;
+    }
+    return pix;
+}
+
+class PageReader {
+public:
+    explicit PageReader(const QString& languages) {
+        const QByteArray langs = languages.toLatin1();
+        ok_ = osd_.Init(nullptr, "osd", tesseract::OEM_TESSERACT_ONLY) == 0 &&
+              text_.Init(nullptr, langs.constData(), tesseract::OEM_LSTM_ONLY) == 0;
+        for (tesseract::TessBaseAPI* api : {&osd_, &text_})
+            api->SetVariable("debug_file", "/dev/null");
+        osd_.SetPageSegMode(tesseract::PSM_OSD_ONLY);
+        text_.SetPageSegMode(tesseract::PSM_AUTO);
+    }
+
+    bool Ok() const { return ok_; }
+
+    OcrPage Read(PixPtr pix, int dpi) {
+        dpi = EffectiveDpi(pix.get(), dpi);
+        pix = Normalize(std::move(pix), &dpi);
+        if (!pix)
+            return {};
+        pix = Upright(std::move(pix), dpi);
+        // Lines must be level for the layout to see words of one line as one line.
+        if (PixPtr level{pixDeskew(pix.get(), 0)})
+            pix = std::move(level);
+        return Recognize(pix.get(), dpi);
+    }
+
+private:
+    PixPtr Upright(PixPtr pix, int dpi) {
+        osd_.SetImage(pix.get());
+        osd_.SetSourceResolution(dpi);
+        tesseract::OSResults osr;
+        constexpr int kQuarterTurns = 4;
+        if (!osd_.DetectOS(&osr) || osr.best_result.oconfidence < kMinOrientationConfidence ||
+            osr.best_result.orientation_id == 0)
+            return pix;
+        // orientation_id counts quarter turns counter-clockwise from upright.
+        const int quads = (kQuarterTurns - osr.best_result.orientation_id) % kQuarterTurns;
+        PixPtr turned{pixRotateOrth(pix.get(), quads)};
+        return turned ? std::move(turned) : std::move(pix);
+    }
+
+    OcrPage Recognize(Pix* pix, int dpi) {
+        const double scale = kPointsPerInch / dpi;
+        OcrPage page;
+        page.width = pixGetWidth(pix) * scale;
+        page.height = pixGetHeight(pix) * scale;
+        text_.SetImage(pix);
+        text_.SetSourceResolution(dpi);
+        if (text_.Recognize(nullptr) != 0)
+            return page;
+        std::unique_ptr<tesseract::ResultIterator> it(text_.GetIterator());
+        if (!it)
+            return page;
+        int lineTop = 0, lineBottom = 0;
+        do {
+            int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
+                it->BoundingBox(tesseract::RIL_TEXTLINE, &x0, &lineTop, &x1, &lineBottom);
+            const TextPtr text{it->GetUTF8Text(tesseract::RIL_WORD)};
+            const QString word = QString::fromUtf8(text.get()).trimmed();
+            if (word.isEmpty() || it->Confidence(tesseract::RIL_WORD) < kMinWordConfidence ||
+                !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
+                continue;
+            // The words of one line share the line's height, so that a slight remaining
+            // slant cannot split them.
+            page.words.push_back(
+                PdfWord{word, x0 * scale, lineTop * scale, x1 * scale, lineBottom * scale,
+                        !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD)});
+        } while (it->Next(tesseract::RIL_WORD));
+        return page;
+    }
+
+    tesseract::TessBaseAPI osd_;
+    tesseract::TessBaseAPI text_;
+    bool ok_ = false;
+};
+
+// The pages shared by the readers: who reads which page, the loader, and the outcome.
+class PageQueue {
+public:
+    PageQueue(int count, const PageLoader& load, const OcrSettings& settings)
+        : count_(count), load_(load), settings_(settings) {
+        result_.pages.resize(static_cast<size_t>(count));
+    }
+
+    void Work(const QString& languages) {
+        try {
+            // The models load only once a page is there: a refused file costs nothing.
+            std::optional<PageReader> reader;
+            for (int i = next_++; i < count_; i = next_++) {
+                int dpi = 0;
+                PixPtr pix = Load(i, &dpi);
+                if (!pix)
+                    return;
+                if (!reader && !reader.emplace(languages).Ok()) {
+                    Stop(QStringLiteral("Text recognition (OCR) is not available: the language "
+                                        "data (%1) could not be loaded.")
+                             .arg(languages));
+                    return;
+                }
+                OcrPage page = reader->Read(std::move(pix), dpi);
+                const std::lock_guard<std::mutex> lock(mutex_);
+                result_.pages[static_cast<size_t>(i)] = std::move(page);
+            }
+        } catch (const std::exception& e) {
+            Stop(QStringLiteral("Text recognition (OCR) failed: ") + QString::fromUtf8(e.what()));
+        }
+    }
+
+    OcrResult Take() { return std::move(result_); }
+
+private:
+    PixPtr Load(int index, int* dpi) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (!result_.error.isEmpty())
+            return nullptr;
+        if (settings_.progress)
+            settings_.progress(QStringLiteral("OCR: page %1 of %2").arg(++started_).arg(count_));
+        QString error;
+        PixPtr pix = load_(index, dpi, &error);
+        if (!pix)
+            StopLocked(error.isEmpty() ? QStringLiteral("A page image cannot be read.") : error);
+        return pix;
+    }
+
+    void Stop(const QString& error) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        StopLocked(error);
+    }
+
+    void StopLocked(const QString& error) {
+        if (result_.error.isEmpty())
+            result_.error = error;
+        next_ = count_;
+    }
+
+    const int count_;
+    const PageLoader& load_;
+    const OcrSettings& settings_;
+    std::atomic<int> next_{0};
+    std::mutex mutex_; // guards everything below, and the loader
+    int started_ = 0;
+    OcrResult result_;
+};
+
+} // namespace
+
+OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSettings& settings) {
+    SetUpLibrariesOnce();
+    if (pageCount <= 0)
+        return {};
+    const QString languages = OcrLanguagesFor(settings.country);
+    PageQueue queue(pageCount, load, settings);
+    const unsigned readers = std::clamp(std::min(std::thread::hardware_concurrency(), kMaxReaders),
+                                        1U, static_cast<unsigned>(pageCount));
+    std::vector<std::thread> threads;
+    for (unsigned i = 1; i < readers; ++i)
+        threads.emplace_back([&] { queue.Work(languages); });
+    queue.Work(languages);
+    for (std::thread& t : threads)
+        t.join();
+    return queue.Take();
+}
+
+PdfPage LayOutOcrPage(OcrPage page) {
+    // OCR splits a mail or web address at a dot now and then ("jo. x@example. fr",
+    // "X@EXAMPLE .NET"): the pieces before the "@" and a top-level domain join it again.
+    static const QRegularExpression splitLocalPart(QStringLiteral("\\b([\\w+-]+\\.) ([\\w.+-]+@)"));
+    static const QRegularExpression splitDomain(
+        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\.)([A-Za-z]{2,6})\\b"));
+    constexpr int kMostSplitsInOnePart = 3;
+    PdfPage laidOut{LayOutPage(std::move(page.words), page.width), page.height};
+    for (PdfLine& line : laidOut.lines) {
+        for (int i = 0; i < kMostSplitsInOnePart; ++i)
+            line.text.replace(splitLocalPart, QStringLiteral("\\1\\2"));
+        line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));
+    }
+    return laidOut;
+}
+
+} // namespace zorv::rp::convert

@@ -1,0 +1,61 @@
+// Text recognition over Tesseract for scanned pages: each page image is turned upright
+// (orientation detection), levelled, read into words with their boxes and laid out like a
+// PDF page (PdfLayout.h). Several pages are read at once on worker threads.
+#pragma once
+
+#include "PdfLayout.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct Pix; // leptonica's image
+
+namespace zorv::rp::convert {
+
+struct PixDeleter {
+    void operator()(Pix* pix) const;
+};
+using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+
+// Largest page image decoded for OCR, in pixels: A3 at 300 dpi has 17.5 million.
+inline constexpr qint64 kMaxOcrPixels = 36'000'000;
+// Most pages one resume may send to OCR: each takes a second or two.
+inline constexpr int kMaxOcrPages = 30;
+// Scans are read at their own resolution up to this one; finer ones are scaled down.
+inline constexpr int kMaxOcrDpi = 300;
+
+// What OCR needs from the parser's settings.
+struct OcrSettings {
+    QString country;                              // ResumeCountry: chooses the languages
+    std::function<void(const QString&)> progress; // "OCR: page N of M", from any thread
+};
+
+// One page as OCR read it: words in points (1/72 inch) from the page's top left.
+struct OcrPage {
+    std::vector<PdfWord> words;
+    double width = 0, height = 0;
+};
+
+// Page `index` as an image and its resolution in dots per inch (0: unknown), or null with
+// the reason in `error`. Calls never overlap.
+using PageLoader = std::function<PixPtr(int index, int* dpi, QString* error)>;
+
+struct OcrResult {
+    std::vector<OcrPage> pages; // one per page asked for
+    QString error;              // why reading stopped; empty on success
+};
+
+// Reads `pageCount` pages in the languages the settings' country calls for.
+OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSettings& settings);
+
+// The page's lines in reading order, as PdfLayout lays out a PDF page.
+PdfPage LayOutOcrPage(OcrPage page);
+
+// Tesseract's language list for a country (ISO code or English name), its own language
+// first and English after it; English alone when the country is blank or unknown.
+QString OcrLanguagesFor(const QString& country);
+
+} // namespace zorv::rp::convert

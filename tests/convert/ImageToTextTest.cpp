@@ -1,0 +1,241 @@
+// Scanned resumes through OCR: image files of each format, an image-only PDF, turned pages,
+// the languages a country calls for, and hostile images refused before they are decoded.
+#include "ConvertTestSupport.h"
+#include "OcrEngine.h"
+
+#include <QtEndian>
+#include <gtest/gtest.h>
+#include <leptonica/allheaders.h>
+#include <zlib.h>
+
+using namespace zorv::rp::convert;
+using namespace zorv::test;
+
+namespace {
+
+struct PixaDeleter {
+    void operator()(Pixa* pixa) const { pixaDestroy(&pixa); }
+};
+
+PixPtr FixturePix() {
+    const QByteArray png = Fixture(QStringLiteral("scan_resume.png"));
+    return PixPtr{pixReadMemPng(reinterpret_cast<const l_uint8*>(png.constData()),
+                                static_cast<size_t>(png.size()))};
+}
+
+// Takes over a buffer leptonica allocated.
+QByteArray Adopt(l_uint8* data, size_t size) {
+    QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    lept_free(data);
+    return bytes;
+}
+
+QByteArray Png(Pix* pix) {
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    pixWriteMemPng(&data, &size, pix, 0);
+    return Adopt(data, size);
+}
+
+QByteArray TiffOf(const std::vector<Pix*>& pages) {
+    const std::unique_ptr<Pixa, PixaDeleter> pixa{pixaCreate(0)};
+    for (Pix* page : pages)
+        pixaAddPix(pixa.get(), page, L_CLONE);
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    pixaWriteMemMultipageTiff(&data, &size, pixa.get());
+    return Adopt(data, size);
+}
+
+void ExpectResumeText(const zorv::rp::ActionResult& r, const char* what) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    for (const char* expected : {"Harriet Q. Lindqvist", "harriet.lindqvist@example.org",
+                                 "+1 303 555 0186", "Pinecrest Mapping Cooperative"})
+        EXPECT_TRUE(r.text.contains(QLatin1String(expected))) << r.text.toStdString();
+}
+
+// A PNG chunk with its length and checksum.
+QByteArray PngChunk(const char* type, const QByteArray& data) {
+    QByteArray body = QByteArray(type, 4) + data;
+    QByteArray chunk(4, '\0');
+    qToBigEndian<quint32>(static_cast<quint32>(data.size()), chunk.data());
+    chunk += body;
+    QByteArray crc(4, '\0');
+    qToBigEndian<quint32>(
+        static_cast<quint32>(crc32(0, reinterpret_cast<const Bytef*>(body.constData()),
+                                   static_cast<uInt>(body.size()))),
+        crc.data());
+    return chunk + crc;
+}
+
+// A PDF whose first page has a text layer and whose second page is the scan only.
+QByteArray MixedPdf(Pix* scan) {
+    const PixPtr gray{pixConvertTo8(scan, 0)};
+    const l_int32 w = pixGetWidth(gray.get()), h = pixGetHeight(gray.get());
+    QByteArray pixels;
+    for (l_int32 y = 0; y < h; ++y) {
+        const l_uint32* line = pixGetData(gray.get()) + y * pixGetWpl(gray.get());
+        for (l_int32 x = 0; x < w; ++x)
+            pixels.append(static_cast<char>(GET_DATA_BYTE(line, x)));
+    }
+    const QByteArray image = qCompress(pixels).mid(4); // a zlib stream without Qt's prefix
+    const QByteArray text =
+        "BT /F1 14 Tf 72 700 Td (Typed page with a summary of twenty years) Tj ET";
+    const QByteArray draw =
+        QStringLiteral("q %1 0 0 %2 0 0 cm /Im1 Do Q").arg(w / 2).arg(h / 2).toLatin1();
+    return "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+           "2 0 obj << /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >> endobj\n"
+           "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << "
+           "/F1 5 0 R >> >> /Contents 6 0 R >> endobj\n"
+           "4 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 " +
+           QByteArray::number(w / 2) + ' ' + QByteArray::number(h / 2) +
+           "] /Resources << /XObject << /Im1 7 0 R >> >> /Contents 8 0 R >> endobj\n"
+           "5 0 obj << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> endobj\n"
+           "6 0 obj << /Length " +
+           QByteArray::number(text.size()) + " >> stream\n" + text +
+           "\nendstream endobj\n7 0 obj << /Type /XObject /Subtype /Image /Width " +
+           QByteArray::number(w) + " /Height " + QByteArray::number(h) +
+           " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+           QByteArray::number(image.size()) + " >> stream\n" + image +
+           "\nendstream endobj\n8 0 obj << /Length " + QByteArray::number(draw.size()) +
+           " >> stream\n" + draw + "\nendstream endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n";
+}
+
+} // namespace
+
+TEST(OcrFormats, MixedPdfKeepsTheTextLayerAndReadsTheScannedPage) {
+    const PixPtr pix = FixturePix();
+    const auto r = ConvertBytes(MixedPdf(pix.get()), QStringLiteral("pdf"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_TRUE(r.text.startsWith(QStringLiteral("Typed page with a summary of twenty years\n")))
+        << r.text.toStdString();
+    EXPECT_TRUE(r.text.contains(QStringLiteral("harriet.lindqvist@example.org")));
+}
+
+TEST(OcrFormats, PngJpegAndImageOnlyPdfAreRead) {
+    ExpectResumeText(
+        ConvertBytes(Fixture(QStringLiteral("scan_resume.png")), QStringLiteral("png")), "png");
+    const PixPtr pix = FixturePix();
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    const PixPtr gray{pixConvertTo8(pix.get(), 0)};
+    pixWriteMemJpeg(&data, &size, gray.get(), 90, 0);
+    const QByteArray jpeg = Adopt(data, size);
+    ExpectResumeText(ConvertBytes(jpeg, QStringLiteral("jpg")), "jpeg");
+    pixWriteMemPdf(&data, &size, pix.get(), 150, nullptr);
+    ExpectResumeText(ConvertBytes(Adopt(data, size), QStringLiteral("pdf")), "pdf");
+}
+
+TEST(OcrFormats, MultiPageTiffIsReadPageByPage) {
+    const PixPtr pix = FixturePix();
+    const l_int32 w = pixGetWidth(pix.get()), h = pixGetHeight(pix.get());
+    const std::unique_ptr<Box, void (*)(Box*)> top{boxCreate(0, 0, w, h * 11 / 20),
+                                                   [](Box* b) { boxDestroy(&b); }};
+    const std::unique_ptr<Box, void (*)(Box*)> bottom{boxCreate(0, h * 11 / 20, w, h * 9 / 20),
+                                                      [](Box* b) { boxDestroy(&b); }};
+    const PixPtr first{pixClipRectangle(pix.get(), top.get(), nullptr)};
+    const PixPtr second{pixClipRectangle(pix.get(), bottom.get(), nullptr)};
+    const auto r = ConvertBytes(TiffOf({first.get(), second.get()}), QStringLiteral("tif"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_LT(r.text.indexOf(QStringLiteral("harriet.lindqvist@example.org")),
+              r.text.indexOf(QStringLiteral("Colorado School of Surveying")))
+        << r.text.toStdString();
+    EXPECT_GE(r.text.indexOf(QStringLiteral("harriet.lindqvist@example.org")), 0);
+}
+
+TEST(OcrFormats, TurnedPagesAreReadUpright) {
+    const PixPtr pix = FixturePix();
+    for (int quads : {1, 2, 3}) {
+        const PixPtr turned{pixRotateOrth(pix.get(), quads)};
+        const auto r = ConvertBytes(Png(turned.get()), QStringLiteral("png"));
+        ASSERT_TRUE(r.ok) << quads << ": " << r.message.toStdString();
+        EXPECT_TRUE(r.text.contains(QStringLiteral("harriet.lindqvist@example.org")))
+            << quads << ": " << r.text.toStdString();
+    }
+}
+
+TEST(OcrFormats, ImagesWithoutTextKeepTheScannedPdfMessage) {
+    const PixPtr blank{pixCreate(600, 800, 8)};
+    pixSetAllArbitrary(blank.get(), 255);
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    pixWriteMemPdf(&data, &size, blank.get(), 100, nullptr);
+    auto r = ConvertBytes(Adopt(data, size), QStringLiteral("pdf"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message,
+              QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
+    r = ConvertBytes(Png(blank.get()), QStringLiteral("png"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, QStringLiteral("The image contains no text that could be read."));
+}
+
+TEST(OcrHostileImages, BombsFloodsAndCutFilesAreRefused) {
+    // 60,000 x 60,000 one-bit pixels in a few hundred bytes: refused from the header.
+    QByteArray ihdr(13, '\0');
+    qToBigEndian<quint32>(60000, ihdr.data());
+    qToBigEndian<quint32>(60000, ihdr.data() + 4);
+    ihdr[8] = 1; // bit depth; colour type 0 (gray)
+    const QByteArray bomb = QByteArray("\x89PNG\r\n\x1A\n", 8) + PngChunk("IHDR", ihdr) +
+                            PngChunk("IDAT", qCompress(QByteArray(65536, '\0')).mid(4)) +
+                            PngChunk("IEND", {});
+    auto r = ConvertBytes(bomb, QStringLiteral("png"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.contains(QStringLiteral("60000 x 60000 pixels, too large")))
+        << r.message.toStdString();
+
+    const PixPtr pix = FixturePix();
+    const PixPtr gray{pixConvertTo8(pix.get(), 0)};
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    pixWriteMemJpeg(&data, &size, gray.get(), 90, 0);
+    const QByteArray jpeg = Adopt(data, size);
+    r = ConvertBytes(jpeg.left(jpeg.size() / 2), QStringLiteral("jpg"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, QStringLiteral("The JPEG image is damaged or cut short."));
+
+    const PixPtr tiny{pixCreate(8, 8, 1)};
+    r = ConvertBytes(TiffOf(std::vector<Pix*>(1000, tiny.get())), QStringLiteral("tiff"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message,
+              QStringLiteral("The TIFF image has 1000 pages, too many for a resume (at most 30)."));
+}
+
+TEST(OcrHostileImages, GiantPdfPageIsRefusedBeforeRendering) {
+    // A page of 200 x 200 inches without text: rendering it even at 70 dpi would pass the
+    // OCR budget.
+    const QByteArray pdf =
+        "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+        "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+        "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 14400 14400] >> endobj\n"
+        "trailer << /Root 1 0 R >>\n%%EOF\n";
+    const auto r = ConvertBytes(pdf, QStringLiteral("pdf"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message,
+              QStringLiteral("Page 1 of the PDF file measures 200 x 200 inches, too large to "
+                             "read by OCR."));
+}
+
+TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
+    OcrPage page;
+    page.width = 600;
+    page.height = 800;
+    double x = 50;
+    for (const char* word :
+         {"Mail:", "j.", "p.", "dubois@example.", "fr", "or", "JP@EXAMPLE", ".NET"}) {
+        page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
+        x += 66;
+    }
+    const PdfPage laidOut = LayOutOcrPage(page);
+    ASSERT_EQ(laidOut.lines.size(), 1U);
+    EXPECT_EQ(laidOut.lines[0].text,
+              QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET"));
+}
+
+TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("DE")), QStringLiteral("deu+eng"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral(" be ")), QStringLiteral("fra+nld+eng"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("France")), QStringLiteral("fra+eng"));
+    EXPECT_EQ(OcrLanguagesFor(QString()), QStringLiteral("eng"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("XX")), QStringLiteral("eng"));
+}
