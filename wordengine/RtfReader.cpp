@@ -493,19 +493,37 @@ void RtfReader::Emit(char16_t c, qsizetype end, bool undelimited, const RtfStory
 void RtfReader::EndParagraph(const QString& marks, const RtfToken& t) {
     if (Cur().story == 0)
         bodyStarted_ = true;
-    StoryOf(Cur()).EndParagraph(marks, Here(t));
+    StoryOf(Cur()).EndParagraph(marks, Here(t), t.end);
 }
 
 std::unique_ptr<RtfDocument> RtfDocument::FromBytes(const QString& path, QByteArray bytes) {
     std::unique_ptr<RtfDocument> doc(new RtfDocument(path, std::move(bytes)));
+    doc->Read();
+    return doc;
+}
+
+void RtfDocument::Read() {
     try {
-        RtfReader(*doc).Read();
+        RtfReader(*this).Read();
     } catch (const RtfFault& fault) {
         throw ZorvError(fault.number, QStringLiteral("The Rich Text document %1 cannot be read: "
                                                      "%2.")
-                                          .arg(path, fault.what));
+                                          .arg(path_, fault.what));
     }
-    return doc;
+}
+
+void RtfDocument::Reload(QByteArray bytes) {
+    source_ = std::move(bytes);
+    stories_.clear();
+    sections_.clear();
+    props_.clear();
+    fonts_.clear();
+    colors_.clear();
+    inserts_.clear();
+    fontTableClose_ = colorTableClose_ = propsClose_ = -1;
+    madeFontTable_ = madeColorTable_ = -1;
+    headerEnd_ = 0;
+    Read();
 }
 
 } // namespace zorv::wordengine

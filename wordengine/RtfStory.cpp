@@ -113,8 +113,8 @@ std::vector<qsizetype> SegmentStarts(const RtfParagraph& para) {
 
 } // namespace
 
-QByteArray RtfTextBytes(const QString& text) {
-    return Encode(text, 1, false).bytes;
+QByteArray RtfTextBytes(const QString& text, std::uint32_t uc) {
+    return Encode(text, uc, false).bytes;
 }
 
 // --- Reading ---------------------------------------------------------------------------
@@ -152,10 +152,11 @@ void RtfStory::AddChar(char16_t c, qsizetype end, bool undelimited, const Place&
     seg->srcEnd = end;
 }
 
-void RtfStory::EndParagraph(const QString& marks, const Place& mark) {
+void RtfStory::EndParagraph(const QString& marks, const Place& mark, qsizetype markEnd) {
     RtfParagraph& para = OpenParagraph(mark);
     para.marks = marks;
     para.markPos = mark.pos;
+    para.markEnd = markEnd;
     para.markJoint = mark.joint;
     para.markUc = mark.uc;
     open_ = false;
@@ -169,7 +170,7 @@ void RtfStory::EndRow() {
 
 void RtfStory::EndGroup(const Place& close) {
     if (open_ || paras_.empty())
-        EndParagraph(QStringLiteral("\r"), close);
+        EndParagraph(QStringLiteral("\r"), close, close.pos);
 }
 
 // --- Text ------------------------------------------------------------------------------

@@ -56,12 +56,13 @@ struct RtfParagraph {
     // Where text appended to the paragraph goes: the first byte of its mark, or the story's
     // closing brace when the mark is implied; with the state in force there.
     qsizetype markPos = 0;
+    qsizetype markEnd = 0; // after the mark's bytes (markPos when it is implied)
     RtfJoint markJoint = RtfJoint::None;
     std::uint32_t markUc = 1;
 };
 
-// `text` as RTF for a place where \uc is 1 (a table entry, a property).
-QByteArray RtfTextBytes(const QString& text);
+// `text` as RTF for a place where \uc is `uc` (1 in a table entry, a property).
+QByteArray RtfTextBytes(const QString& text, std::uint32_t uc = 1);
 
 // Turns a font change into control words, without a delimiter after the last (the document
 // owns the font and colour tables).
@@ -97,11 +98,12 @@ public:
     // control word without its delimiter; `at` is the state before them.
     void AddChar(char16_t c, qsizetype end, bool undelimited, const Place& at);
     void Barrier() { barrier_ = true; }
-    void EndParagraph(const QString& marks, const Place& mark);
+    void EndParagraph(const QString& marks, const Place& mark, qsizetype markEnd);
     void EndRow();
     // The closing brace of a group of the story: an unfinished paragraph ends there.
     void EndGroup(const Place& close);
 
+    const std::vector<RtfParagraph>& Paragraphs() const { return paras_; }
     // The replacements for the file's bytes that the edits made.
     void CollectSplices(std::vector<RtfSplice>& out) const;
 

@@ -10,49 +10,7 @@
 namespace zorv::wordengine {
 namespace {
 
-using Scope = std::vector<const TokenRecord*>; // the outermost first
 constexpr size_t kNoMatch = size_t(-1);
-
-bool IsOpening(const Mark& m) {
-    return m.kind == MarkKind::Repeat || m.kind == MarkKind::Keep;
-}
-
-const TokenList* FindList(const QString& name, const Scope& scope) {
-    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
-        if (const TokenList* list = (*it)->List(name))
-            return list;
-    return nullptr;
-}
-
-const QString* FindField(const QString& name, const Scope& scope) {
-    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
-        if (const QString* value = (*it)->Field(name))
-            return value;
-    return nullptr;
-}
-
-struct Copies {
-    bool known = false;
-    // One entry per copy: the item that opens a scope, or nullptr to keep the scope.
-    std::vector<const TokenRecord*> items;
-};
-
-Copies CopiesOf(const Mark& m, const Scope& scope) {
-    Copies c;
-    const TokenList* list = FindList(m.name, scope);
-    if (m.kind == MarkKind::Repeat) {
-        c.known = list != nullptr;
-        if (list)
-            for (const TokenRecord& item : list->items)
-                c.items.push_back(&item);
-        return c;
-    }
-    const QString* value = list ? nullptr : FindField(m.name, scope);
-    c.known = list || value;
-    if ((list && !list->items.empty()) || (value && !value->trimmed().isEmpty()))
-        c.items.push_back(nullptr);
-    return c;
-}
 
 // A paragraph that holds a section break keeps it: only its content goes.
 void RemoveBlock(xmlNode* p) {
@@ -392,6 +350,7 @@ bool FillTemplateStory(Story& story, xmlNode* container, const TokenRecord& valu
     MarkTable marks;
     if (!marks.Prepare(story, names))
         return false;
+    story.Sync();
     marks.IsolateBlockMarks(container);
     Expander expander(marks, ids);
     Scope scope{&values};
