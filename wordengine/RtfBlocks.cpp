@@ -3,6 +3,7 @@
 #include "RtfLexer.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace zorv::wordengine {
 namespace {
@@ -114,7 +115,8 @@ struct Hit { // a stand-in character
 };
 
 struct Para {
-    qsizetype begin, markPos, markEnd;
+    qsizetype begin, markPos, markEnd, rowBegin, rowEnd;
+    QString chars;
     std::vector<std::pair<qsizetype, qsizetype>> text; // the bytes of its characters
     const Mark* sole;                                   // the block marker that is all it holds
     bool plain;                                         // it ends in \par, not a cell
@@ -132,6 +134,7 @@ public:
 
 private:
     void Inline(Out& out, size_t from, size_t to, Scope& scope);
+    bool Row(Out& out, size_t first, size_t& last, Scope& scope);
     void Strip(Out& out, const Para& p);
     size_t MatchingPara(size_t open, size_t to) const;
     size_t MatchingHit(size_t open, size_t to) const;
@@ -141,17 +144,23 @@ private:
                    Expand&& expand);
 
     const QByteArray& src_;
+    const MarkTable& marks_;
     std::vector<Para> paras_;
     std::vector<Hit> hits_;
+    // While a row is copied: its first paragraph, and its two markers, which every copy drops.
+    size_t rowOpen_ = kNone, dropOpen_ = kNone, dropClose_ = kNone;
 };
 
 Expander::Expander(const QByteArray& src, const RtfStory& story, const MarkTable& marks)
-    : src_(src) {
+    : src_(src), marks_(marks) {
     for (const RtfParagraph& rp : story.Paragraphs()) {
         Para p{};
         p.markPos = rp.markPos;
         p.markEnd = rp.markEnd;
-        p.begin = !paras_.empty()   ? paras_.back().markEnd
+        p.rowBegin = rp.rowBegin;
+        p.rowEnd = rp.rowEnd;
+        p.chars = rp.text;
+        p.begin = !paras_.empty()   ? std::max(paras_.back().markEnd, paras_.back().rowEnd)
                   : rp.segs.empty() ? rp.markPos
                                     : rp.segs.front().srcBegin;
         p.sole = marks.SoleBlockMark(rp.text);
@@ -254,9 +263,48 @@ size_t Expander::MatchingHit(size_t open, size_t to) const {
     return kNone;
 }
 
+// A table row whose text starts with an opening marker and ends with its closing one is
+// put in once per copy, without the two markers.
+bool Expander::Row(Out& out, size_t first, size_t& last, Scope& scope) {
+    QString text;
+    for (last = first; last < paras_.size(); ++last) {
+        if (last > first && paras_[last].rowBegin >= 0)
+            return false;
+        text += paras_[last].chars;
+        if (paras_[last].rowEnd >= 0)
+            break;
+    }
+    if (last == paras_.size())
+        return false;
+    const Mark* m = marks_.Enclosing(text);
+    const Copies copies = m ? CopiesOf(*m, scope) : Copies{};
+    const qsizetype begin = paras_[first].rowBegin, end = paras_[last].rowEnd;
+    if (!copies.known || !Balanced(begin, end))
+        return false;
+    size_t open = kNone, close = kNone;
+    for (size_t k = paras_[first].hit0; k < paras_[last].hit1; ++k)
+        if (hits_[k].mark->name == m->name && hits_[k].mark->kind != MarkKind::Field) {
+            open = open == kNone ? k : open;
+            close = k;
+        }
+    const auto saved = std::tuple(rowOpen_, dropOpen_, dropClose_);
+    out.Copy(begin);
+    PutCopies(out, copies, begin, end, scope, [&](Out& copy) {
+        std::tie(rowOpen_, dropOpen_, dropClose_) = std::tuple(first, open, close);
+        Paras(copy, first, last + 1, scope);
+    });
+    std::tie(rowOpen_, dropOpen_, dropClose_) = saved;
+    return true;
+}
+
 void Expander::Paras(Out& out, size_t from, size_t to, Scope& scope) {
     for (size_t i = from; i < to; ++i) {
         const Para& p = paras_[i];
+        size_t rowLast = i;
+        if (p.rowBegin >= 0 && i != rowOpen_ && Row(out, i, rowLast, scope)) {
+            i = rowLast;
+            continue;
+        }
         const Mark* m = p.plain ? p.sole : nullptr;
         if (m && m->kind == MarkKind::Redact) {
             Strip(out, p);
@@ -282,7 +330,7 @@ void Expander::Inline(Out& out, size_t from, size_t to, Scope& scope) {
         const Mark& m = *h.mark;
         out.Copy(h.begin);
         out.Skip(h.end);
-        if (m.kind == MarkKind::Redact)
+        if (m.kind == MarkKind::Redact || k == dropOpen_ || k == dropClose_)
             continue;
         if (m.kind == MarkKind::Field) {
             const QString* value = FindField(m.name, scope);

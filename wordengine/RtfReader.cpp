@@ -380,6 +380,8 @@ void RtfReader::OnWord(const RtfToken& t) {
         doc_.headerEnd_ = t.end;
     } else if (g.dest != Dest::Text) {
         return;
+    } else if (t.Is("trowd")) {
+        StoryOf(g).StartRow(t.begin);
     } else if (t.Is("par")) {
         EndParagraph(QStringLiteral("\r"), t);
     } else if (t.Is("sect")) {
@@ -389,7 +391,7 @@ void RtfReader::OnWord(const RtfToken& t) {
     } else if (t.Is("cell") || t.Is("nestcell")) {
         EndParagraph(QStringLiteral("\r\a"), t);
     } else if (t.Is("row") || t.Is("nestrow")) {
-        StoryOf(g).EndRow();
+        StoryOf(g).EndRow(t.Is("row") ? t.end : -1); // a nested row is no row of the story
     } else if (In(kObjectChars, t.word)) {
         StoryOf(g).Barrier();
     } else {

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace zorv::wordengine {
 namespace {
@@ -123,6 +124,7 @@ RtfParagraph& RtfStory::OpenParagraph(const Place& at) {
     if (!open_) {
         paras_.push_back(RtfParagraph{});
         paras_.back().markPos = at.pos;
+        paras_.back().rowBegin = std::exchange(rowBegin_, -1);
         open_ = true;
     }
     return paras_.back();
@@ -163,9 +165,17 @@ void RtfStory::EndParagraph(const QString& marks, const Place& mark, qsizetype m
     barrier_ = false;
 }
 
-void RtfStory::EndRow() {
-    if (!paras_.empty() && !open_)
+void RtfStory::StartRow(qsizetype pos) {
+    if (!open_ && rowBegin_ < 0)
+        rowBegin_ = pos;
+}
+
+void RtfStory::EndRow(qsizetype end) {
+    rowBegin_ = -1; // a definition repeated at the row's end starts nothing
+    if (!paras_.empty() && !open_) {
         paras_.back().marks += QStringLiteral("\r\a");
+        paras_.back().rowEnd = std::max(end, paras_.back().rowEnd);
+    }
 }
 
 void RtfStory::EndGroup(const Place& close) {

@@ -57,6 +57,9 @@ struct RtfParagraph {
     // closing brace when the mark is implied; with the state in force there.
     qsizetype markPos = 0;
     qsizetype markEnd = 0; // after the mark's bytes (markPos when it is implied)
+    // A table row's bytes: its first paragraph holds where its \trowd starts, its last one
+    // where its \row ends; -1 elsewhere.
+    qsizetype rowBegin = -1, rowEnd = -1;
     RtfJoint markJoint = RtfJoint::None;
     std::uint32_t markUc = 1;
 };
@@ -99,7 +102,8 @@ public:
     void AddChar(char16_t c, qsizetype end, bool undelimited, const Place& at);
     void Barrier() { barrier_ = true; }
     void EndParagraph(const QString& marks, const Place& mark, qsizetype markEnd);
-    void EndRow();
+    void StartRow(qsizetype pos);
+    void EndRow(qsizetype end);
     // The closing brace of a group of the story: an unfinished paragraph ends there.
     void EndGroup(const Place& close);
 
@@ -123,6 +127,7 @@ private:
     std::vector<RtfParagraph> paras_;
     bool open_ = false;    // the last paragraph still takes characters (building)
     bool barrier_ = false; // the next character starts a segment behind a barrier
+    qsizetype rowBegin_ = -1; // a row defined before the next paragraph
 
     // The last replace-all over the whole story: paragraphs outside `lastHits_` had no match
     // of the same find text, and only the hit paragraphs were edited since, so a repeat pass

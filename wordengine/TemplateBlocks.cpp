@@ -190,26 +190,8 @@ void Expander::Inline(const std::vector<xmlNode*>& nodes, Scope& scope) {
     }
 }
 
-// The block whose opening marker begins the row's text and whose closing marker ends it.
 const Mark* Expander::RowMark(xmlNode* tr) const {
-    const QString text = TextBelow(tr).trimmed();
-    if (text.size() < 2)
-        return nullptr;
-    const Mark* open = marks_.Of(text.front());
-    const Mark* close = marks_.Of(text.back());
-    if (!open || !close || !IsOpening(*open) || close->kind != MarkKind::Close ||
-        close->name != open->name)
-        return nullptr;
-    int depth = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const Mark* m = marks_.Of(text[i]);
-        if (!m || m->name != open->name || m->kind == MarkKind::Field)
-            continue;
-        depth += IsOpening(*m) ? 1 : m->kind == MarkKind::Close ? -1 : 0;
-        if (depth == 0 && i + 1 < text.size())
-            return nullptr; // the first block closes before the row ends
-    }
-    return depth == 0 ? open : nullptr;
+    return marks_.Enclosing(TextBelow(tr));
 }
 
 void Expander::Table(xmlNode* tbl, Scope& scope) {

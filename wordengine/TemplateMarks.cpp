@@ -180,6 +180,27 @@ const Mark* MarkTable::SoleBlockMark(const QString& text) const {
     return m && IsBlockKind(m->kind) ? m : nullptr;
 }
 
+const Mark* MarkTable::Enclosing(const QString& rowText) const {
+    const QString text = rowText.trimmed();
+    if (text.size() < 2)
+        return nullptr;
+    const Mark* open = Of(text.front());
+    const Mark* close = Of(text.back());
+    if (!open || !close || !IsOpening(*open) || close->kind != MarkKind::Close ||
+        close->name != open->name)
+        return nullptr;
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const Mark* m = Of(text[i]);
+        if (!m || m->name != open->name || m->kind == MarkKind::Field)
+            continue;
+        depth += IsOpening(*m) ? 1 : m->kind == MarkKind::Close ? -1 : 0;
+        if (depth == 0 && i + 1 < text.size())
+            return nullptr; // the first block closes before the row ends
+    }
+    return depth == 0 ? open : nullptr;
+}
+
 void InlineTexts(xmlNode* parent, std::vector<xmlNode*>& out) {
     for (xmlNode* n = parent->children; n; n = n->next) {
         if (!IsW(n))

@@ -51,6 +51,9 @@ public:
     const Mark* Of(QChar c) const;
     // The block mark that is the whole (trimmed) text of `text`, or nullptr.
     const Mark* SoleBlockMark(const QString& text) const;
+    // The opening mark of the block that `text` (a table row's) is, trimmed: it starts with
+    // the opening marker and ends with its closing one; or nullptr.
+    const Mark* Enclosing(const QString& text) const;
 
 private:
     std::map<char16_t, Mark> marks_;

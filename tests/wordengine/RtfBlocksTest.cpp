@@ -79,6 +79,20 @@ TEST(RtfBlocks, MarkersSplitByFormattingWorkAndBlocksThatCannotBeCopiedStayAsWri
               "{\\rtf1 \\b xx\\par}");
 }
 
+TEST(RtfBlocks, ATableRowFromTheOpeningToTheClosingMarkerRepeatsWithoutThem) {
+    const QByteArray head = "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl H1\\cell H2\\cell\\row\n";
+    EXPECT_EQ(Expanded(head +
+                       "\\trowd\\cellx1000\\cellx2000\\intbl [[#Positions]][[Title]]\\cell "
+                       "{\\b [[Employer]]}[[/Positions]]\\cell\\trowd\\cellx1000\\row\n"
+                       "\\trowd\\cellx1000\\intbl [[#Skills]][[Name]][[/Skills]]\\cell\\row\n"
+                       "\\pard After\\par}"),
+              (head + "\\trowd\\cellx1000\\cellx2000\\intbl Lead\\cell {\\b Acme}\\cell"
+                      "\\trowd\\cellx1000\\row\\trowd\\cellx1000\\cellx2000\\intbl "
+                      "Analyst\\cell {\\b Globex}\\cell\\trowd\\cellx1000\\row\n\n"
+                      "\\pard After\\par}")
+                  .toStdString());
+}
+
 TEST(RtfBlocks, RedactionMarkersGoAndPlainTemplatesAreLeftToTheMarkerFill) {
     bool uses = false;
     EXPECT_EQ(Expanded("{\\rtf1 [[!Redact]]\\par Hi [[FullName]][[!Redact]]\\par}", &uses),
