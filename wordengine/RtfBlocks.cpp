@@ -118,9 +118,9 @@ struct Para {
     qsizetype begin, markPos, markEnd, rowBegin, rowEnd;
     QString chars;
     std::vector<std::pair<qsizetype, qsizetype>> text; // the bytes of its characters
-    const Mark* sole;                                   // the block marker that is all it holds
-    bool plain;                                         // it ends in \par, not a cell
-    size_t hit0, hit1;                                  // its stand-ins
+    const Mark* sole;                                  // the block marker that is all it holds
+    bool plain;                                        // it ends in \par, not a cell
+    size_t hit0, hit1;                                 // its stand-ins
 };
 
 constexpr size_t kNone = size_t(-1);
@@ -175,8 +175,8 @@ Expander::Expander(const QByteArray& src, const RtfStory& story, const MarkTable
                 const auto end = [&seg](qsizetype i) -> qsizetype {
                     return seg.ends.empty() ? i + 1 : seg.ends[size_t(i)] & RtfSegment::kOffset;
                 };
-                hits_.push_back({seg.srcBegin + (k == 0 ? 0 : end(k - 1)), seg.srcBegin + end(k), m,
-                                 seg.uc});
+                hits_.push_back(
+                    {seg.srcBegin + (k == 0 ? 0 : end(k - 1)), seg.srcBegin + end(k), m, seg.uc});
             }
         }
         p.hit1 = hits_.size();

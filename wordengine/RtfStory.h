@@ -125,8 +125,8 @@ private:
     const QByteArray* source_;
     RtfFormatter* formatter_;
     std::vector<RtfParagraph> paras_;
-    bool open_ = false;    // the last paragraph still takes characters (building)
-    bool barrier_ = false; // the next character starts a segment behind a barrier
+    bool open_ = false;       // the last paragraph still takes characters (building)
+    bool barrier_ = false;    // the next character starts a segment behind a barrier
     qsizetype rowBegin_ = -1; // a row defined before the next paragraph
 
     // The last replace-all over the whole story: paragraphs outside `lastHits_` had no match

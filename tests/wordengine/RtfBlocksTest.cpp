@@ -75,8 +75,7 @@ TEST(RtfBlocks, MarkersSplitByFormattingWorkAndBlocksThatCannotBeCopiedStayAsWri
     EXPECT_EQ(Expanded("{\\rtf1 {\\b [[#Languages]]}[[Name]][[/Languages]]\\par}"),
               "{\\rtf1 {\\b [[#Languages]]}[[Name]][[/Languages]]\\par}");
     // A control word before a removed marker keeps its delimiter.
-    EXPECT_EQ(Expanded("{\\rtf1 \\b[[#Languages]]x[[/Languages]]\\par}"),
-              "{\\rtf1 \\b xx\\par}");
+    EXPECT_EQ(Expanded("{\\rtf1 \\b[[#Languages]]x[[/Languages]]\\par}"), "{\\rtf1 \\b xx\\par}");
 }
 
 TEST(RtfBlocks, ATableRowFromTheOpeningToTheClosingMarkerRepeatsWithoutThem) {
