@@ -3,20 +3,13 @@
 #include "RtfLexer.h"
 
 #include <algorithm>
+#include <cctype>
 #include <tuple>
 
 namespace zorv::wordengine {
 namespace {
 
 constexpr qsizetype kTailLength = 64; // more than any control word with its parameter
-
-// Bytes that would run into a control word written just before them.
-bool ContinuesWord(QByteArrayView bytes) {
-    if (bytes.isEmpty())
-        return false;
-    const char c = bytes.front();
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ' ';
-}
 
 // Whether `bytes` ends in a control word without its delimiter.
 bool EndsInWord(QByteArrayView bytes) {
@@ -96,7 +89,7 @@ private:
         const qsizetype end = !fromSource ? out_.size() : pending_ ? begin_ : pos_;
         const QByteArrayView tail =
             QByteArrayView(fromSource ? src_ : out_).first(end).last(std::min(end, kTailLength));
-        if (ContinuesWord(next) && EndsInWord(tail))
+        if (RtfContinuesWord(next) && EndsInWord(tail))
             out_ += ' ';
     }
 

@@ -78,15 +78,6 @@ Encoded Encode(const QString& text, std::uint32_t uc, bool afterCR) {
     return e;
 }
 
-// Bytes that would run into a control word written just before them.
-bool ContinuesWord(const QByteArray& bytes) {
-    if (bytes.isEmpty())
-        return false;
-    const char c = bytes.front();
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == ' ';
-}
-
 bool CompletesEscape(const QByteArray& bytes) {
     return !bytes.isEmpty() && std::isxdigit(static_cast<unsigned char>(bytes.front()));
 }
@@ -113,6 +104,14 @@ std::vector<qsizetype> SegmentStarts(const RtfParagraph& para) {
 }
 
 } // namespace
+
+bool RtfContinuesWord(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return false;
+    const char c = bytes.front();
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == ' ';
+}
 
 QByteArray RtfTextBytes(const QString& text, std::uint32_t uc) {
     return Encode(text, uc, false).bytes;
@@ -316,7 +315,7 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
     }
     // A control word just before must not run into what now follows it: it gets its
     // delimiter space.
-    if (ContinuesWord(following)) {
+    if (RtfContinuesWord(following)) {
         if (from == 0 && seg.joint == RtfJoint::Word) {
             seg.lead = seg.joint;
             seg.joint = RtfJoint::None;

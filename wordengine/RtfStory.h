@@ -64,6 +64,8 @@ struct RtfParagraph {
     std::uint32_t markUc = 1;
 };
 
+// Bytes that would run into a control word written just before them.
+bool RtfContinuesWord(QByteArrayView bytes);
 // `text` as RTF for a place where \uc is `uc` (1 in a table entry, a property).
 QByteArray RtfTextBytes(const QString& text, std::uint32_t uc = 1);
 
