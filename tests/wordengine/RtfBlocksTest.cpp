@@ -78,6 +78,12 @@ TEST(RtfBlocks, MarkersSplitByFormattingWorkAndBlocksThatCannotBeCopiedStayAsWri
     EXPECT_EQ(Expanded("{\\rtf1 \\b[[#Languages]]x[[/Languages]]\\par}"), "{\\rtf1 \\b xx\\par}");
 }
 
+TEST(RtfBlocks, HeadersExpandTheirOwnBlocksBesideTheMainText) {
+    EXPECT_EQ(Expanded("{\\rtf1 {\\header [[#Languages]]\\par [[Name]]\\par [[/Languages]]\\par}"
+                       "[[#Languages]]\\par [[Name]]/[[FullName]]\\par [[/Languages]]\\par}"),
+              "{\\rtf1 {\\header English\\par French\\par }English/Jane\\par French/Jane\\par }");
+}
+
 TEST(RtfBlocks, ATableRowFromTheOpeningToTheClosingMarkerRepeatsWithoutThem) {
     const QByteArray head = "{\\rtf1 \\trowd\\cellx1000\\cellx2000\\intbl H1\\cell H2\\cell\\row\n";
     EXPECT_EQ(Expanded(head +
