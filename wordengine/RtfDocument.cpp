@@ -2,10 +2,13 @@
 #include "RtfDocument.h"
 
 #include "AtomicSave.h"
+#include "RtfBlocks.h"
+#include "TemplateBlocks.h"
 #include "WordEngine.h"
 #include "ZorvError.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -21,6 +24,21 @@ constexpr int kColorRgb[17][3] = {
     {0, 0, 0},     {0, 0, 0},     {0, 0, 255},     {0, 255, 255},   {0, 255, 0},    {255, 0, 255},
     {255, 0, 0},   {255, 255, 0}, {255, 255, 255}, {0, 0, 128},     {0, 128, 128},  {0, 128, 0},
     {128, 0, 128}, {128, 0, 0},   {128, 128, 0},   {128, 128, 128}, {192, 192, 192}};
+
+QByteArray Spliced(const QByteArray& source, std::vector<RtfSplice> splices) {
+    std::stable_sort(splices.begin(), splices.end(),
+                     [](const RtfSplice& a, const RtfSplice& b) { return a.begin < b.begin; });
+    QByteArray out;
+    out.reserve(source.size() + 1024);
+    qsizetype pos = 0;
+    for (const RtfSplice& s : splices) {
+        out.append(source.constData() + pos, s.begin - pos);
+        out.append(s.bytes);
+        pos = s.end;
+    }
+    out.append(source.constData() + pos, source.size() - pos);
+    return out;
+}
 
 } // namespace
 
@@ -173,18 +191,7 @@ QByteArray RtfDocument::Serialize() {
     }
     for (const auto& story : stories_)
         story->CollectSplices(splices);
-    std::stable_sort(splices.begin(), splices.end(),
-                     [](const RtfSplice& a, const RtfSplice& b) { return a.begin < b.begin; });
-    QByteArray out;
-    out.reserve(source_.size() + 1024);
-    qsizetype pos = 0;
-    for (const RtfSplice& s : splices) {
-        out.append(source_.constData() + pos, s.begin - pos);
-        out.append(s.bytes);
-        pos = s.end;
-    }
-    out.append(source_.constData() + pos, source_.size() - pos);
-    return out;
+    return Spliced(source_, std::move(splices));
 }
 
 void RtfDocument::Save() {
@@ -192,20 +199,34 @@ void RtfDocument::Save() {
 }
 
 bool RtfDocument::UsesTemplateBlocks(bool* redact) {
-    const QString marker = QStringLiteral("[[!Redact]]");
-    bool asked = MainStory().Text().contains(marker);
-    for (int section = 1; section <= SectionCount() && !asked; ++section)
-        for (bool footer : {false, true})
-            for (int kind = 1; kind <= 3 && !asked; ++kind)
-                asked = HeaderFooterStory(section, footer, kind).Text().contains(marker);
+    static const QRegularExpression opening(QStringLiteral(R"(\[\[[#?][^\[\]]+\]\])"));
+    bool blocks = false, asked = false;
+    for (const auto& story : stories_) {
+        const QString text = story->Text();
+        blocks = blocks || text.contains(opening);
+        asked = asked || text.contains(QStringLiteral("[[!Redact]]"));
+    }
     if (redact)
         *redact = asked;
-    return false;
+    return blocks || asked;
 }
 
-void RtfDocument::FillTemplate(const TokenRecord&) {
-    throw ZorvError(EngUnsupportedFormat,
-                    QStringLiteral("Blocks are not filled in Rich Text templates: %1").arg(path_));
+// The markers become stand-in characters through the stories' own replace (which finds
+// them across formatting); read again, each stand-in has bytes of its own, and the blocks
+// are expanded as splices of those bytes.
+void RtfDocument::FillTemplate(const TokenRecord& values) {
+    const QSet<QString> names = TemplateNames(values);
+    std::vector<MarkTable> marks(stories_.size());
+    bool any = false;
+    for (size_t i = 0; i < stories_.size(); ++i)
+        any = marks[i].Prepare(*stories_[i], names) || any;
+    if (!any)
+        return;
+    Reload(Serialize());
+    std::vector<RtfSplice> splices;
+    for (size_t i = 0; i < stories_.size(); ++i)
+        FillRtfBlocks(source_, *stories_[i], marks[i], values, splices);
+    Reload(Spliced(source_, std::move(splices)));
 }
 
 } // namespace zorv::wordengine

@@ -31,8 +31,6 @@ public:
     std::optional<QString> CustomProperty(const QString& name) override;
     bool DeleteCustomProperty(const QString& name) override;
     bool AddCustomProperty(const QString& name, const QString& value) override;
-    // Blocks are not expanded in Rich Text yet: their markers stay as written; a template
-    // asking for redaction is still redacted, marker by marker.
     bool UsesTemplateBlocks(bool* redact) override;
     void FillTemplate(const TokenRecord& values) override;
     QByteArray Serialize() override;
@@ -59,6 +57,9 @@ public:
 private:
     friend class RtfReader;
     RtfDocument(QString path, QByteArray bytes);
+    void Read();
+    // Reads `bytes` as the document's new content; edits made so far are in them or lost.
+    void Reload(QByteArray bytes);
     int FontNumber(const QString& name);
     int ColorNumber(int red, int green, int blue);
     // A new entry at the end of a table that closes at `close`, or in the table made by an

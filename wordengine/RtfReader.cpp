@@ -380,6 +380,8 @@ void RtfReader::OnWord(const RtfToken& t) {
         doc_.headerEnd_ = t.end;
     } else if (g.dest != Dest::Text) {
         return;
+    } else if (t.Is("trowd")) {
+        StoryOf(g).StartRow(t.begin);
     } else if (t.Is("par")) {
         EndParagraph(QStringLiteral("\r"), t);
     } else if (t.Is("sect")) {
@@ -389,7 +391,7 @@ void RtfReader::OnWord(const RtfToken& t) {
     } else if (t.Is("cell") || t.Is("nestcell")) {
         EndParagraph(QStringLiteral("\r\a"), t);
     } else if (t.Is("row") || t.Is("nestrow")) {
-        StoryOf(g).EndRow();
+        StoryOf(g).EndRow(t.Is("row") ? t.end : -1); // a nested row is no row of the story
     } else if (In(kObjectChars, t.word)) {
         StoryOf(g).Barrier();
     } else {
@@ -493,19 +495,37 @@ void RtfReader::Emit(char16_t c, qsizetype end, bool undelimited, const RtfStory
 void RtfReader::EndParagraph(const QString& marks, const RtfToken& t) {
     if (Cur().story == 0)
         bodyStarted_ = true;
-    StoryOf(Cur()).EndParagraph(marks, Here(t));
+    StoryOf(Cur()).EndParagraph(marks, Here(t), t.end);
 }
 
 std::unique_ptr<RtfDocument> RtfDocument::FromBytes(const QString& path, QByteArray bytes) {
     std::unique_ptr<RtfDocument> doc(new RtfDocument(path, std::move(bytes)));
+    doc->Read();
+    return doc;
+}
+
+void RtfDocument::Read() {
     try {
-        RtfReader(*doc).Read();
+        RtfReader(*this).Read();
     } catch (const RtfFault& fault) {
         throw ZorvError(fault.number, QStringLiteral("The Rich Text document %1 cannot be read: "
                                                      "%2.")
-                                          .arg(path, fault.what));
+                                          .arg(path_, fault.what));
     }
-    return doc;
+}
+
+void RtfDocument::Reload(QByteArray bytes) {
+    source_ = std::move(bytes);
+    stories_.clear();
+    sections_.clear();
+    props_.clear();
+    fonts_.clear();
+    colors_.clear();
+    inserts_.clear();
+    fontTableClose_ = colorTableClose_ = propsClose_ = -1;
+    madeFontTable_ = madeColorTable_ = -1;
+    headerEnd_ = 0;
+    Read();
 }
 
 } // namespace zorv::wordengine

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace zorv::wordengine {
 namespace {
@@ -77,15 +78,6 @@ Encoded Encode(const QString& text, std::uint32_t uc, bool afterCR) {
     return e;
 }
 
-// Bytes that would run into a control word written just before them.
-bool ContinuesWord(const QByteArray& bytes) {
-    if (bytes.isEmpty())
-        return false;
-    const char c = bytes.front();
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == ' ';
-}
-
 bool CompletesEscape(const QByteArray& bytes) {
     return !bytes.isEmpty() && std::isxdigit(static_cast<unsigned char>(bytes.front()));
 }
@@ -113,8 +105,16 @@ std::vector<qsizetype> SegmentStarts(const RtfParagraph& para) {
 
 } // namespace
 
-QByteArray RtfTextBytes(const QString& text) {
-    return Encode(text, 1, false).bytes;
+bool RtfContinuesWord(QByteArrayView bytes) {
+    if (bytes.isEmpty())
+        return false;
+    const char c = bytes.front();
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == ' ';
+}
+
+QByteArray RtfTextBytes(const QString& text, std::uint32_t uc) {
+    return Encode(text, uc, false).bytes;
 }
 
 // --- Reading ---------------------------------------------------------------------------
@@ -123,6 +123,7 @@ RtfParagraph& RtfStory::OpenParagraph(const Place& at) {
     if (!open_) {
         paras_.push_back(RtfParagraph{});
         paras_.back().markPos = at.pos;
+        paras_.back().rowBegin = std::exchange(rowBegin_, -1);
         open_ = true;
     }
     return paras_.back();
@@ -152,24 +153,33 @@ void RtfStory::AddChar(char16_t c, qsizetype end, bool undelimited, const Place&
     seg->srcEnd = end;
 }
 
-void RtfStory::EndParagraph(const QString& marks, const Place& mark) {
+void RtfStory::EndParagraph(const QString& marks, const Place& mark, qsizetype markEnd) {
     RtfParagraph& para = OpenParagraph(mark);
     para.marks = marks;
     para.markPos = mark.pos;
+    para.markEnd = markEnd;
     para.markJoint = mark.joint;
     para.markUc = mark.uc;
     open_ = false;
     barrier_ = false;
 }
 
-void RtfStory::EndRow() {
-    if (!paras_.empty() && !open_)
+void RtfStory::StartRow(qsizetype pos) {
+    if (!open_ && rowBegin_ < 0)
+        rowBegin_ = pos;
+}
+
+void RtfStory::EndRow(qsizetype end) {
+    rowBegin_ = -1; // a definition repeated at the row's end starts nothing
+    if (!paras_.empty() && !open_) {
         paras_.back().marks += QStringLiteral("\r\a");
+        paras_.back().rowEnd = std::max(end, paras_.back().rowEnd);
+    }
 }
 
 void RtfStory::EndGroup(const Place& close) {
     if (open_ || paras_.empty())
-        EndParagraph(QStringLiteral("\r"), close);
+        EndParagraph(QStringLiteral("\r"), close, close.pos);
 }
 
 // --- Text ------------------------------------------------------------------------------
@@ -305,7 +315,7 @@ void RtfStory::EditSegment(RtfSegment& seg, qsizetype from, qsizetype to, const 
     }
     // A control word just before must not run into what now follows it: it gets its
     // delimiter space.
-    if (ContinuesWord(following)) {
+    if (RtfContinuesWord(following)) {
         if (from == 0 && seg.joint == RtfJoint::Word) {
             seg.lead = seg.joint;
             seg.joint = RtfJoint::None;

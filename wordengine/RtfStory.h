@@ -56,12 +56,18 @@ struct RtfParagraph {
     // Where text appended to the paragraph goes: the first byte of its mark, or the story's
     // closing brace when the mark is implied; with the state in force there.
     qsizetype markPos = 0;
+    qsizetype markEnd = 0; // after the mark's bytes (markPos when it is implied)
+    // A table row's bytes: its first paragraph holds where its \trowd starts, its last one
+    // where its \row ends; -1 elsewhere.
+    qsizetype rowBegin = -1, rowEnd = -1;
     RtfJoint markJoint = RtfJoint::None;
     std::uint32_t markUc = 1;
 };
 
-// `text` as RTF for a place where \uc is 1 (a table entry, a property).
-QByteArray RtfTextBytes(const QString& text);
+// Bytes that would run into a control word written just before them.
+bool RtfContinuesWord(QByteArrayView bytes);
+// `text` as RTF for a place where \uc is `uc` (1 in a table entry, a property).
+QByteArray RtfTextBytes(const QString& text, std::uint32_t uc = 1);
 
 // Turns a font change into control words, without a delimiter after the last (the document
 // owns the font and colour tables).
@@ -97,11 +103,13 @@ public:
     // control word without its delimiter; `at` is the state before them.
     void AddChar(char16_t c, qsizetype end, bool undelimited, const Place& at);
     void Barrier() { barrier_ = true; }
-    void EndParagraph(const QString& marks, const Place& mark);
-    void EndRow();
+    void EndParagraph(const QString& marks, const Place& mark, qsizetype markEnd);
+    void StartRow(qsizetype pos);
+    void EndRow(qsizetype end);
     // The closing brace of a group of the story: an unfinished paragraph ends there.
     void EndGroup(const Place& close);
 
+    const std::vector<RtfParagraph>& Paragraphs() const { return paras_; }
     // The replacements for the file's bytes that the edits made.
     void CollectSplices(std::vector<RtfSplice>& out) const;
 
@@ -119,8 +127,9 @@ private:
     const QByteArray* source_;
     RtfFormatter* formatter_;
     std::vector<RtfParagraph> paras_;
-    bool open_ = false;    // the last paragraph still takes characters (building)
-    bool barrier_ = false; // the next character starts a segment behind a barrier
+    bool open_ = false;       // the last paragraph still takes characters (building)
+    bool barrier_ = false;    // the next character starts a segment behind a barrier
+    qsizetype rowBegin_ = -1; // a row defined before the next paragraph
 
     // The last replace-all over the whole story: paragraphs outside `lastHits_` had no match
     // of the same find text, and only the hit paragraphs were edited since, so a repeat pass

@@ -10,49 +10,7 @@
 namespace zorv::wordengine {
 namespace {
 
-using Scope = std::vector<const TokenRecord*>; // the outermost first
 constexpr size_t kNoMatch = size_t(-1);
-
-bool IsOpening(const Mark& m) {
-    return m.kind == MarkKind::Repeat || m.kind == MarkKind::Keep;
-}
-
-const TokenList* FindList(const QString& name, const Scope& scope) {
-    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
-        if (const TokenList* list = (*it)->List(name))
-            return list;
-    return nullptr;
-}
-
-const QString* FindField(const QString& name, const Scope& scope) {
-    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
-        if (const QString* value = (*it)->Field(name))
-            return value;
-    return nullptr;
-}
-
-struct Copies {
-    bool known = false;
-    // One entry per copy: the item that opens a scope, or nullptr to keep the scope.
-    std::vector<const TokenRecord*> items;
-};
-
-Copies CopiesOf(const Mark& m, const Scope& scope) {
-    Copies c;
-    const TokenList* list = FindList(m.name, scope);
-    if (m.kind == MarkKind::Repeat) {
-        c.known = list != nullptr;
-        if (list)
-            for (const TokenRecord& item : list->items)
-                c.items.push_back(&item);
-        return c;
-    }
-    const QString* value = list ? nullptr : FindField(m.name, scope);
-    c.known = list || value;
-    if ((list && !list->items.empty()) || (value && !value->trimmed().isEmpty()))
-        c.items.push_back(nullptr);
-    return c;
-}
 
 // A paragraph that holds a section break keeps it: only its content goes.
 void RemoveBlock(xmlNode* p) {
@@ -232,26 +190,8 @@ void Expander::Inline(const std::vector<xmlNode*>& nodes, Scope& scope) {
     }
 }
 
-// The block whose opening marker begins the row's text and whose closing marker ends it.
 const Mark* Expander::RowMark(xmlNode* tr) const {
-    const QString text = TextBelow(tr).trimmed();
-    if (text.size() < 2)
-        return nullptr;
-    const Mark* open = marks_.Of(text.front());
-    const Mark* close = marks_.Of(text.back());
-    if (!open || !close || !IsOpening(*open) || close->kind != MarkKind::Close ||
-        close->name != open->name)
-        return nullptr;
-    int depth = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const Mark* m = marks_.Of(text[i]);
-        if (!m || m->name != open->name || m->kind == MarkKind::Field)
-            continue;
-        depth += IsOpening(*m) ? 1 : m->kind == MarkKind::Close ? -1 : 0;
-        if (depth == 0 && i + 1 < text.size())
-            return nullptr; // the first block closes before the row ends
-    }
-    return depth == 0 ? open : nullptr;
+    return marks_.Enclosing(TextBelow(tr));
 }
 
 void Expander::Table(xmlNode* tbl, Scope& scope) {
@@ -392,6 +332,7 @@ bool FillTemplateStory(Story& story, xmlNode* container, const TokenRecord& valu
     MarkTable marks;
     if (!marks.Prepare(story, names))
         return false;
+    story.Sync();
     marks.IsolateBlockMarks(container);
     Expander expander(marks, ids);
     Scope scope{&values};

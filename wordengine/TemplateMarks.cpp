@@ -90,7 +90,46 @@ void IsolateIn(xmlNode* t, const MarkTable& table) {
 
 } // namespace
 
-bool MarkTable::Prepare(Story& story, const QSet<QString>& names) {
+bool IsOpening(const Mark& m) {
+    return m.kind == MarkKind::Repeat || m.kind == MarkKind::Keep;
+}
+
+namespace {
+
+const TokenList* FindList(const QString& name, const Scope& scope) {
+    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
+        if (const TokenList* list = (*it)->List(name))
+            return list;
+    return nullptr;
+}
+
+} // namespace
+
+const QString* FindField(const QString& name, const Scope& scope) {
+    for (auto it = scope.rbegin(); it != scope.rend(); ++it)
+        if (const QString* value = (*it)->Field(name))
+            return value;
+    return nullptr;
+}
+
+Copies CopiesOf(const Mark& m, const Scope& scope) {
+    Copies c;
+    const TokenList* list = FindList(m.name, scope);
+    if (m.kind == MarkKind::Repeat) {
+        c.known = list != nullptr;
+        if (list)
+            for (const TokenRecord& item : list->items)
+                c.items.push_back(&item);
+        return c;
+    }
+    const QString* value = list ? nullptr : FindField(m.name, scope);
+    c.known = list || value;
+    if ((list && !list->items.empty()) || (value && !value->trimmed().isEmpty()))
+        c.items.push_back(nullptr);
+    return c;
+}
+
+bool MarkTable::Prepare(EditableStory& story, const QSet<QString>& names) {
     static const QRegularExpression marker(
         QStringLiteral(R"(\[\[([#?/!]?)([^\[\]\x00-\x1f]+)\]\])"));
     const QString text = story.Text();
@@ -114,7 +153,6 @@ bool MarkTable::Prepare(Story& story, const QSet<QString>& names) {
     }
     for (const auto& [markerText, standIn] : standIns)
         story.ReplaceAll(markerText, QString(standIn), true, false);
-    story.Sync();
     return !standIns.empty();
 }
 
@@ -140,6 +178,27 @@ const Mark* MarkTable::SoleBlockMark(const QString& text) const {
         return nullptr;
     const Mark* m = Of(t.front());
     return m && IsBlockKind(m->kind) ? m : nullptr;
+}
+
+const Mark* MarkTable::Enclosing(const QString& rowText) const {
+    const QString text = rowText.trimmed();
+    if (text.size() < 2)
+        return nullptr;
+    const Mark* open = Of(text.front());
+    const Mark* close = Of(text.back());
+    if (!open || !close || !IsOpening(*open) || close->kind != MarkKind::Close ||
+        close->name != open->name)
+        return nullptr;
+    int depth = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const Mark* m = Of(text[i]);
+        if (!m || m->name != open->name || m->kind == MarkKind::Field)
+            continue;
+        depth += IsOpening(*m) ? 1 : m->kind == MarkKind::Close ? -1 : 0;
+        if (depth == 0 && i + 1 < text.size())
+            return nullptr; // the first block closes before the row ends
+    }
+    return depth == 0 ? open : nullptr;
 }
 
 void InlineTexts(xmlNode* parent, std::vector<xmlNode*>& out) {

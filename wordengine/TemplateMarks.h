@@ -5,6 +5,8 @@
 // expansion reads the tree through these characters.
 #pragma once
 
+#include "EditableDocument.h"
+
 #include <QSet>
 #include <QString>
 #include <map>
@@ -14,8 +16,6 @@ struct _xmlNode;
 
 namespace zorv::wordengine {
 
-class Story;
-
 enum class MarkKind { Field, Repeat, Keep, Close, Redact };
 
 struct Mark {
@@ -24,10 +24,26 @@ struct Mark {
     QString text; // the marker as the template wrote it
 };
 
+bool IsOpening(const Mark& m);
+
+// The records a marker is looked up in, the outermost first: the tokens, then the items
+// of the enclosing blocks.
+using Scope = std::vector<const TokenRecord*>;
+const QString* FindField(const QString& name, const Scope& scope);
+
+struct Copies {
+    bool known = false;
+    // One entry per copy: the item that opens a scope, or nullptr to keep the scope.
+    std::vector<const TokenRecord*> items;
+};
+// How often the block that `m` opens is put in, whatever its shape.
+Copies CopiesOf(const Mark& m, const Scope& scope);
+
 class MarkTable {
 public:
-    // Replaces the known markers of the story; false when it holds none.
-    bool Prepare(Story& story, const QSet<QString>& names);
+    // Replaces the known markers of the story; false when it holds none. A tree story
+    // still needs its Sync.
+    bool Prepare(EditableStory& story, const QSet<QString>& names);
     // Puts every block marker below `container` in a run of its own.
     void IsolateBlockMarks(_xmlNode* container) const;
 
@@ -35,6 +51,9 @@ public:
     const Mark* Of(QChar c) const;
     // The block mark that is the whole (trimmed) text of `text`, or nullptr.
     const Mark* SoleBlockMark(const QString& text) const;
+    // The opening mark of the block that `text` (a table row's) is, trimmed: it starts with
+    // the opening marker and ends with its closing one; or nullptr.
+    const Mark* Enclosing(const QString& text) const;
 
 private:
     std::map<char16_t, Mark> marks_;

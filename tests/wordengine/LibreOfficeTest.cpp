@@ -1,5 +1,6 @@
 // The real client: LibreOffice opens what the engine saved and shows the values in place
-// of the markers, with the rest of the text unchanged.
+// of the markers, with the rest of the text unchanged; a Rich Text template with its blocks
+// expanded.
 #include "EngineTestSupport.h"
 
 #include "TestSupport.h"
@@ -10,6 +11,8 @@
 
 using namespace zorv::wordengine;
 using namespace zorv::wordengine::test;
+using zorv::TokenList;
+using zorv::TokenRecord;
 namespace word = zorv::word;
 
 namespace {
@@ -74,4 +77,29 @@ TEST(LibreOffice, ReadsTheFilledTemplateWithTheValuesInPlace) {
         << text.toStdString();
     EXPECT_FALSE(text.contains("[[FullName]]"));
     EXPECT_FALSE(text.contains("[[Experience]]"));
+}
+
+TEST(LibreOffice, ReadsARichTextTemplateWithItsBlocksExpanded) {
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    auto o = OpenBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 [[FullName]][[!Redact]]\\par "
+                       "[[#Positions]]\\par {\\b [[Title]]} at [[Employer]]\\par "
+                       "Skills: [[#Skills]][[Name]], [[/Skills]]end\\par [[/Positions]]\\par "
+                       "[[?Email]]\\par Mail\\par [[/Email]]\\par Last\\par}",
+                       QStringLiteral("t.rtf"));
+    TokenRecord values{{"FullName", "Email"}, {"Jane Q. Public", ""}, {}};
+    TokenList skills{"Skills", {TokenRecord{{"Name"}, {"SQL"}, {}}, {{"Name"}, {"Go"}, {}}}};
+    values.lists.push_back(
+        {"Positions",
+         {TokenRecord{{"Title", "Employer"}, {"Lead", "Acme"}, {skills}},
+          TokenRecord{{"Title", "Employer"}, {"Analyst", "Globex"}, {TokenList{"Skills", {}}}}}});
+    o->doc->FillTemplate(values);
+    o->doc->Save();
+
+    const QString text = ConvertToText(o->path, o->scratch.Path("."));
+    ASSERT_FALSE(text.isEmpty()) << "LibreOffice did not convert the saved document";
+    QString lines = QString(text).remove(QChar(0xFEFF)).trimmed();
+    EXPECT_EQ(lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString(),
+              "Jane Q. Public\nLead at Acme\nSkills: SQL, Go, end\n"
+              "Analyst at Globex\nSkills: end\nLast");
 }
