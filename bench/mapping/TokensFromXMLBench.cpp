@@ -84,6 +84,36 @@ void BM_GetTokensFromXML_DescendantPaths(benchmark::State& state) {
 }
 BENCHMARK(BM_GetTokensFromXML_DescendantPaths)->Unit(benchmark::kMillisecond);
 
+// Many small tokens: the time grows with their number, not with its square.
+void BM_GetTokensFromXML_ManyTokens(benchmark::State& state) {
+    const int tokens = static_cast<int>(state.range(0));
+    QTemporaryDir dir;
+    const QString hrxml = dir.filePath("resume.xml");
+    const QString map = dir.filePath("map.xml");
+    WriteFile(hrxml, HrXml(1024));
+    QByteArray xml = "<HRXMLMap>\n";
+    for (int t = 0; t < tokens; ++t)
+        xml += "<T" + QByteArray::number(t) + "><XPaths><Append>v</Append></XPaths></T" +
+               QByteArray::number(t) + ">\n";
+    WriteFile(map, xml + "</HRXMLMap>\n");
+    zorv::ScopedMessageHandler quiet([](const zorv::MessageRequest&) {});
+
+    std::int32_t n = 0;
+    QStringList names, values;
+    for (auto _ : state) {
+        zorv::GetTokensFromXMLWithMap(hrxml, map, n, names, values);
+        benchmark::DoNotOptimize(values);
+    }
+    if (n != tokens)
+        state.SkipWithError("the extraction did not give every token");
+    state.SetComplexityN(tokens);
+}
+BENCHMARK(BM_GetTokensFromXML_ManyTokens)
+    ->RangeMultiplier(4)
+    ->Range(1000, 16000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+
 } // namespace
 
 BENCHMARK_MAIN();
