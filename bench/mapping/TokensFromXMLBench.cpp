@@ -109,8 +109,9 @@ void BM_GetTokensFromXML_ManyTokens(benchmark::State& state) {
     state.SetComplexityN(tokens);
 }
 BENCHMARK(BM_GetTokensFromXML_ManyTokens)
-    ->RangeMultiplier(4)
-    ->Range(1000, 16000)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(16000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 

@@ -257,7 +257,8 @@ QByteArray StateStackPdf(int saves) {
 
 TEST_F(Server, AResumeThatNeedsTooMuchMemoryFailsItsTryAndEndsTheServerAlone) {
     UseRealServer();
-    const QString pdf = WriteResume(QStringLiteral("states.pdf"), StateStackPdf(2'000'000));
+    const QString text = WriteResume(QStringLiteral("cv.txt"), "Jane Doe\n");
+    const QString pdf = WriteResume(QStringLiteral("states.pdf"), StateStackPdf(1'000'000));
     const QByteArray saved = qgetenv("ZORV_PR_MEMORY_LIMIT_MB");
     qputenv("ZORV_PR_MEMORY_LIMIT_MB", "300");
     auto pr = Start();
@@ -266,6 +267,8 @@ TEST_F(Server, AResumeThatNeedsTooMuchMemoryFailsItsTryAndEndsTheServerAlone) {
     else
         qputenv("ZORV_PR_MEMORY_LIMIT_MB", saved);
     pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"), text);
+    ASSERT_TRUE(Run(*pr, QStringLiteral("Convert")).ok); // an ordinary resume fits
     pr->SetProperty(QStringLiteral("ResumeFileName"), pdf);
     const DoneEvent done = Run(*pr, QStringLiteral("Convert"), 60000);
     ASSERT_TRUE(done.received);
@@ -286,7 +289,7 @@ TEST_F(Server, AResumeThatNeedsTooMuchMemoryFailsItsTryAndEndsTheServerAlone) {
         }
     }
     EXPECT_TRUE(gone);
-    const DoneEvent next = Convert(WriteResume(QStringLiteral("cv.txt"), "Jane Doe\n"));
+    const DoneEvent next = Convert(text);
     EXPECT_TRUE(next.ok) << qPrintable(next.msg);
 }
 
