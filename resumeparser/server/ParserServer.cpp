@@ -1,10 +1,13 @@
 #include "ParserServer.h"
 
+#include "MemoryWatch.h"
 #include "ServerActions.h"
+#include "ServerMain.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonValue>
+#include <unistd.h>
 
 namespace zorv::rp {
 namespace {
@@ -49,6 +52,10 @@ QJsonObject Ok(const QJsonValue& value = QJsonValue()) {
 QJsonObject Error(const QString& message, int code = 440) {
     return QJsonObject{{"ok", false}, {"error", message}, {"code", code}};
 }
+
+// The exit status of a server that ended an action over its memory limit.
+constexpr int kExitOverMemory = 3;
+constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
 
 bool IsAction(const QString& call) {
     return call == QLatin1String("Convert") || call == QLatin1String("Parse") ||
@@ -225,7 +232,12 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
     QElapsedTimer clock;
     clock.start();
     SendMessage(what + QStringLiteral(" started"));
-    const ActionResult result = DoAction(what, settings);
+    ActionResult result;
+    {
+        const std::int64_t limit = ServerMemoryLimit();
+        const MemoryWatch watch(limit, [&] { EndOverMemory(what, settings, limit, clock); });
+        result = DoAction(what, settings);
+    }
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -250,6 +262,27 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
                           {"OK", result.ok},
                           {"Msg", result.ok ? QString() : result.message},
                           {"Seconds", seconds}});
+}
+
+void ParserServer::EndOverMemory(const QString& what, const ParserSettings& settings,
+                                 std::int64_t limit, const QElapsedTimer& clock) {
+    // The action cannot be stopped where it is: its Done goes out now and the process ends,
+    // so that the client's try fails with this reason and its next try gets a new server.
+    const QString message =
+        QStringLiteral("The resume needs more memory than the parser allows (over %1 MiB): %2")
+            .arg(limit / kBytesPerMiB)
+            .arg(settings.ResumeFileName);
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        log_.Write(what + QStringLiteral(" failed: ") + message);
+    }
+    SendEvent(QJsonObject{{"event", "Done"},
+                          {"What", what},
+                          {"OK", false},
+                          {"Msg", message},
+                          {"Seconds", static_cast<double>(clock.nsecsElapsed()) / 1e9}});
+    EndChildren();
+    ::_exit(kExitOverMemory);
 }
 
 ActionResult ParserServer::DoAction(const QString& what, const ParserSettings& settings) {

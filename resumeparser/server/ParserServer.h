@@ -7,8 +7,10 @@
 #include "ResumeParserCore.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QJsonObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -50,6 +52,9 @@ private:
     void LaunchPendingAction();
     void RunAction(const QString& what, ParserSettings settings);
     void SendEvent(const QJsonObject& event);
+    // Fails the running action for want of memory and ends the process.
+    [[noreturn]] void EndOverMemory(const QString& what, const ParserSettings& settings,
+                                    std::int64_t limit, const QElapsedTimer& clock);
 
     std::function<bool(const QByteArray&)> send_;
     std::mutex mutex_; // guards everything below

@@ -7,18 +7,13 @@
 #include <unistd.h>
 
 namespace zorv::rp {
-namespace {
 
-// The client started this process as the leader of its own process group, so the group
-// holds what the server started: ask it to end.
 void EndChildren() {
     if (::getpgrp() == ::getpid()) {
         ::signal(SIGTERM, SIG_IGN);
         ::kill(0, SIGTERM);
     }
 }
-
-} // namespace
 
 int ServeStandardStreams(int argc, char** argv, const ServerFactory& makeServer) {
     ::signal(SIGPIPE, SIG_IGN); // a vanished client shows as a failed write

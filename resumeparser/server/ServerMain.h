@@ -13,6 +13,10 @@ namespace zorv::rp {
 using ServerFactory =
     std::function<std::unique_ptr<ParserServer>(std::function<bool(const QByteArray&)> send)>;
 
+// Ends the processes the server started: the client made it the leader of its own process
+// group, which holds them.
+void EndChildren();
+
 // Serves one client on the standard streams; returns the process exit status.
 int ServeStandardStreams(int argc, char** argv, const ServerFactory& makeServer);
 

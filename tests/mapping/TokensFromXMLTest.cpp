@@ -142,6 +142,19 @@ TEST_F(TokensFromXML, DuplicateNamesBothAppearWithTheValueOfAllTheirAlternatives
     EXPECT_EQ(e.TokenValues, (QStringList{"Smith", "", "Smith"}));
 }
 
+// A name's recipes are those its expression "/HRXMLMap/<name>/XPaths" reaches: not those of a
+// token element in another namespace, whose own value still comes from that expression.
+TEST_F(TokensFromXML, DuplicateNamesBeyondAsciiAndInAnotherNamespaceShareTheirNamesRecipes) {
+    const Extraction e = RunMap(R"(
+  <Prénom><XPaths><XPath>/Resume/PersonName/GivenName</XPath></XPaths></Prénom>
+  <Name xmlns="urn:other"><XPaths><Append>x</Append></XPaths></Name>
+  <Name><XPaths><Append>y</Append></XPaths></Name>
+  <Prénom/>)");
+    ASSERT_EQ(e.NTokens, 4);
+    EXPECT_EQ(e.TokenNames, (QStringList{"Prénom", "Name", "Name", "Prénom"}));
+    EXPECT_EQ(e.TokenValues, (QStringList{"John", "y", "y", "John"}));
+}
+
 TEST_F(TokensFromXML, ArraysAreSizedToTheTokensAndAnEmptyMapLeavesThemAlone) {
     Extraction e;
     e.TokenNames = {"old1", "old2", "old3"};

@@ -233,4 +233,64 @@ TEST_F(Server, AnswersGarbageWithAnErrorAndGoesOn) {
     EXPECT_TRUE(p.waitForFinished(5000));
 }
 
+// A one-page PDF whose content stream opens `saves` graphics states: a few bytes of file
+// that cost the converter hundreds of bytes of memory each.
+QByteArray StateStackPdf(int saves) {
+    const QByteArray content = QByteArray("q\n").repeated(saves) + "BT ET\n";
+    const QByteArray objects[] = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R >>",
+        "<< /Length " + QByteArray::number(content.size()) + " >>\nstream\n" + content +
+            "\nendstream",
+    };
+    QByteArray pdf = "%PDF-1.4\n";
+    QByteArray xref = "xref\n0 5\n0000000000 65535 f \n";
+    int number = 0;
+    for (const QByteArray& object : objects) {
+        xref += QByteArray::number(pdf.size()).rightJustified(10, '0') + " 00000 n \n";
+        pdf += QByteArray::number(++number) + " 0 obj\n" + object + "\nendobj\n";
+    }
+    const QByteArray start = QByteArray::number(pdf.size());
+    return pdf + xref + "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + start + "\n%%EOF\n";
+}
+
+TEST_F(Server, AResumeThatNeedsTooMuchMemoryFailsItsTryAndEndsTheServerAlone) {
+    UseRealServer();
+    const QString text = WriteResume(QStringLiteral("cv.txt"), "Jane Doe\n");
+    const QString pdf = WriteResume(QStringLiteral("states.pdf"), StateStackPdf(1'000'000));
+    const QByteArray saved = qgetenv("ZORV_PR_MEMORY_LIMIT_MB");
+    qputenv("ZORV_PR_MEMORY_LIMIT_MB", "300");
+    auto pr = Start();
+    if (saved.isNull())
+        qunsetenv("ZORV_PR_MEMORY_LIMIT_MB");
+    else
+        qputenv("ZORV_PR_MEMORY_LIMIT_MB", saved);
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"), text);
+    ASSERT_TRUE(Run(*pr, QStringLiteral("Convert")).ok); // an ordinary resume fits
+    pr->SetProperty(QStringLiteral("ResumeFileName"), pdf);
+    const DoneEvent done = Run(*pr, QStringLiteral("Convert"), 60000);
+    ASSERT_TRUE(done.received);
+    EXPECT_FALSE(done.ok);
+    EXPECT_EQ(done.msg, QStringLiteral("The resume needs more memory than the parser allows "
+                                       "(over 300 MiB): ") +
+                            pdf);
+    // The server is gone; the client says so and starts another one for the next resume.
+    QElapsedTimer clock;
+    clock.start();
+    bool gone = false;
+    while (!gone && clock.elapsed() < 5000) {
+        try {
+            pr->GetProperty(QStringLiteral("DoneReceived"));
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        } catch (const ZorvError& e) {
+            gone = e.Number() == ErrServerUnavailable;
+        }
+    }
+    EXPECT_TRUE(gone);
+    const DoneEvent next = Convert(text);
+    EXPECT_TRUE(next.ok) << qPrintable(next.msg);
+}
+
 } // namespace
