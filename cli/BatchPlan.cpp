@@ -14,7 +14,10 @@ namespace {
 
 const QStringList kResumeExtensions = {
     QStringLiteral("doc"), QStringLiteral("docx"), QStringLiteral("rtf"), QStringLiteral("txt"),
-    QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("pdf"), QStringLiteral("wpd")};
+    QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("pdf"), QStringLiteral("wpd"),
+    // scans, read by OCR
+    QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("tif"),
+    QStringLiteral("tiff")};
 
 // What an earlier run wrote into a folder: outputs (`x_QX.docx`, `x_QX_2.docx`) and their PDF
 // copies; a folder scanned again must not take them for resumes.
