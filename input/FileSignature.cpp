@@ -30,6 +30,17 @@ QByteArrayView SkipBomAndSpace(QByteArrayView b) {
     return b;
 }
 
+Signature SniffImage(QByteArrayView bytes) {
+    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
+        return Signature::Png;
+    if (bytes.startsWith("\xFF\xD8\xFF"))
+        return Signature::Jpeg;
+    for (const char* tiff : {"II*", "MM\0*", "II+", "MM\0+"})
+        if (bytes.startsWith(QByteArrayView(tiff, 4)))
+            return Signature::Tiff;
+    return Signature::None;
+}
+
 } // namespace
 
 Signature SniffSignature(QByteArrayView bytes) {
@@ -45,7 +56,7 @@ Signature SniffSignature(QByteArrayView bytes) {
     // Last: a package may well hold "%PDF-" in its first kilobyte.
     if (bytes.first(std::min(bytes.size(), kPdfSearchBytes)).indexOf("%PDF-") >= 0)
         return Signature::Pdf;
-    return Signature::None;
+    return SniffImage(bytes);
 }
 
 } // namespace zorv::input

@@ -14,7 +14,9 @@ enum class Signature {
     Ole,          // a compound file (Word 97-2003 and other Office files)
     EncryptedOle, // a compound file holding an encrypted OOXML package ("EncryptionInfo")
     Wpd,          // WordPerfect
-    // Images (PNG, JPEG, TIFF) for OCR take their place here.
+    Png,          // images, read by OCR
+    Jpeg,
+    Tiff, // little- and big-endian TIFF, and BigTIFF
 };
 
 // The signature of `bytes` (the whole file, or at least its first kilobyte; an encrypted

@@ -35,20 +35,6 @@ bool LooksLikeText(QByteArrayView bytes) {
     return true;
 }
 
-FileType SniffImage(QByteArrayView bytes) {
-    if (bytes.startsWith("\x89PNG\r\n\x1A\n"))
-        return FileType::Png;
-    if (bytes.startsWith("\xFF\xD8\xFF"))
-        return FileType::Jpeg;
-    // Little- and big-endian TIFF, and BigTIFF.
-    if (bytes.startsWith(QByteArrayView("II*\0", 4)) ||
-        bytes.startsWith(QByteArrayView("MM\0*", 4)) ||
-        bytes.startsWith(QByteArrayView("II+\0", 4)) ||
-        bytes.startsWith(QByteArrayView("MM\0+", 4)))
-        return FileType::Tiff;
-    return FileType::Unknown;
-}
-
 } // namespace
 
 FileType SniffFileType(QByteArrayView bytes, const QString& extension) {
@@ -66,11 +52,15 @@ FileType SniffFileType(QByteArrayView bytes, const QString& extension) {
         return FileType::EncryptedOle;
     case input::Signature::Wpd:
         return FileType::Wpd;
+    case input::Signature::Png:
+        return FileType::Png;
+    case input::Signature::Jpeg:
+        return FileType::Jpeg;
+    case input::Signature::Tiff:
+        return FileType::Tiff;
     case input::Signature::None:
         break;
     }
-    if (const FileType image = SniffImage(bytes); image != FileType::Unknown)
-        return image;
     if (!LooksLikeText(bytes))
         return FileType::Unknown;
     if (ext == u"htm" || ext == u"html" || LooksLikeHtml(bytes))
