@@ -41,12 +41,12 @@ QByteArray Escaped(const QString& line) {
 }
 
 void WriteDocx(const QString& path, const QStringList& lines) {
-    zorv::wordengine::test::DocxSpec spec;
+    zorv::wordengine::test::DocxContent content;
     for (const QString& line : lines)
-        spec.body += zorv::wordengine::test::P(Escaped(line));
+        content.body += zorv::wordengine::test::P(Escaped(line));
     QFile f(path);
     if (f.open(QIODevice::WriteOnly))
-        f.write(zorv::wordengine::test::MakeDocx(spec));
+        f.write(zorv::wordengine::test::MakeDocx(content));
 }
 
 void WritePdf(const QString& path, const QStringList& lines) {

@@ -81,7 +81,7 @@ Props BlockKeys(const Props& p) {
 }
 
 QByteArray Template() {
-    wt::DocxSpec layout;
+    wt::DocxContent layout;
     layout.body = "<w:p><w:pPr><w:jc w:val=\"center\"/><w:rPr><w:b/></w:rPr></w:pPr>"
                   "<w:r><w:rPr><w:rFonts w:ascii=\"Georgia\" w:hAnsi=\"Georgia\"/><w:b/>"
                   "<w:sz w:val=\"36\"/></w:rPr><w:t>Jane Sample</w:t></w:r></w:p>"

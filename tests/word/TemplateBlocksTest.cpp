@@ -17,7 +17,7 @@
 
 using zorv::TokenList;
 using zorv::TokenRecord;
-using zorv::wordengine::test::DocxSpec;
+using zorv::wordengine::test::DocxContent;
 using zorv::wordengine::test::MakeDocx;
 using zorv::wordengine::test::P;
 using zorv::wordengine::test::ZipEntry;
@@ -75,7 +75,7 @@ protected:
     ~TemplateBlocksTest() override { word::SetApplicationFactory(std::move(previous_)); }
 
     // Fills a package made of `layout`; returns the saved file's path.
-    QString Fill(const DocxSpec& layout, const TokenRecord& values, bool redact = false) {
+    QString Fill(const DocxContent& layout, const TokenRecord& values, bool redact = false) {
         return FillFile(scratch.Write(QStringLiteral("t%1.docx").arg(++files_), MakeDocx(layout)),
                         values, redact);
     }
@@ -110,7 +110,7 @@ private:
 };
 
 TEST_F(TemplateBlocksTest, ParagraphBlocksRepeatPerItemNestAndSeeOuterTokens) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = P("Profile of [[FullName]]") + P("[[#Positions]]") +
                   P("[[Title]] at [[Employer]] for [[FullName]]") + P("[[#Bullets]]") +
                   P("- [[Text]]") + P("  [[/Bullets]] ") + P("[[/Positions]]") + P("End");
@@ -120,7 +120,7 @@ TEST_F(TemplateBlocksTest, ParagraphBlocksRepeatPerItemNestAndSeeOuterTokens) {
 }
 
 TEST_F(TemplateBlocksTest, EmptyListsAndBlankConditionalsLeaveNoTrace) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = P("a") + P("[[#Languages]]") + P("x [[Name]]") + P("[[/Languages]]") +
                   P("[[?Mobile]]") + P("Mobile: [[Mobile]]") + P("[[/Mobile]]") + P("[[?Email]]") +
                   P("Mail: [[Email]]") + P("[[/Email]]") + P("[[?Languages]]") + P("Languages") +
@@ -131,7 +131,7 @@ TEST_F(TemplateBlocksTest, EmptyListsAndBlankConditionalsLeaveNoTrace) {
 }
 
 TEST_F(TemplateBlocksTest, TheThreeShapesWorkInBodyHeaderFooterAndTables) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.headers = {{"header1.xml", P("Skills: [[#Skills]][[Text]]; [[/Skills]]end")}};
     layout.footers = {{"footer1.xml", P("[[#Skills]]") + P("F [[Text]]") + P("[[/Skills]]")}};
     layout.sections = {"<w:headerReference w:type=\"default\" r:id=\"Rheader1.xml\"/>"
@@ -153,7 +153,7 @@ TEST_F(TemplateBlocksTest, TheThreeShapesWorkInBodyHeaderFooterAndTables) {
 
 TEST_F(TemplateBlocksTest, MarkersSplitByFormattingAreFoundAndValuesKeepTheFormatting) {
     const QByteArray bold = "<w:rPr><w:b/></w:rPr>";
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = "<w:p><w:r><w:t>[[#Pos</w:t></w:r><w:proofErr w:type=\"spellStart\"/><w:r>" +
                   bold + "<w:t>itions]]</w:t></w:r></w:p><w:p><w:r>" + bold +
                   "<w:t>[[Ti</w:t></w:r><w:r><w:t>tle]] (</w:t></w:r><w:r><w:t>[[#Bul</w:t></w:r>"
@@ -170,7 +170,7 @@ TEST_F(TemplateBlocksTest, MarkersSplitByFormattingAreFoundAndValuesKeepTheForma
 }
 
 TEST_F(TemplateBlocksTest, UnknownNamesAndUnmatchedMarkersStayAsWritten) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = P("[[#Nope]]x[[/Nope]] [[Nope]]") + P("[[Title]] outside") +
                   P("[[#Positions]] never closed") + P("[[/Skills]] alone") + P("[[FullName]]");
     EXPECT_EQ(Paragraphs(Fill(layout, Profile())),
@@ -184,7 +184,7 @@ TEST_F(TemplateBlocksTest, CopiesGetFreshIdsAndKeepTheirNumbering) {
         "<w:r><w:drawing><wp:inline xmlns:wp=\"http://schemas.openxmlformats.org/"
         "drawingml/2006/wordprocessingDrawing\"><wp:extent cx=\"10\" cy=\"10\"/><wp:docPr id=\"1\" "
         "name=\"Logo\"/></wp:inline></w:drawing></w:r>";
-    DocxSpec layout;
+    DocxContent layout;
     layout.body =
         P("[[#Skills]]") +
         "<w:p><w:pPr><w:numPr><w:ilvl w:val=\"0\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"
@@ -243,7 +243,7 @@ TEST_F(TemplateBlocksTest, RedactionLeavesNoContactDetailAnywhereInThePackage) {
                   << "https://jane-sample.dev"
                   << "12 Oak Lane";
     values.lists[0].items[0].lists[0].items[0].values = {"Call (217) 555-0142 at 12 Oak Lane"};
-    DocxSpec layout;
+    DocxContent layout;
     layout.headers = {{"header1.xml", P("[[FullName]] [[Email]]")}};
     layout.sections = {"<w:headerReference w:type=\"default\" r:id=\"Rheader1.xml\"/>"};
     const QByteArray body = P("[[FullName]]: [[Summary]]") + P("[[?Phone]]") +
@@ -355,7 +355,7 @@ namespace {
 
 // A Word 97-2003 template goes through its .docx working copy: its blocks repeat as well.
 TEST_F(TemplateBlocksTest, BlocksWorkInAWord97Template) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = P("[[FullName]]") + P("[[#Positions]]") + P("[[Title]] at [[Employer]]") +
                   P("[[#Bullets]]") + P("- [[Text]]") + P("[[/Bullets]]") + P("[[/Positions]]") +
                   Table({Row({"[[#Education]][[School]]", "[[Year]][[/Education]]"})});

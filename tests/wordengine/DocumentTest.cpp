@@ -20,8 +20,8 @@ QByteArray Ref(const char* kind, const char* type, const char* part) {
 
 // Section 1: default and first-page header, default footer. Section 2: even header only,
 // so its default header and footer are the first section's.
-DocxSpec TwoSections() {
-    DocxSpec layout;
+DocxContent TwoSections() {
+    DocxContent layout;
     layout.body = P("Body [[A]]");
     layout.headers = {{"header1.xml", P("Default [[A]]")},
                       {"header2.xml", P("First [[A]]")},
@@ -141,7 +141,7 @@ TEST(Saving, AFailedSaveRaisesAndLeavesTheOldFile) {
     // be written beside the document (permissions would not stop a root test run).
     Scratch scratch;
     QDir(scratch.Path(".")).mkdir("d");
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = P("[[A]]");
     const QByteArray before = MakeDocx(layout);
     zorv::test::WriteFile(scratch.Path("d/t.docx"), before);

@@ -64,7 +64,7 @@ QByteArray P(const QByteArray& text) {
     return "<w:p><w:r><w:t xml:space=\"preserve\">" + text + "</w:t></w:r></w:p>";
 }
 
-QByteArray MakeDocx(const DocxSpec& layout) {
+QByteArray MakeDocx(const DocxContent& layout) {
     const QByteArray decl = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
     QByteArray types = decl + "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
                               "content-types\"><Default Extension=\"rels\" "

@@ -21,7 +21,7 @@ QByteArray MakeZip(const Entries& entries, bool store = false);
 // The WordprocessingML namespace declarations for a root element.
 QByteArray WNs();
 
-struct DocxSpec {
+struct DocxContent {
     QByteArray body; // children of w:body, the final w:sectPr excluded
     // Headers and footers: part name (under word/) and w:hdr / w:ftr children.
     std::vector<std::pair<QByteArray, QByteArray>> headers, footers;
@@ -30,7 +30,7 @@ struct DocxSpec {
 };
 
 // A complete package; a section's children may name a part as r:id="Rheader1.xml".
-QByteArray MakeDocx(const DocxSpec& layout);
+QByteArray MakeDocx(const DocxContent& layout);
 
 // A paragraph with one plain run of text.
 QByteArray P(const QByteArray& text);

@@ -23,7 +23,7 @@ inline std::unique_ptr<OpenDoc> OpenBytes(const QByteArray& bytes,
 }
 
 inline std::unique_ptr<OpenDoc> OpenBody(const QByteArray& body) {
-    DocxSpec layout;
+    DocxContent layout;
     layout.body = body;
     return OpenBytes(MakeDocx(layout));
 }
