@@ -37,16 +37,6 @@ TEST(WaitSeconds, NegativeReturnsAtOnceWithoutEvents) {
     WaitSeconds(0.0f); // let the timer go before the next test
 }
 
-TEST(BusyPointer, SetsHourglassThenDefault) {
-    struct Window : IMousePointerTarget {
-        std::vector<int> seen;
-        void SetMousePointer(int p) override { seen.push_back(p); }
-    } w;
-    SetBusyPointer(w);
-    SetNormalPointer(w);
-    EXPECT_EQ(w.seen, (std::vector<int>{11, 0}));
-}
-
 namespace {
 double CpuSeconds() {
     rusage usage{};

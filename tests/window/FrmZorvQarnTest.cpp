@@ -7,7 +7,6 @@
 #include "MessageBoxes.h"
 #include "Platform.h"
 #include "Settings.h"
-#include "Twips.h"
 #include "Version.h"
 
 #include <QApplication>
@@ -76,34 +75,6 @@ protected:
 };
 
 // --- layout ---------------------------------------------------------------------------------
-
-struct Placed {
-    const char* name;
-    int left, top, width, height;
-};
-
-const Placed kDesign[] = {
-    {"lblInputResume", 375, 285, 1890, 225},       {"txtInputResume", 2340, 225, 6585, 285},
-    {"cmdBrowseInputResume", 8970, 225, 345, 285}, {"lblResumeTemplate", 375, 645, 1890, 225},
-    {"txtResumeTemplate", 2340, 585, 6585, 285},   {"cmdBrowseResumeTemplate", 8970, 585, 345, 285},
-    {"lblOutputResume", 375, 1005, 1890, 225},     {"txtOutputResume", 2340, 945, 6585, 285},
-    {"lblOutputHRXML", 375, 1380, 1890, 225},      {"txtOutputHRXML", 2340, 1320, 6585, 285},
-    {"cmdCreate", 3870, 1845, 1095, 315},          {"cmdClose", 5100, 1845, 1095, 315},
-    {"picMouseIcon", 9120, 1035, 540, 435},
-};
-
-TEST_F(Window, EveryControlSitsAtItsDesignedPlaceInPixels) {
-    const qreal dpi = window->logicalDpiY();
-    for (const Placed& p : kDesign)
-        EXPECT_EQ(Control(p.name)->geometry(), TwipsRect(p.left, p.top, p.width, p.height, dpi))
-            << p.name;
-    EXPECT_EQ(window->size(), QSize(TwipsToPixels(10065, dpi), TwipsToPixels(2445, dpi)));
-    if (dpi == 96) {
-        EXPECT_EQ(window->size(), QSize(671, 163));
-        EXPECT_EQ(Control("txtInputResume")->geometry(), QRect(156, 15, 439, 19));
-        EXPECT_EQ(Control("cmdClose")->geometry(), QRect(340, 123, 73, 21));
-    }
-}
 
 TEST_F(Window, HasAFixedSizeCentredOnTheScreenAndResizingMovesNothing) {
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
