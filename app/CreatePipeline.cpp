@@ -3,6 +3,7 @@
 #include "AtomicWrite.h"
 #include "FuncLib.h"
 #include "Messages.h"
+#include "PrivateFiles.h"
 #include "ProcessResumeInterface.h"
 #include "ReplaceTokensInterface.h"
 #include "Settings.h"
@@ -10,7 +11,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QLockFile>
 
 namespace zorv {
 namespace {
@@ -190,13 +190,16 @@ TempNameClaim::TempNameClaim(const QString& inputResume) {
     for (int k = 1; k <= kMaxTempNameClaims; ++k) {
         const QString path =
             k == 1 ? first : StripFileExt(first) + QStringLiteral("~%1.xml").arg(k);
-        auto lock = std::make_unique<QLockFile>(StripFileExt(path) + QStringLiteral(".lock"));
-        lock->setStaleLockTime(0); // only a dead owner's lock is stale, however long a run is
-        if (lock->tryLock(0)) {
+        // Only a gone owner's lock is free, however long a run takes.
+        auto lock = std::make_unique<PrivateNameLock>();
+        if (lock->TryLock(StripFileExt(path) + QStringLiteral(".lock"), &problem_)) {
             lock_ = std::move(lock);
             path_ = path;
+            problem_.clear();
             return;
         }
+        if (!problem_.isEmpty())
+            return; // not taken, but not creatable either: the folder says why
     }
     problem_ = QStringLiteral("No temporary name is free for ") + GetFileName(inputResume);
 }

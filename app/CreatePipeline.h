@@ -14,10 +14,9 @@
 #include <memory>
 #include <vector>
 
-class QLockFile;
-
 namespace zorv {
 
+class PrivateNameLock;
 class IProcessResume;
 struct ProcessResumeProperties;
 class IReplaceTokens;
@@ -54,7 +53,7 @@ QString TempXMLResumePath(const QString& inputResume);
 // The temporary XML path one run uses: TempXMLResumePath when no live run holds it, else
 // the same name with "~2", "~3"... So runs at once on resumes of the same name never share
 // files, and a later run on the same resume reuses the first name. A lock file beside
-// the name ("<name>.lock") holds it while the object lives.
+// the name ("<name>.lock", PrivateNameLock) holds it while the object lives.
 class TempNameClaim {
 public:
     explicit TempNameClaim(const QString& inputResume);
@@ -66,7 +65,7 @@ public:
     QString Problem() const { return problem_; }
 
 private:
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<PrivateNameLock> lock_;
     QString path_;
     QString problem_;
 };

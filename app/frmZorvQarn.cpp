@@ -7,6 +7,7 @@
 #include "LoadStartupValues.h"
 #include "Messages.h"
 #include "Platform.h"
+#include "PrivateFiles.h"
 #include "Settings.h"
 #include "UnhandledError.h"
 #include "Version.h"
@@ -88,6 +89,7 @@ void frmZorvQarn::Form_Load() {
                    QString::number(kVersionRevision) + QLatin1Char(')'));
 
     startup_ = LoadStartupValues();
+    RemoveDeadRunFiles();
 
     const QString remembered = GetSetting(SettingsAppName, kSection, kTemplateKey, QString());
     if (!IsBlank(remembered) && FileExists(remembered))

@@ -9,6 +9,7 @@
 #include "Messages.h"
 #include "OfficeConverter.h"
 #include "ParserSession.h"
+#include "PrivateFiles.h"
 #include "ReplaceTokensInterface.h"
 #include "Settings.h"
 #include "UnhandledError.h"
@@ -52,7 +53,7 @@ class BatchFiller {
 public:
     explicit BatchFiller(const BatchFillOptions& options)
         : options_(options), startup_(LoadStartupValues()), product_(ProductCollaborators()),
-          work_(GetTempDir() + QStringLiteral("qarn-batch-XXXXXX")) {
+          work_(GetTempDir() + TaggedTemplate(kBatchFolderPrefix)) {
         country_ = GetSetting(SettingsAppName, QStringLiteral("OptionsMyRecord"),
                               QStringLiteral("ResumeCountry"), QString());
         if (options.pdf)

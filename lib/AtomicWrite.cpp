@@ -1,10 +1,11 @@
 #include "AtomicWrite.h"
 
-#include "ProcessList.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QTemporaryFile>
 
@@ -26,6 +27,8 @@ constexpr qint64 kCopyChunkBytes = 256 * 1024;
 // Links deeper than this are a loop; the path is then taken as it is.
 constexpr int kMaxLinkDepth = 40;
 const QString kWorkingPrefix = QStringLiteral(".~qarn-");
+// Random temporary names tried before giving up: a clash is already unlikely once.
+constexpr int kMaxNameAttempts = 16;
 
 bool IsDiskFull(int err) {
 #ifdef EDQUOT
@@ -99,8 +102,35 @@ bool CopyInto(QFile& source, QFileDevice& file, int* err) {
     return synced;
 }
 
-bool ProcTellsStartTimes() {
-    return !ProcessStartTag(CurrentProcessId()).isEmpty();
+// A file of the private folder: its temporary file is claimed through OpenPrivateFile (0600,
+// never through a link) and renamed over the path, which replaces a link there rather than
+// following it (QSaveFile would follow it).
+bool WritePrivateFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    QFile out;
+    QString temp;
+    for (int attempt = 0; !out.isOpen(); ++attempt) {
+        // Tagged as a working copy, so that one left by a killed writer is removed.
+        temp = QFileInfo(path).absolutePath() + QLatin1Char('/') + kWorkingPrefix + OwnerTag() +
+               QStringLiteral("-%1").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                         QLatin1Char('0'));
+        QString cause;
+        if (!OpenPrivateFile(out, temp, PrivateOpen::Claim, &cause) &&
+            (errno != EEXIST || attempt >= kMaxNameAttempts))
+            return Fail(error, cause);
+    }
+    errno = 0;
+    const bool written =
+        out.write(bytes) == bytes.size() && out.flush() && SyncToDisk(out.handle());
+    const int err = errno;
+    out.close();
+    if (!written || std::rename(QFile::encodeName(temp).constData(),
+                                QFile::encodeName(path).constData()) != 0) {
+        const QString cause = written ? CauseText(errno) : DeviceCause(out, err);
+        QFile::remove(temp);
+        return Fail(error, cause);
+    }
+    SyncFolder(QFileInfo(path).absolutePath());
+    return true;
 }
 
 } // namespace
@@ -127,12 +157,12 @@ bool IsSameFile(const QString& a, const QString& b) {
 
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error,
                          FileAccess access) {
+    if (access == FileAccess::OwnerOnly)
+        return WritePrivateFileAtomically(path, bytes, error);
     QSaveFile out(ResolvedOutputPath(path));
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
         return Fail(error, DeviceCause(out, errno));
-    if (access == FileAccess::OwnerOnly)
-        out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     errno = 0;
     const bool written =
         out.write(bytes) == bytes.size() && out.flush() && SyncToDisk(out.handle());
@@ -185,10 +215,7 @@ bool OutputWorkingCopy::CopyFrom(const QString& source, QString* error) {
         return Fail(error, QStringLiteral("%1 cannot be read: %2").arg(source, in.errorString()));
     const QFileInfo out(output_);
     const QString suffix = extension_.isEmpty() ? QString() : QLatin1Char('.') + extension_;
-    QTemporaryFile temp(out.absolutePath() + QLatin1Char('/') + kWorkingPrefix +
-                        QStringLiteral("%1-%2-XXXXXX")
-                            .arg(CurrentProcessId())
-                            .arg(ProcessStartTag(CurrentProcessId())) +
+    QTemporaryFile temp(out.absolutePath() + QLatin1Char('/') + TaggedTemplate(kWorkingPrefix) +
                         suffix);
     if (!temp.open())
         return Fail(
@@ -230,19 +257,11 @@ QString CopyName(const QString& output, const QString& source) {
 }
 
 void RemoveDeadWorkingCopies(const QString& folder) {
-    if (!ProcTellsStartTimes())
-        return; // no way to tell a dead owner from a live one
     const QDir dir(folder);
     const QStringList names = dir.entryList({kWorkingPrefix + QLatin1Char('*')},
                                             QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
-        // .~qarn-<pid>-<start time>-XXXXXX...
-        const QStringList parts = name.mid(kWorkingPrefix.size()).split(QLatin1Char('-'));
-        bool isPid = false;
-        const qint64 pid = parts.value(0).toLongLong(&isPid);
-        if (parts.size() < 3 || !isPid || parts[1].isEmpty())
-            continue;
-        if (ProcessStartTag(pid) != parts[1])
+        if (TaggedNameIsDead(name, kWorkingPrefix))
             QFile::remove(dir.filePath(name));
     }
 }

@@ -13,7 +13,8 @@
 namespace zorv {
 
 // How a written file may be read: as the file it replaces (new files as the umask says),
-// or by its owner alone (0600), for files holding a candidate's data.
+// or by its owner alone (0600), for the files of the private temporary folder, which hold a
+// candidate's data: a link at such a path is replaced by the file, never followed.
 enum class FileAccess { AsBefore, OwnerOnly };
 
 // Writes bytes to path. On failure returns false with the cause in *error.

@@ -5,6 +5,7 @@
 #include "TextDecoding.h"
 
 #include <QByteArray>
+#include <algorithm>
 
 namespace zorv::rp::convert {
 
@@ -21,18 +22,29 @@ bool LooksLikeHtml(QByteArrayView bytes) {
            (head.contains(u"<html") || head.contains(u"<body") || head.contains(u"<head"));
 }
 
-// Text when there are no NUL bytes outside what UTF-16/32 explains.
+// Bytes sampled to tell text from binary data.
+constexpr qsizetype kSniffedBytes = 8192;
+// Binary data has control bytes (NUL among them) all over; text may carry a stray one, left by
+// an editor or a copy: text has at most one in this many bytes.
+constexpr qsizetype kBytesPerStrayControl = 32;
+
+bool IsBinaryControl(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    // Tab, line feed, vertical tab, form feed, carriage return, DOS end of file and escape
+    // occur in text files.
+    return b < 0x20 && b != '\t' && b != '\n' && b != '\v' && b != '\f' && b != '\r' && b != 0x1A &&
+           b != 0x1B;
+}
+
+// Text unless control bytes (NUL among them) are more than strays; UTF-16 and UTF-32,
+// whose zero bytes belong to the characters, are text.
 bool LooksLikeText(QByteArrayView bytes) {
-    const QByteArray encoding =
-        DetectEncoding(bytes.first(std::min<qsizetype>(bytes.size(), 8192)));
+    const QByteArrayView head = bytes.first(std::min<qsizetype>(bytes.size(), kSniffedBytes));
+    const QByteArray encoding = DetectEncoding(head);
     if (encoding.startsWith("UTF-16") || encoding.startsWith("UTF-32"))
         return true;
-    const qsizetype n = std::min<qsizetype>(bytes.size(), 8192);
-    for (qsizetype i = 0; i < n; ++i) {
-        if (bytes[i] == '\0')
-            return false;
-    }
-    return true;
+    const auto controls = std::count_if(head.begin(), head.end(), IsBinaryControl);
+    return controls * kBytesPerStrayControl <= head.size();
 }
 
 } // namespace
@@ -79,6 +91,10 @@ QString MismatchMessage(const QString& extension) {
         return QStringLiteral("The file is named .docx but is not a Word document.");
     if (ext == u"wpd")
         return QStringLiteral("The file is named .wpd but is not a WordPerfect document.");
+    if (ext == u"txt" || ext == u"text" || ext == u"htm" || ext == u"html")
+        return QStringLiteral("The file is named .%1 but holds binary data, not text (NUL and "
+                              "other control bytes throughout).")
+            .arg(ext);
     if (ext == u"png" || ext == u"jpg" || ext == u"jpeg" || ext == u"tif" || ext == u"tiff")
         return QStringLiteral("The file is named .%1 but is not a %2 image.")
             .arg(ext, ext == u"png"          ? u"PNG"

@@ -27,8 +27,8 @@ enum class FileType {
 // only chooses between text and HTML, or names what the content should have been.
 FileType SniffFileType(QByteArrayView bytes, const QString& extension);
 
-// The message for a file whose content does not match a binary type its extension names
-// (a .pdf that is no PDF ...); empty when the extension names no such type.
+// The message for a file whose content does not match the type its extension names (a .pdf
+// that is no PDF, a .txt of binary data ...); empty when the extension names no such type.
 QString MismatchMessage(const QString& extension);
 
 } // namespace zorv::rp::convert

@@ -109,7 +109,8 @@ QString DecodeWithName(QByteArrayView bytes, const QByteArray& encoding) {
 }
 
 QString DecodeText(QByteArrayView bytes) {
-    return DecodeWithName(bytes.sliced(BomLength(bytes)), DetectEncoding(bytes));
+    // A stray NUL byte is no character of the text.
+    return DecodeWithName(bytes.sliced(BomLength(bytes)), DetectEncoding(bytes)).remove(QChar(0));
 }
 
 QString DecodeCodePage(QByteArrayView bytes, int codePage) {

@@ -12,7 +12,7 @@ namespace zorv::rp::convert {
 // "UTF-16LE", "WINDOWS-1252" ...). Byte-order marks win, then valid UTF-8, then uchardet.
 QByteArray DetectEncoding(QByteArrayView bytes);
 
-// Decodes a whole text file: its byte-order mark is dropped.
+// Decodes a whole text file: its byte-order mark and stray NUL characters are dropped.
 QString DecodeText(QByteArrayView bytes);
 
 // Decodes bytes of a Windows code page (1252, 1250, 932 ...); unknown pages as 1252.

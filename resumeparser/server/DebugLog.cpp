@@ -1,6 +1,7 @@
 #include "DebugLog.h"
 
 #include "FuncLib.h"
+#include "PrivateFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -33,8 +34,8 @@ void DebugLog::Write(const QString& line) {
 void DebugLog::Append(const QString& line) {
     const std::lock_guard<std::mutex> lock(mutex_);
     // Several parser processes may log at once: each line goes out in one append.
-    QFile file(FilePath());
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    QFile file;
+    if (!OpenPrivateFile(file, FilePath(), PrivateOpen::Append))
         return;
     const QString text = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
                          QStringLiteral(" [") + QString::number(::getpid()) + QStringLiteral("] ") +

@@ -89,6 +89,27 @@ TEST(ConvertResumeRefusals, DisguisedAndUnknownFilesSaySo) {
     EXPECT_TRUE(r.message.contains(QStringLiteral("not a Word document")));
 }
 
+TEST(ConvertResumeRefusals, AStrayNulIsDroppedAndBinaryTextSaysSo) {
+    const QByteArray stray = QByteArray("Jane Doe\nSenior Engineer at Contoso Bank") +
+                             QByteArray(1, '\0') + "\nSkills: accounting and payroll\n";
+    auto r = ConvertAsFile(stray, QStringLiteral("cv.txt"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_TRUE(r.text.contains(QStringLiteral("Skills: accounting and payroll")));
+    EXPECT_FALSE(r.text.contains(QChar(0)));
+    r = ConvertAsFile("<html><body><p>" + stray + "</p></body></html>", QStringLiteral("cv.html"));
+    ASSERT_TRUE(r.ok) << r.message.toStdString();
+    EXPECT_TRUE(r.text.contains(QStringLiteral("accounting and payroll"))) << r.text.toStdString();
+
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) % 256));
+    r = ConvertAsFile(binary, QStringLiteral("cv.txt"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.message.startsWith(
+        QStringLiteral("\"cv.txt\": The file is named .txt but holds binary data")))
+        << r.message.toStdString();
+}
+
 TEST(ConvertResumeRefusals, EncryptedOfficeFileNamedDocxIsProtectedNotCorrupt) {
     // An encrypted .docx is a compound file with an EncryptionInfo stream.
     QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);

@@ -49,5 +49,18 @@ TEST(SniffFileType, BinaryOrUnknownIsUnknown) {
     EXPECT_EQ(Sniff("plain words", "pdf"), FileType::Unknown);
     EXPECT_EQ(Sniff("plain words", "odt"), FileType::Unknown);
     EXPECT_FALSE(MismatchMessage(QStringLiteral("PDF")).isEmpty());
-    EXPECT_TRUE(MismatchMessage(QStringLiteral("txt")).isEmpty());
+    EXPECT_TRUE(MismatchMessage(QStringLiteral("odt")).isEmpty());
+}
+
+// An editor or a copy may leave a NUL byte in a text file; binary data has them throughout.
+TEST(SniffFileType, AStrayNulLeavesTextTextButBinaryDataIsNot) {
+    const QByteArray words = QByteArray("Jane Doe, Engineer. ").repeated(4);
+    const QByteArray stray = words + QByteArray(1, '\0') + words;
+    EXPECT_EQ(Sniff(stray, "txt"), FileType::Text);
+    EXPECT_EQ(Sniff("<html><body>" + stray + "</body></html>", "html"), FileType::Html);
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) % 256));
+    EXPECT_EQ(Sniff(binary, "txt"), FileType::Unknown);
+    EXPECT_TRUE(MismatchMessage(QStringLiteral("TXT")).contains(QStringLiteral("binary data")));
 }
