@@ -36,16 +36,24 @@ QString CheckResumeFile(const QString& path) {
     return QString();
 }
 
-// Below this many characters a text is too short to judge.
+// Below this many characters a text is too short to judge its characters...
 constexpr qsizetype kMinJudgedCharacters = 32;
+// ...and below this many, its spacing. A resume in any language has a space or a line break
+// far more often than once in this many characters; bytes read as UTF-16 almost never do.
+constexpr qsizetype kMinJudgedSpacing = 256;
+constexpr qsizetype kCharactersPerSpaceAtMost = 200;
 
-// True when most characters (spaces and controls aside) are unassigned or private-use: what
-// a converter makes of bytes that are no text behind a valid header, never a resume.
+// True for what a converter makes of bytes that are no text behind a valid header: most
+// characters (spaces and controls aside) unassigned or private-use, or a long text with
+// hardly a space or line break. Never a resume.
 bool MostlyUnreadable(const QString& text) {
     qsizetype counted = 0;
     qsizetype unreadable = 0;
+    qsizetype spaces = 0;
     for (const char32_t c : QStringView(text).toUcs4()) {
         const QChar::Category category = QChar::category(c);
+        if (QChar::isSpace(c))
+            ++spaces;
         if (QChar::isSpace(c) || category == QChar::Other_Control)
             continue;
         ++counted;
@@ -53,7 +61,9 @@ bool MostlyUnreadable(const QString& text) {
             category == QChar::Other_Surrogate)
             ++unreadable;
     }
-    return counted >= kMinJudgedCharacters && unreadable * 2 > counted;
+    if (counted >= kMinJudgedCharacters && unreadable * 2 > counted)
+        return true;
+    return counted >= kMinJudgedSpacing && spaces * kCharactersPerSpaceAtMost < counted;
 }
 
 ActionResult Convert(const ParserSettings& settings, const ProgressSink& progress) {
@@ -63,7 +73,8 @@ ActionResult Convert(const ParserSettings& settings, const ProgressSink& progres
     ActionResult result = ConvertResume(settings, progress);
     if (result.ok && MostlyUnreadable(result.text))
         return Failure(QStringLiteral("The resume holds no readable text (its characters are "
-                                      "mostly unassigned or private-use): ") +
+                                      "mostly unassigned or private-use, or come without "
+                                      "spaces or line breaks): ") +
                        settings.ResumeFileName);
     return result;
 }

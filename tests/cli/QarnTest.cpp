@@ -1,12 +1,15 @@
 // The qarn program as a user runs it: help, version, usage errors, create's input checks,
 // and a whole profile created from the example resume.
+#include "PrivateFiles.h"
 #include "TestSupport.h"
 #include "Version.h"
 #include "WordEngine.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 zorv::test::QarnResult Qarn(const QStringList& args) {
@@ -35,6 +38,28 @@ TEST(Qarn, CreateReportsMissingResumeAndFails) {
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("Resume not found.\n/no/such/resume.doc")) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+// Start-up removes what killed runs left in the private temporary folder, never a live
+// run's names.
+TEST(Qarn, StartUpRemovesWhatKilledRunsLeft) {
+    QTemporaryDir tmp;
+    const QString folder = zorv::test::PrivateTempDir(tmp.path());
+    ASSERT_EQ(::mkdir(QFile::encodeName(folder).constData(), 0700), 0);
+    const QString deadTag = QStringLiteral("%1-1").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(zorv::test::WriteFile(folder + "~iqarn~cv.lock", deadTag.toLatin1()));
+    ASSERT_TRUE(zorv::test::WriteFile(folder + "~iqarn~cv.xml", "x"));
+    ASSERT_TRUE(zorv::test::WriteFile(folder + "~iqarn~cv~2.lock", zorv::OwnerTag().toLatin1()));
+    ASSERT_TRUE(QDir().mkpath(folder + zorv::kBatchFolderPrefix + deadTag + "-abcdef"));
+    QProcess qarn;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TMPDIR"), tmp.path());
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    qarn.setProcessEnvironment(env);
+    qarn.start(QStringLiteral(ZORV_BIN_DIR "/qarn"), {QStringLiteral("--version")});
+    ASSERT_TRUE(qarn.waitForFinished());
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{QStringLiteral("~iqarn~cv~2.lock")});
 }
 
 // The example resume through the real parser into the example profile: every position,

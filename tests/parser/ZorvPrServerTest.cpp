@@ -1,6 +1,7 @@
 // The ZorvPr process itself, through the client's parser object: files it refuses with a
 // clear message, the calls it refuses, its debug log, and its end when its input closes.
 #include "DebugLog.h"
+#include "OfficeConverter.h"
 #include "ParserErrors.h"
 #include "ParserTestSupport.h"
 
@@ -92,17 +93,43 @@ TEST_F(Server, RefusesUnknownAndCorruptFilesWithoutHanging) {
     }
 }
 
-// What a converter makes of bytes that are no text is refused, not parsed as a resume.
+// What a converter makes of bytes that are no text is refused, not parsed as a resume:
+// private-use characters, or assigned ones in a long run without a space or line break.
 TEST_F(Server, TextOfMostlyPrivateUseCharactersIsUnreadable) {
     UseRealServer();
-    QString garbage = QStringLiteral("Jane Doe\n");
-    for (int i = 0; i < 200; ++i)
-        garbage += QChar(0xE000 + (i * 37) % 0x1000);
-    QByteArray utf16("\xff\xfe", 2);
-    utf16 += QByteArray(reinterpret_cast<const char*>(garbage.utf16()), garbage.size() * 2);
-    const DoneEvent done = Convert(WriteResume(QStringLiteral("noise.txt"), utf16));
+    for (const char16_t first : {u'\xE000', u'\x4E00'}) {
+        QString garbage = QStringLiteral("Jane Doe\n");
+        for (int i = 0; i < 400; ++i)
+            garbage += QChar(first + (i * 37) % 0x1000);
+        QByteArray utf16("\xff\xfe", 2);
+        utf16 += QByteArray(reinterpret_cast<const char*>(garbage.utf16()), garbage.size() * 2);
+        const DoneEvent done = Convert(WriteResume(QStringLiteral("noise.txt"), utf16));
+        EXPECT_FALSE(done.ok);
+        EXPECT_TRUE(done.msg.contains("no readable text")) << qPrintable(done.msg);
+    }
+}
+
+// Random bytes behind a compound-file header: the office reads them as some text, which is
+// refused as unreadable.
+TEST_F(Server, RandomBytesBehindAnOleHeaderAreUnreadable) {
+    if (FindOfficeProgram().isEmpty())
+        GTEST_SKIP() << "LibreOffice is not installed";
+    UseRealServer();
+    QByteArray ole("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+    std::uint32_t state = 7;
+    while (ole.size() < 20000) {
+        state = state * 1664525u + 1013904223u; // any fixed noise will do
+        ole.append(char(state >> 24));
+    }
+    auto pr = Start();
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"), WriteResume(QStringLiteral("cv.doc"), ole));
+    pr->Call(QStringLiteral("FinishSetup"));
+    const DoneEvent done = Run(*pr, QStringLiteral("Convert"), kOfficeTimeLimitMs * 2);
+    ASSERT_TRUE(done.received);
     EXPECT_FALSE(done.ok);
-    EXPECT_TRUE(done.msg.contains("no readable text")) << qPrintable(done.msg);
+    EXPECT_TRUE(done.msg.contains("no readable text") || done.msg.contains("could not read"))
+        << qPrintable(done.msg);
 }
 
 TEST_F(Server, ConvertsADocxResume) {

@@ -6,6 +6,7 @@
 #include "HostEnvironment.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
+#include "PrivateFiles.h"
 #include "Settings.h"
 #include "Version.h"
 
@@ -200,6 +201,17 @@ TEST_F(Window, LoadLeavesTheTemplateBoxEmptyWithoutAnExistingRememberedTemplate)
     second.Form_Load();
     EXPECT_EQ(second.findChild<QLineEdit*>("txtResumeTemplate")->text(), "");
     EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(Window, LoadRemovesWhatKilledRunsLeftAndNothingOfALiveRun) {
+    const QString dead = GetTempDir() + kBatchFolderPrefix +
+                         QStringLiteral("%1-1-abcdef").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(QDir().mkpath(dead));
+    PrivateNameLock live;
+    ASSERT_TRUE(live.TryLock(GetTempDir() + "~iqarn~cv.lock"));
+    window->Form_Load();
+    EXPECT_FALSE(QFileInfo::exists(dead));
+    EXPECT_EQ(LockOwner(GetTempDir() + "~iqarn~cv.lock"), OwnerTag());
 }
 
 TEST_F(Window, LoadFetchesTheHostValues) {

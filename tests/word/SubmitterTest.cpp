@@ -12,6 +12,9 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -234,6 +237,48 @@ TEST(QarnSubmitter, WritesTheOutputAndLeavesTheDocumentAlone) {
     EXPECT_EQ(paras[7].text, "Company: Northwind");
     EXPECT_EQ(paras[10].text, "EMail: ann@example.com");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "nothing else written";
+}
+
+// The output reaches the disk before it takes its name: the working copy is synced after it
+// was last opened and before it is renamed over the output. Watched through strace.
+TEST(QarnSubmitter, TheOutputIsSyncedBeforeItIsRenamedIntoPlace) {
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        GTEST_SKIP() << "strace is not installed";
+    QTemporaryDir dir;
+    const QString doc = dir.filePath("resume.docx");
+    ASSERT_TRUE(zorv::test::WriteFile(doc, Template()));
+    const QString out = dir.filePath("submitted.docx");
+    const QString log = dir.filePath("trace");
+    QProcess traced;
+    traced.start(strace, {"-f", "-qq", "-e", "trace=openat,fsync,fdatasync,rename", "-o", log,
+                          ZORV_BIN_DIR "/qarn", "submitter", doc, "--name", "Ann", "-o", out});
+    ASSERT_TRUE(traced.waitForFinished(600000));
+    ASSERT_EQ(traced.exitCode(), 0) << traced.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(zorv::test::ReadFile(log)).split(u'\n');
+    const QRegularExpression renamed(R"(rename\("([^"]+)",
+                                     ")" + QRegularExpression::escape(out) + R"("\) = 0)");
+    const auto renameAt = std::find_if(lines.begin(), lines.end(), [&](const QString& line) {
+        return renamed.match(line).hasMatch();
+    });
+    ASSERT_NE(renameAt, lines.end()) << "no rename onto the output";
+    const QString copy = renamed.match(*renameAt).captured(1);
+    QString fd;
+    bool synced = false;
+    for (auto it = lines.begin(); it != renameAt; ++it) {
+        const QRegularExpressionMatch opened =
+            QRegularExpression("openat\\(.*\"" + QRegularExpression::escape(copy) + R"(".*= (\d+))")
+                .match(*it);
+        if (opened.hasMatch()) {
+            fd = opened.captured(1);
+            synced = false;
+        } else if (!fd.isEmpty() && QRegularExpression("(fsync|fdatasync)\\(" + fd + "\\) = 0")
+                                        .match(*it)
+                                        .hasMatch()) {
+            synced = true;
+        }
+    }
+    EXPECT_TRUE(synced) << "the working copy was not synced before the rename";
 }
 
 TEST(QarnSubmitter, UsageAndFailures) {
