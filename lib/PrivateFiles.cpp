@@ -84,15 +84,16 @@ QString OwnerTag() {
 }
 
 bool OwnerIsGone(const QString& tag) {
-    if (ProcessStartTag(CurrentProcessId()).isEmpty())
-        return false; // no way to tell a dead owner from a live one
     const qsizetype dash = tag.indexOf(QLatin1Char('-'));
     bool isPid = false;
     const qint64 pid = tag.left(dash).toLongLong(&isPid);
-    const QString start = tag.mid(dash + 1);
-    if (dash <= 0 || !isPid || pid <= 0 || start.isEmpty())
+    if (dash <= 0 || !isPid || pid <= 0)
         return false;
-    return ProcessStartTag(pid) != start;
+    // Where start times are not told, a process of that identifier is taken for the owner.
+    if (ProcessStartTag(CurrentProcessId()).isEmpty())
+        return !ProcessRuns(pid);
+    const QString start = tag.mid(dash + 1);
+    return !start.isEmpty() && ProcessStartTag(pid) != start;
 }
 
 QString TaggedTemplate(const QString& prefix) {

@@ -294,6 +294,26 @@ TEST_F(CreateRun, AnOutputThatIsAnInputStopsBeforeAnythingChanges) {
     EXPECT_TRUE(journal_.events.empty());
 }
 
+// The output goes beside the resume: a folder that cannot take it is named with the cause,
+// after the parse, and nothing is left behind.
+TEST_F(CreateRun, AnUnwritableResumeFolderIsNamedWithItsCause) {
+    const test::SmallDisk disk;
+    if (!disk.Mounted())
+        GTEST_SKIP() << "a read-only file system needs root to mount";
+    view_.input = disk.Path("cv.pdf");
+    ASSERT_TRUE(test::WriteFile(view_.input, "%PDF-"));
+    ASSERT_TRUE(disk.MakeReadOnly());
+    EXPECT_FALSE(Run(Collaborators()));
+    const QString output = disk.Path("cv_QX.doc");
+    ASSERT_EQ(messages_.Texts().size(), 1);
+    EXPECT_TRUE(messages_.Texts()[0].startsWith("The output resume could not be written.\r\n" +
+                                                output + " cannot be written: "))
+        << messages_.Texts()[0].toStdString();
+    EXPECT_TRUE(messages_.Texts()[0].contains("ead-only file system"))
+        << messages_.Texts()[0].toStdString();
+    EXPECT_EQ(QDir(disk.Path("")).entryList(QDir::Files | QDir::Hidden), QStringList{"cv.pdf"});
+}
+
 TEST(CreatePaths, LongResumeNamesAreShortenedKeepingThePattern) {
     const QString stem(240, QChar(0x00E9)); // two bytes each in UTF-8
     const QString tempXML = TempXMLResumePath("/r/" + stem + ".txt");

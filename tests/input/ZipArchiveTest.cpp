@@ -107,6 +107,19 @@ TEST(ZipArchiveRefuses, EntriesAndArchivesPastTheirCapsAtAnHonestRatio) {
     EXPECT_TRUE(e.reason.contains("more than any document needs"));
 }
 
+// A big picture stored without compression is what a document may hold, never a bomb.
+TEST(ZipArchiveReads, AStoredFortyMiBEntryWhole) {
+    const QByteArray picture = Random(40 * 1024 * 1024);
+    ZipArchive zip;
+    ZipError e;
+    ASSERT_TRUE(zip.Open(MakeZip({{"word/media/scan.bin", picture}}, true), &e))
+        << e.reason.toStdString();
+    QByteArray out;
+    ASSERT_TRUE(zip.Read(QStringLiteral("word/media/scan.bin"), &out, &e))
+        << e.reason.toStdString();
+    EXPECT_TRUE(out == picture);
+}
+
 TEST(ZipArchiveRefuses, SizesThatLieAreNeverTrusted) {
     const QByteArray text = QByteArray("resume text ").repeated(1000);
     for (quint32 declared : {quint32(10), quint32(0xFFFFFFF0)}) {

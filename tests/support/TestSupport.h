@@ -66,6 +66,11 @@ public:
     SmallDisk(const SmallDisk&) = delete;
     SmallDisk& operator=(const SmallDisk&) = delete;
     bool Mounted() const { return mounted_; }
+    // Remounts it read-only: unwritable even for root.
+    bool MakeReadOnly() const {
+        return mounted_ && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs",
+                                   MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // Fills what space is left with one file.
     void Fill() const {
