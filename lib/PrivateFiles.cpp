@@ -84,16 +84,16 @@ QString OwnerTag() {
 }
 
 bool OwnerIsGone(const QString& tag) {
-    const qsizetype dash = tag.indexOf(QLatin1Char('-'));
     bool isPid = false;
-    const qint64 pid = tag.left(dash).toLongLong(&isPid);
-    if (dash <= 0 || !isPid || pid <= 0)
+    const qint64 pid = tag.section(QLatin1Char('-'), 0, 0).toLongLong(&isPid);
+    if (!isPid || pid <= 0)
         return false;
-    // Where start times are not told, a process of that identifier is taken for the owner.
-    if (ProcessStartTag(CurrentProcessId()).isEmpty())
+    // Without a start time (an earlier lock, or a system that does not tell them), a process
+    // of that identifier is taken for the owner.
+    const QString start = tag.section(QLatin1Char('-'), 1);
+    if (start.isEmpty() || ProcessStartTag(CurrentProcessId()).isEmpty())
         return !ProcessRuns(pid);
-    const QString start = tag.mid(dash + 1);
-    return !start.isEmpty() && ProcessStartTag(pid) != start;
+    return ProcessStartTag(pid) != start;
 }
 
 QString TaggedTemplate(const QString& prefix) {
@@ -114,7 +114,8 @@ QString LockOwner(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QString();
-    return QString::fromLatin1(file.read(kMaxTagBytes)).trimmed();
+    // The first line: earlier locks went on with more lines.
+    return QString::fromLatin1(file.read(kMaxTagBytes)).section(QLatin1Char('\n'), 0, 0).trimmed();
 }
 
 PrivateNameLock::~PrivateNameLock() {

@@ -21,8 +21,9 @@ bool OpenPrivateFile(QFile& file, const QString& path, PrivateOpen how, QString*
 // What names the calling process as the owner of a file: "<process id>-<start time>".
 QString OwnerTag();
 
-// True when tag names a process that no longer runs (or another that got its identifier,
-// where the system tells start times); false for a live owner or a malformed tag.
+// True when tag ("<process id>-<start time>", or the id alone) names a process that no
+// longer runs, or another that got its identifier where the system tells start times;
+// false for a live owner or a malformed tag.
 bool OwnerIsGone(const QString& tag);
 
 // A name pattern tagged with the calling process: "<prefix><owner tag>-XXXXXX", for

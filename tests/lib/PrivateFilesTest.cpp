@@ -7,6 +7,7 @@
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -107,6 +108,16 @@ TEST_F(PrivateFiles, ANameLockIsHeldByALiveOwnerAndFreedByADeadOne) {
     ASSERT_TRUE(WriteFile(name, DeadTag().toLatin1()));
     PrivateNameLock afterKill;
     EXPECT_TRUE(afterKill.TryLock(name));
+    // A lock of an earlier release: the process id on its first line, no start time.
+    QProcess gone;
+    gone.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(gone.waitForStarted());
+    const QByteArray pid = QByteArray::number(gone.processId());
+    ASSERT_TRUE(gone.waitForFinished());
+    const QString earlier = Private("~iqarn~earlier.lock");
+    ASSERT_TRUE(WriteFile(earlier, pid + "\nqarn\nhost\n"));
+    PrivateNameLock afterEarlier;
+    EXPECT_TRUE(afterEarlier.TryLock(earlier));
     const QString planted = PlantLink("~iqarn~other.lock");
     PrivateNameLock overLink;
     EXPECT_TRUE(overLink.TryLock(planted));
