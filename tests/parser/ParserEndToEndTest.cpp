@@ -220,7 +220,7 @@ TEST_F(EndToEnd, QarnParseOfAMissingResumeFails) {
     QByteArray stdOut, stdErr;
     EXPECT_EQ(RunQarn({QStringLiteral("parse"), Path(QStringLiteral("none.txt"))}, stdOut, stdErr),
               1);
-    EXPECT_TRUE(stdErr.contains("resume not found"));
+    EXPECT_TRUE(stdErr.contains("The resume file was not found: "));
     EXPECT_TRUE(stdOut.isEmpty());
 }
 
