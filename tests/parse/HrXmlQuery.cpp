@@ -115,24 +115,45 @@ QString HrXmlSchemaPath() {
     return QFileInfo::exists(path) ? path : QString();
 }
 
+namespace {
+
+struct Schema {
+    std::unique_ptr<xmlSchema, SchemaFree> schema;
+    QString problem; // why there is none
+};
+
+Schema LoadSchema() {
+    Schema loaded;
+    const QString path = HrXmlSchemaPath();
+    if (path.isEmpty())
+        return loaded;
+    const QByteArray file = path.toUtf8();
+    std::unique_ptr<xmlSchemaParserCtxt, SchemaParserFree> parser(
+        xmlSchemaNewParserCtxt(file.constData()));
+    if (!parser)
+        loaded.problem = QStringLiteral("the schema cannot be read");
+    else if (loaded.schema.reset(xmlSchemaParse(parser.get())); !loaded.schema)
+        loaded.problem = QStringLiteral("the schema does not parse");
+    return loaded;
+}
+
+// The schema and the files it includes are read before main: the input layer's deny-all
+// entity loader, installed by the first document any test reads, would refuse them.
+const Schema kSchema = LoadSchema();
+
+} // namespace
+
 QString HrXmlSchemaErrors(const QString& xml) {
+    if (!kSchema.schema)
+        return kSchema.problem.isEmpty() ? QStringLiteral("the schema is missing")
+                                         : kSchema.problem;
     static std::mutex mutex;
-    static std::unique_ptr<xmlSchema, SchemaFree> schema;
     std::lock_guard lock(mutex);
-    if (!schema) {
-        const QByteArray path = HrXmlSchemaPath().toUtf8();
-        std::unique_ptr<xmlSchemaParserCtxt, SchemaParserFree> parser(
-            xmlSchemaNewParserCtxt(path.constData()));
-        if (!parser)
-            return QStringLiteral("the schema cannot be read");
-        schema.reset(xmlSchemaParse(parser.get()));
-        if (!schema)
-            return QStringLiteral("the schema does not parse");
-    }
     const XmlDocPtr doc = ReadDoc(xml);
     if (!doc)
         return QStringLiteral("not well-formed XML");
-    std::unique_ptr<xmlSchemaValidCtxt, ValidCtxtFree> valid(xmlSchemaNewValidCtxt(schema.get()));
+    std::unique_ptr<xmlSchemaValidCtxt, ValidCtxtFree> valid(
+        xmlSchemaNewValidCtxt(kSchema.schema.get()));
     QString errors;
     xmlSchemaSetValidStructuredErrors(
         valid.get(), reinterpret_cast<xmlStructuredErrorFunc>(CollectErrors), &errors);
