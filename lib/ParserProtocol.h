@@ -3,6 +3,8 @@
 // twice could drift apart on one side only.
 #pragma once
 
+#include "ZorvError.h"
+
 #include <QLatin1String>
 #include <QStringView>
 
@@ -77,7 +79,7 @@ inline constexpr QLatin1String kXMLResume("XMLResume");
 // The codes of a refusal (keys::kCode): which error the client raises.
 namespace codes {
 inline constexpr int kNoSuchMember = 438;
-inline constexpr int kTypeMismatch = 13; // ErrTypeMismatch of ZorvError.h
+inline constexpr int kTypeMismatch = ErrTypeMismatch;
 inline constexpr int kRefused = 440;
 } // namespace codes
 

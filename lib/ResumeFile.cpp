@@ -13,7 +13,7 @@ QString Unreadable(const QString& path, const QFile& file) {
            file.errorString() + QLatin1Char(')');
 }
 
-// The problem of a file that can be opened, judged by what stat says.
+// What the file's metadata alone says against it, or "".
 QString StatProblem(const QString& path) {
     if (IsBlank(path))
         return QStringLiteral("No resume file was given.");
