@@ -226,7 +226,7 @@ bool CleanupPhoneNumbersFor(const QString& country) {
 bool RunCreatePipeline(ICreateView& view, const StartupValues& startup,
                        const CreateCollaborators& collaborators) {
     const QString input = view.InputResumeText();
-    if (const QString problem = ResumeFileProblem(input); !problem.isEmpty()) {
+    if (const QString problem = ResumeFileGiven(input); !problem.isEmpty()) {
         ShowMessage(problem);
         return false;
     }

@@ -15,11 +15,9 @@ QString Unreadable(const QString& path, const QFile& file) {
 
 // What the file's metadata alone says against it, or "".
 QString StatProblem(const QString& path) {
-    if (IsBlank(path))
-        return QStringLiteral("No resume file was given.");
+    if (QString problem = ResumeFileGiven(path); !problem.isEmpty())
+        return problem;
     const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("The resume file was not found: ") + path;
     if (!info.isFile())
         return QStringLiteral("The resume is not a file: ") + path;
     if (info.size() == 0)
@@ -30,6 +28,14 @@ QString StatProblem(const QString& path) {
 }
 
 } // namespace
+
+QString ResumeFileGiven(const QString& path) {
+    if (IsBlank(path))
+        return QStringLiteral("Resume not given.");
+    if (!FileExists(path))
+        return QStringLiteral("Resume not found.\r\n") + path;
+    return QString();
+}
 
 QString ResumeFileProblem(const QString& path) {
     if (QString problem = StatProblem(path); !problem.isEmpty())

@@ -12,6 +12,10 @@ namespace zorv {
 // The largest resume file the programs take on.
 inline constexpr std::int64_t kMaxResumeBytes = 50LL * 1024 * 1024;
 
+// The window's own two checks: a path is given and names something that exists. Everything
+// else about the file is the parser's to report, as "Error processing resume." with its cause.
+QString ResumeFileGiven(const QString& path);
+
 // Why the file cannot be handed to a converter, in a message that names it: not given, not
 // there, not a regular file, empty, over kMaxResumeBytes, or not readable. "" when it can.
 QString ResumeFileProblem(const QString& path);

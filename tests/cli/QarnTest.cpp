@@ -33,8 +33,7 @@ TEST(Qarn, CreateReportsMissingResumeAndFails) {
     const zorv::test::QarnResult r =
         Qarn({"create", "/no/such/resume.doc", "/no/such/template.docx"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(r.err.contains("The resume file was not found: /no/such/resume.doc"))
-        << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Resume not found.\n/no/such/resume.doc")) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
 }
 

@@ -18,9 +18,9 @@ TEST(ResumeFile, EachRefusalSaysWhyAndNamesTheFile) {
         ASSERT_TRUE(file.resize(kMaxResumeBytes + 1)); // sparse: costs no disk
     }
     const QString missing = dir.filePath("missing.doc");
-    EXPECT_EQ(ResumeFileProblem("  "), "No resume file was given.");
-    EXPECT_EQ(ResumeFileProblem(missing), "The resume file was not found: " + missing);
-    EXPECT_EQ(ResumeFileProblem(dir.path()), "The resume is not a file: " + dir.path());
+    EXPECT_EQ(ResumeFileProblem("  "), "Resume not given.");
+    EXPECT_EQ(ResumeFileProblem(missing), "Resume not found.\r\n" + missing);
+    EXPECT_EQ(ResumeFileProblem(dir.path()), "Resume not found.\r\n" + dir.path());
     EXPECT_EQ(ResumeFileProblem(empty), "The resume file is empty: " + empty);
     EXPECT_EQ(ResumeFileProblem(huge), "The resume file is larger than 50 MiB: " + huge);
     QByteArray bytes = "stale";

@@ -221,7 +221,7 @@ TEST_F(EndToEnd, QarnParseOfAMissingResumeFails) {
     QByteArray stdOut, stdErr;
     EXPECT_EQ(RunQarn({QStringLiteral("parse"), Path(QStringLiteral("none.txt"))}, stdOut, stdErr),
               1);
-    EXPECT_TRUE(stdErr.contains("The resume file was not found: "));
+    EXPECT_TRUE(stdErr.contains("Resume not found."));
     EXPECT_TRUE(stdOut.isEmpty());
 }
 

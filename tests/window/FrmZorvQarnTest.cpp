@@ -147,7 +147,7 @@ TEST_F(Window, AltCPressesCreate) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
     // A shortcut presses the button as a short animated click.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !messages.messages.empty(); }, 2000));
-    EXPECT_EQ(messages.Texts(), QStringList{"No resume file was given."});
+    EXPECT_EQ(messages.Texts(), QStringList{"Resume not given."});
 }
 
 TEST_F(Window, ThePictureBoxIsHiddenAndCarriesTheLabelsPointer) {
@@ -334,7 +334,7 @@ TEST(MessageBoxes, CarryTheTitleTheIconAndOneOkButton) {
 
 TEST_F(Window, CreateChecksTheBoxesBeforeAnythingElse) {
     Click("cmdCreate");
-    EXPECT_EQ(messages.Texts(), QStringList{"No resume file was given."});
+    EXPECT_EQ(messages.Texts(), QStringList{"Resume not given."});
     const QString input = MakeFile("resume.txt");
     Box("txtInputResume")->setText(input);
     Box("txtResumeTemplate")->setText(Path("missing.docx"));
