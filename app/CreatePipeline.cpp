@@ -3,9 +3,11 @@
 #include "AtomicWrite.h"
 #include "FuncLib.h"
 #include "Messages.h"
+#include "ParserProtocol.h"
 #include "PrivateFiles.h"
 #include "ProcessResumeInterface.h"
 #include "ReplaceTokensInterface.h"
+#include "ResumeFile.h"
 #include "Settings.h"
 #include "ZorvError.h"
 
@@ -95,8 +97,8 @@ bool RunBusySteps(ICreateView& view, const StartupValues& startup, const CreateC
     IProcessResume& pr = *processResume;
     ConfigureCreateTry(pr, startup, input, tempXML, country);
 
-    if (!pr.ProcessResume(QStringLiteral("Convert")) ||
-        !pr.ProcessResume(QStringLiteral("Parse"))) {
+    if (!pr.ProcessResume(protocol::calls::kConvert) ||
+        !pr.ProcessResume(protocol::calls::kParse)) {
         ReportParseFailure(pr.ErrMsg);
         return false;
     }
@@ -227,12 +229,8 @@ bool CleanupPhoneNumbersFor(const QString& country) {
 bool RunCreatePipeline(ICreateView& view, const StartupValues& startup,
                        const CreateCollaborators& collaborators) {
     const QString input = view.InputResumeText();
-    if (IsBlank(input)) {
-        ShowMessage(QStringLiteral("Resume not given."));
-        return false;
-    }
-    if (!FileExists(input)) {
-        ShowMessage(QStringLiteral("Resume not found.") + kCrLf + input);
+    if (const QString problem = ResumeFileGiven(input); !problem.isEmpty()) {
+        ShowMessage(problem);
         return false;
     }
     const QString resumeTemplate = view.ResumeTemplateText();
@@ -258,16 +256,11 @@ bool RunCreatePipeline(ICreateView& view, const StartupValues& startup,
     std::unique_ptr<IProcessResume> processResume;
     std::unique_ptr<IReplaceTokens> replaceTokens;
     bool reached = false;
-    try {
-        reached = RunBusySteps(view, startup, collaborators, input, resumeTemplate, processResume,
-                               replaceTokens);
-    } catch (const ZorvError& e) {
-        ReportRunError(e.Number(), e.Description());
-    } catch (const std::bad_alloc&) {
-        ReportRunError(7, QStringLiteral("Out of memory."));
-    } catch (const std::exception& e) {
-        ReportRunError(ErrInvalidCall, QString::fromLocal8Bit(e.what()));
-    }
+    if (const std::optional<CaughtError> error = CatchError([&] {
+            reached = RunBusySteps(view, startup, collaborators, input, resumeTemplate,
+                                   processResume, replaceTokens);
+        }))
+        ReportRunError(error->number, error->description);
 
     // Common exit.
     replaceTokens.reset();

@@ -8,6 +8,7 @@
 #include "Messages.h"
 #include "Platform.h"
 #include "PrivateFiles.h"
+#include "ResumeFile.h"
 #include "Settings.h"
 #include "UnhandledError.h"
 #include "Version.h"
@@ -25,26 +26,23 @@ namespace {
 const QString kSection = QStringLiteral("ZorvQarn");
 const QString kTemplateKey = QStringLiteral("ResumeTemplate");
 
-const QString kResumePatterns = QStringLiteral(
-    "*.doc;*.docx;*.rtf;*.txt;*.htm;*.html;*.pdf;*.wpd;*.png;*.jpg;*.jpeg;*.tif;*.tiff");
+// "*.doc;*.docx;..." in the order of ResumeExtensions.
+QString ResumePatterns() {
+    QStringList patterns;
+    for (const QString& extension : ResumeExtensions())
+        patterns << QStringLiteral("*.") + extension;
+    return patterns.join(QLatin1Char(';'));
+}
 const QString kTemplatePatterns = QStringLiteral("*.doc;*.docx;*.rtf");
 
 // Runs an action whose errors nothing else handles; an error is reported in a message box and
 // gives false, and the caller then ends the program.
 template <typename Action> bool ReportingErrors(const QString& whatFailed, Action action) {
-    try {
-        action();
+    const std::optional<CaughtError> error = CatchError(action);
+    if (!error)
         return true;
-    } catch (const ZorvError& e) {
-        ShowMessage(UnhandledErrorText(whatFailed, e.Number(), e.Description()), MsgIcon::Critical);
-    } catch (const std::bad_alloc&) {
-        ShowMessage(UnhandledErrorText(whatFailed, 7, QStringLiteral("Out of memory.")),
-                    MsgIcon::Critical);
-    } catch (const std::exception& e) {
-        ShowMessage(
-            UnhandledErrorText(whatFailed, ErrInvalidCall, QString::fromLocal8Bit(e.what())),
-            MsgIcon::Critical);
-    }
+    ShowMessage(UnhandledErrorText(whatFailed, error->number, error->description),
+                MsgIcon::Critical);
     return false;
 }
 
@@ -63,7 +61,7 @@ frmZorvQarn::frmZorvQarn(WindowServices services, QWidget* parent)
 
 void frmZorvQarn::ConnectHandlers() {
     connect(cmdBrowseInputResume, &QPushButton::clicked, this, [this] {
-        Browse(txtInputResume, QStringLiteral("Resumes and scanned resumes"), kResumePatterns);
+        Browse(txtInputResume, QStringLiteral("Resumes and scanned resumes"), ResumePatterns());
     });
     connect(cmdBrowseResumeTemplate, &QPushButton::clicked, this, [this] {
         Browse(txtResumeTemplate, QStringLiteral("Resume templates"), kTemplatePatterns);
@@ -103,11 +101,14 @@ bool frmZorvQarn::LoadReportingErrors() {
 void frmZorvQarn::Browse(QLineEdit* box, const QString& filterName, const QString& patterns) {
     const BrowseRequest request{ProgramDir(), QtFileFilter(filterName, patterns), box->text()};
     std::optional<QString> chosen;
-    // A failing dialog counts as a cancel: the box keeps its text and nothing is shown.
-    try {
-        if (services_.BrowseForFile)
-            chosen = services_.BrowseForFile(this, request);
-    } catch (...) {
+    // A failing dialog counts as a cancel: the box keeps its text and no message box is
+    // shown; the failure goes to the log.
+    if (const std::optional<CaughtError> error = CatchError([&] {
+            if (services_.BrowseForFile)
+                chosen = services_.BrowseForFile(this, request);
+        })) {
+        qWarning("The file dialog failed: %s (%d)", qUtf8Printable(error->description),
+                 static_cast<int>(error->number));
         chosen.reset();
     }
     if (chosen)

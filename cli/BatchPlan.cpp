@@ -1,6 +1,7 @@
 #include "BatchPlan.h"
 
 #include "FuncLib.h"
+#include "ResumeFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,13 +13,6 @@
 namespace zorv::cli {
 namespace {
 
-const QStringList kResumeExtensions = {
-    QStringLiteral("doc"), QStringLiteral("docx"), QStringLiteral("rtf"), QStringLiteral("txt"),
-    QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("pdf"), QStringLiteral("wpd"),
-    // scans, read by OCR
-    QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("tif"),
-    QStringLiteral("tiff")};
-
 // What an earlier run wrote into a folder: outputs (`x_QX.docx`, `x_QX_2.docx`) and their PDF
 // copies; a folder scanned again must not take them for resumes.
 bool IsOurOutput(const QFileInfo& file) {
@@ -28,7 +22,7 @@ bool IsOurOutput(const QFileInfo& file) {
 
 bool IsResumeFile(const QFileInfo& file) {
     return file.isFile() && !file.isHidden() &&
-           kResumeExtensions.contains(file.suffix().toLower()) && !IsOurOutput(file);
+           ResumeExtensions().contains(file.suffix().toLower()) && !IsOurOutput(file);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "LoadStartupValues.h"
 #include "Messages.h"
 #include "OfficeConverter.h"
+#include "ParserProtocol.h"
 #include "ParserSession.h"
 #include "PrivateFiles.h"
 #include "ReplaceTokensInterface.h"
@@ -69,14 +70,12 @@ public:
         {
             ScopedMessageHandler capture(
                 [this](const MessageRequest& m) { messages_ << OneLine(m.text); });
-            try {
-                error = FillOne(job, result);
-            } catch (const ZorvError& e) {
-                error = OneLine(UnhandledErrorText(QStringLiteral("Error processing resume."),
-                                                   e.Number(), e.Description()));
-            } catch (const std::exception& e) {
-                error = QStringLiteral("Error processing resume: ") + QString::fromUtf8(e.what());
-            }
+            if (const std::optional<CaughtError> e =
+                    CatchError([&] { error = FillOne(job, result); }))
+                error = e->kind == CaughtError::Kind::Zorv
+                            ? OneLine(UnhandledErrorText(QStringLiteral("Error processing resume."),
+                                                         e->number, e->description))
+                            : QStringLiteral("Error processing resume: ") + e->description;
         }
         if (error.isEmpty() && !messages_.isEmpty())
             error = messages_.first();
@@ -100,9 +99,9 @@ private:
 
         ConfigureCreateTry(parser_, startup_, job.input, tempXML, country_);
         parser_.TimeOutSeconds = options_.timeoutSeconds;
-        if (!parser_.ProcessResume(QStringLiteral("Convert")))
+        if (!parser_.ProcessResume(protocol::calls::kConvert))
             return QStringLiteral("The resume could not be converted: ") + parser_.ErrMsg;
-        if (!parser_.ProcessResume(QStringLiteral("Parse")))
+        if (!parser_.ProcessResume(protocol::calls::kParse))
             return QStringLiteral("The resume could not be parsed: ") + parser_.ErrMsg;
 
         TokenValues tokens;

@@ -112,6 +112,73 @@ bool ReadTokenFile(const QString& path, QStringList& names, QStringList& values,
     return true;
 }
 
+// The tokens of one fill: plain tokens and the lists that template blocks repeat.
+struct FillTokens {
+    QStringList names;
+    QStringList values;
+    std::vector<TokenList> lists;
+};
+
+// Adds the --set NAME=VALUE tokens. False after a message.
+bool AddSetTokens(const QStringList& sets, FillTokens& tokens) {
+    for (const QString& set : sets) {
+        const qsizetype eq = set.indexOf(QLatin1Char('='));
+        if (eq < 0) {
+            Fail(QStringLiteral("--set needs NAME=VALUE, not \"%1\"").arg(set));
+            return false;
+        }
+        tokens.names << set.left(eq);
+        tokens.values << set.mid(eq + 1);
+    }
+    return true;
+}
+
+// Fills the working copy with the product's template filling. Whether it was saved.
+bool FillCopy(const QString& copy, FillTokens tokens, bool redact) {
+    const CreateCollaborators product = ProductCollaborators();
+    if (!product.NewReplaceTokens) {
+        Fail(QStringLiteral("this build has no template filling"));
+        return false;
+    }
+    std::unique_ptr<IReplaceTokens> replaceTokens = product.NewReplaceTokens();
+    replaceTokens->NTokens = std::int32_t(tokens.names.size());
+    replaceTokens->TokenNames = tokens.names;
+    replaceTokens->TokenValues = tokens.values;
+    replaceTokens->TokenLists = std::move(tokens.lists);
+    replaceTokens->Redact = redact;
+    // Released on return: the word processor it started ends before the copy is committed.
+    return replaceTokens->ReplaceTokensInDoc(copy, false);
+}
+
+// Copies the template beside OUTPUT, fills the copy and renames it over OUTPUT only when
+// whole. The exit status.
+int FillTemplate(const QString& resumeTemplate, const QString& output, FillTokens tokens,
+                 bool redact) {
+    if (!FileExists(resumeTemplate)) {
+        Fail(QStringLiteral("template not found: %1").arg(resumeTemplate));
+        return 1;
+    }
+    // Filling the template itself would destroy it.
+    if (IsSameFile(output, resumeTemplate)) {
+        Fail(QStringLiteral("OUTPUT must not be the template itself: %1").arg(output));
+        return 1;
+    }
+    OutputWorkingCopy work(output);
+    QString cause;
+    if (!work.CopyFrom(resumeTemplate, &cause)) {
+        Fail(cause);
+        return 1;
+    }
+    MessageCounter messages;
+    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
+    const bool saved = FillCopy(work.Path(), std::move(tokens), redact);
+    if (saved && !work.Commit(&cause)) {
+        Fail(cause);
+        return 1;
+    }
+    return saved ? 0 : 1;
+}
+
 int CmdFill(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -145,63 +212,15 @@ int CmdFill(const QStringList& arguments) {
                            "see qarn fill --help"));
         return 2;
     }
-
-    QStringList names;
-    QStringList values;
-    std::vector<TokenList> lists;
-    for (const QString& set : sets) {
-        const qsizetype eq = set.indexOf(QLatin1Char('='));
-        if (eq < 0) {
-            Fail(QStringLiteral("--set needs NAME=VALUE, not \"%1\"").arg(set));
-            return 2;
-        }
-        names << set.left(eq);
-        values << set.mid(eq + 1);
-    }
-    if (!tokenFiles.isEmpty() && !ReadTokenFile(tokenFiles.first(), names, values, lists))
+    FillTokens tokens;
+    if (!AddSetTokens(sets, tokens))
+        return 2;
+    if (!tokenFiles.isEmpty() &&
+        !ReadTokenFile(tokenFiles.first(), tokens.names, tokens.values, tokens.lists))
         return 1;
-
-    const QString resumeTemplate = QFileInfo(args[0]).absoluteFilePath();
-    const QString output = QFileInfo(args[1]).absoluteFilePath();
-    if (!FileExists(resumeTemplate)) {
-        Fail(QStringLiteral("template not found: %1").arg(resumeTemplate));
-        return 1;
-    }
-    // Filling the template itself would destroy it.
-    if (IsSameFile(output, resumeTemplate)) {
-        Fail(QStringLiteral("OUTPUT must not be the template itself: %1").arg(output));
-        return 1;
-    }
-    // Filled beside OUTPUT and renamed over it only when whole.
-    OutputWorkingCopy work(output);
-    QString cause;
-    if (!work.CopyFrom(resumeTemplate, &cause)) {
-        Fail(cause);
-        return 1;
-    }
-
-    MessageCounter messages;
-    const ScopedPathInMessages named(work.Path(), CopyName(output, resumeTemplate));
-    bool saved = false;
-    {
-        const CreateCollaborators product = ProductCollaborators();
-        if (!product.NewReplaceTokens) {
-            Fail(QStringLiteral("this build has no template filling"));
-        } else {
-            std::unique_ptr<IReplaceTokens> replaceTokens = product.NewReplaceTokens();
-            replaceTokens->NTokens = std::int32_t(names.size());
-            replaceTokens->TokenNames = names;
-            replaceTokens->TokenValues = values;
-            replaceTokens->TokenLists = std::move(lists);
-            replaceTokens->Redact = parser.isSet(redactOption);
-            saved = replaceTokens->ReplaceTokensInDoc(work.Path(), false);
-        } // released here: the word processor it started ends before we return
-    }
-    if (saved && !work.Commit(&cause)) {
-        Fail(cause);
-        return 1;
-    }
-    return saved ? 0 : 1;
+    return FillTemplate(QFileInfo(args[0]).absoluteFilePath(),
+                        QFileInfo(args[1]).absoluteFilePath(), std::move(tokens),
+                        parser.isSet(redactOption));
 }
 
 const RegisterCommand kFill({30, "fill", "Fill TEMPLATE's [[token]] markers into OUTPUT", CmdFill});

@@ -6,7 +6,9 @@
 #include "AtomicWrite.h"
 #include "CreatePipeline.h"
 #include "FuncLib.h"
+#include "ParserProtocol.h"
 #include "ParserSession.h"
+#include "ResumeFile.h"
 #include "Settings.h"
 #include "StartupValues.h"
 #include "ZorvError.h"
@@ -62,14 +64,14 @@ int Run(const QString& input, const QString& output) {
     const QString hrXML = HRXMLPath(pr.XMLResumeFileName);
     bool progressShown = false;
     ShowOcrProgress(pr, &progressShown);
-    const bool converted = pr.ProcessResume(QStringLiteral("Convert"));
+    const bool converted = pr.ProcessResume(protocol::calls::kConvert);
     if (progressShown)
         std::fputc('\n', stderr);
     if (!converted) {
         Fail(QStringLiteral("the resume could not be converted: ") + pr.ErrMsg);
         return 1;
     }
-    if (!pr.ProcessResume(QStringLiteral("Parse"))) {
+    if (!pr.ProcessResume(protocol::calls::kParse)) {
         Fail(QStringLiteral("the resume could not be parsed: ") + pr.ErrMsg);
         return 1;
     }
@@ -113,8 +115,8 @@ int CmdParse(const QStringList& arguments) {
         return 2;
     }
     const QString input = QFileInfo(args[0]).absoluteFilePath();
-    if (!FileExists(input)) {
-        Fail(QStringLiteral("resume not found: ") + args[0]);
+    if (const QString problem = ResumeFileProblem(input); !problem.isEmpty()) {
+        Fail(problem);
         return 1;
     }
     const QString output = parser.value(QStringLiteral("output"));

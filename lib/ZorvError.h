@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 namespace zorv {
@@ -12,6 +13,7 @@ namespace zorv {
 enum ErrNumber : std::int32_t {
     ErrInvalidCall = 5,
     ErrOverflow = 6,
+    ErrOutOfMemory = 7,
     ErrSubscriptOutOfRange = 9,
     ErrTypeMismatch = 13,
     ErrFileNotFound = 53,
@@ -33,5 +35,30 @@ private:
 
 // The number as messages write it: signed decimal, no padding.
 QString ErrNumberText(std::int32_t number);
+
+// What a caught exception becomes in messages: a ZorvError as it is; std::bad_alloc as
+// ErrOutOfMemory, "Out of memory."; any other standard exception as ErrInvalidCall with
+// its what() text.
+struct CaughtError {
+    enum class Kind { Zorv, OutOfMemory, Other };
+    Kind kind;
+    std::int32_t number;
+    QString description;
+};
+
+// The exception being handled, translated. Call it only inside a catch block of a
+// std::exception (or of a type derived from it).
+CaughtError TranslateCurrentException();
+
+// Runs f; the error it threw, or nothing when it ran through. Only standard exceptions are
+// caught: the program throws nothing else.
+template <class F> std::optional<CaughtError> CatchError(F&& f) {
+    try {
+        f();
+    } catch (const std::exception&) {
+        return TranslateCurrentException();
+    }
+    return std::nullopt;
+}
 
 } // namespace zorv

@@ -13,23 +13,33 @@ QString ParseErrorMessage(const QString& title, const xml::ParseError& error) {
            crlf + QStringLiteral("Line: ") + QString::number(error.line);
 }
 
+namespace {
+
+void ShowParseError(const xml::ParseError& error) {
+    ShowMessage(ParseErrorMessage(QStringLiteral("Error parsing XML file. "), error),
+                MsgIcon::Information, true);
+}
+
+} // namespace
+
 std::unique_ptr<xml::Document> GetXMLDocObject(const QString& XMLFileName) {
-    try {
-        if (!FileExists(XMLFileName))
-            return nullptr;
-        auto doc = std::make_unique<xml::Document>();
-        doc->Load(XMLFileName);
-        // Exactly empty: any reason at all, even white space, is a failure here.
-        if (!doc->LastParseError().reason.isEmpty()) {
-            ShowMessage(ParseErrorMessage(QStringLiteral("Error parsing XML file. "),
-                                          doc->LastParseError()),
-                        MsgIcon::Information, true);
-            return nullptr;
-        }
-        return doc;
-    } catch (...) {
+    if (!FileExists(XMLFileName))
+        return nullptr;
+    std::unique_ptr<xml::Document> doc;
+    // A load that throws (out of memory) is told like a parse error, with the error's number.
+    if (const std::optional<CaughtError> error = CatchError([&] {
+            doc = std::make_unique<xml::Document>();
+            doc->Load(XMLFileName);
+        })) {
+        ShowParseError(xml::ParseError{error->description, error->number, XMLFileName, 0});
         return nullptr;
     }
+    // Exactly empty: any reason at all, even white space, is a failure here.
+    if (!doc->LastParseError().reason.isEmpty()) {
+        ShowParseError(doc->LastParseError());
+        return nullptr;
+    }
+    return doc;
 }
 
 } // namespace zorv

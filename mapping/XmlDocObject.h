@@ -9,8 +9,8 @@
 namespace zorv {
 
 // The loaded document, or null. A file that is not there (or is not a regular file) gives
-// null silently; a file that does not parse gives null after the "Error parsing XML file. "
-// message. Nothing is thrown.
+// null silently; a file that does not parse, or whose load throws, gives null after the
+// "Error parsing XML file. " message. Nothing is thrown.
 std::unique_ptr<xml::Document> GetXMLDocObject(const QString& XMLFileName);
 
 // The five lines of a parse-error message: title, File, Number, Description, Line.

@@ -12,14 +12,15 @@
 //   -2147023170  a call got no answer in time, or a garbled one (0x800706BE)
 #pragma once
 
+#include "ParserProtocol.h"
 #include "ZorvError.h"
 
 #include <cstdint>
 
 namespace zorv {
 
-inline constexpr std::int32_t ErrNoSuchMember = 438;
-inline constexpr std::int32_t ErrAutomation = 440;
+inline constexpr std::int32_t ErrNoSuchMember = protocol::codes::kNoSuchMember;
+inline constexpr std::int32_t ErrAutomation = protocol::codes::kRefused;
 inline constexpr std::int32_t ErrServerUnavailable = static_cast<std::int32_t>(0x800706BAu);
 inline constexpr std::int32_t ErrCallFailed = static_cast<std::int32_t>(0x800706BEu);
 

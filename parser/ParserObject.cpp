@@ -1,7 +1,9 @@
 #include "ParserObject.h"
 
 #include "FuncLib.h"
+#include "Messages.h"
 #include "ParserErrors.h"
+#include "ParserProtocol.h"
 #include "Platform.h"
 
 #include <QCoreApplication>
@@ -22,10 +24,12 @@
 namespace zorv {
 namespace {
 
+namespace keys = protocol::keys;
+namespace calls = protocol::calls;
+
 constexpr int kGreetingTimeoutMs = 30000;
 constexpr int kCallTimeoutMs = 30000;
 constexpr int kEndTimeoutMs = 3000;
-constexpr int kProtocolVersion = 1;
 
 QString& ProgramOverride() {
     static QString path;
@@ -182,21 +186,19 @@ void ParserObject::AbandonTry() {
 }
 
 void ParserObject::Call(const QString& name) {
-    const bool isAction = name == QLatin1String("Convert") || name == QLatin1String("Parse") ||
-                          name == QLatin1String("Extract");
-    Request(name, QString(), QVariant(), isAction);
+    Request(name, QString(), QVariant(), protocol::IsAction(name));
 }
 
 void ParserObject::SetProperty(const QString& name, const QString& value) {
-    Request(QStringLiteral("set"), name, QVariant(value), false);
+    Request(calls::kSet, name, QVariant(value), false);
 }
 
 void ParserObject::SetProperty(const QString& name, bool value) {
-    Request(QStringLiteral("set"), name, QVariant(value), false);
+    Request(calls::kSet, name, QVariant(value), false);
 }
 
 QVariant ParserObject::GetProperty(const QString& name) {
-    return Request(QStringLiteral("get"), name, QVariant(), false);
+    return Request(calls::kGet, name, QVariant(), false);
 }
 
 QVariant ParserObject::Request(const QString& call, const QString& name, const QVariant& value,
@@ -204,11 +206,11 @@ QVariant ParserObject::Request(const QString& call, const QString& name, const Q
     Private& d = *d_;
     if (d.released || !d.process || d.process->state() != QProcess::Running)
         throw ZorvError(ErrServerUnavailable, QStringLiteral("The resume parser is not running."));
-    QJsonObject request{{"id", static_cast<qint64>(++d.nextId)}, {"call", call}};
+    QJsonObject request{{keys::kId, static_cast<qint64>(++d.nextId)}, {keys::kCall, call}};
     if (!name.isEmpty())
-        request.insert("name", name);
+        request.insert(keys::kName, name);
     if (value.isValid())
-        request.insert("value", QJsonValue::fromVariant(value));
+        request.insert(keys::kValue, QJsonValue::fromVariant(value));
     d.waitingId = d.nextId;
     d.waitingIsAction = isAction;
     d.waitingName = call;
@@ -241,13 +243,13 @@ QVariant ParserObject::Request(const QString& call, const QString& name, const Q
     }
     d.waitingId = -1;
     const QJsonObject reply = d.reply;
-    if (!reply.value("ok").toBool()) {
-        const int code = reply.value("code").toInt(ErrAutomation);
-        throw ZorvError(code, reply.value("error").toString(
-                                  QStringLiteral("The resume parser refused the call ") + call +
-                                  QLatin1Char('.')));
+    if (!reply.value(keys::kOk).toBool()) {
+        const int code = reply.value(keys::kCode).toInt(ErrAutomation);
+        throw ZorvError(code, reply.value(keys::kError)
+                                  .toString(QStringLiteral("The resume parser refused the call ") +
+                                            call + QLatin1Char('.')));
     }
-    return reply.value("value").toVariant();
+    return reply.value(keys::kValue).toVariant();
 }
 
 void ParserObject::ReadLines() {
@@ -265,36 +267,37 @@ void ParserObject::ReadLines() {
 void ParserObject::HandleLine(const QByteArray& line) {
     Private& d = *d_;
     const QJsonObject msg = QJsonDocument::fromJson(line).object();
-    const QString event = msg.value("event").toString();
-    if (event == QLatin1String("Ready")) {
-        d.greeted = msg.value("protocol").toInt() == kProtocolVersion;
+    const QString event = msg.value(keys::kEvent).toString();
+    if (event == protocol::events::kReady) {
+        d.greeted = msg.value(keys::kProtocol).toInt() == protocol::kVersion;
         return;
     }
-    if (event == QLatin1String("Done")) {
+    if (event == protocol::events::kDone) {
         d.actionRunning = false;
         if (!d.abandoned)
-            Post(msg.value("What").toString(), msg.value("OK").toBool(),
-                 msg.value("Msg").toString(), true);
+            Post(msg.value(keys::kWhat).toString(), msg.value(keys::kDoneOk).toBool(),
+                 msg.value(keys::kMsg).toString(), true);
         return;
     }
-    if (event == QLatin1String("Message")) {
+    if (event == protocol::events::kMessage) {
         if (!d.abandoned)
-            Post(msg.value("Text").toString(), false, QString(), false);
+            Post(msg.value(keys::kText).toString(), false, QString(), false);
         return;
     }
-    if (!msg.contains("id") || d.waitingId < 0 || d.replied)
+    if (!msg.contains(keys::kId) || d.waitingId < 0 || d.replied)
         return; // nothing waits for it: not ours to interpret
-    if (msg.value("id").toInteger(-2) != d.waitingId) {
+    if (msg.value(keys::kId).toInteger(-2) != d.waitingId) {
         // Only an unreadable request gets a reply that names no request.
-        d.reply = QJsonObject{{"ok", false},
-                              {"code", static_cast<qint64>(ErrCallFailed)},
-                              {"error", QStringLiteral("The resume parser answered out of turn: ") +
-                                            msg.value("error").toString()}};
+        d.reply =
+            QJsonObject{{keys::kOk, false},
+                        {keys::kCode, static_cast<qint64>(ErrCallFailed)},
+                        {keys::kError, QStringLiteral("The resume parser answered out of turn: ") +
+                                           msg.value(keys::kError).toString()}};
     } else {
         d.reply = msg;
     }
     d.replied = true;
-    if (d.waitingIsAction && d.reply.value("ok").toBool()) {
+    if (d.waitingIsAction && d.reply.value(keys::kOk).toBool()) {
         d.actionRunning = true;
         d.runningAction = d.waitingName;
     }
@@ -340,16 +343,29 @@ void ParserObject::Post(const QString& what, bool ok, const QString& msg, bool i
             const std::shared_ptr<ParserObject> self = weak.lock();
             if (!self || self->d_->released || self->d_->generation != generation)
                 return;
-            try {
+            const std::optional<CaughtError> error = CatchError([&] {
                 if (isDone && self->d_->events.Done)
                     self->d_->events.Done(what, ok, msg);
                 else if (!isDone && self->d_->events.Message)
                     self->d_->events.Message(what);
-            } catch (...) {
-                // A handler's error has nowhere to go from the event loop.
-            }
+            });
+            if (error)
+                self->ReportHandlerError(isDone ? what : self->d_->runningAction, *error);
         },
         Qt::QueuedConnection);
+}
+
+void ParserObject::ReportHandlerError(const QString& action, const CaughtError& error) {
+    // Nothing above the event loop would see the error: it fails the try as a failed action
+    // does, so that the client stops waiting. When the Done handler fails on that too, or the
+    // object is gone, the message interface is the last way out.
+    const Private& d = *d_;
+    if (!d.released && d.events.Done &&
+        !CatchError([&] { d.events.Done(action, false, error.description); }))
+        return;
+    ShowMessage(QStringLiteral("The resume parser's event handler failed: ") + error.description +
+                    QStringLiteral(" (number ") + ErrNumberText(error.number) + QLatin1Char(')'),
+                MsgIcon::Critical);
 }
 
 } // namespace zorv

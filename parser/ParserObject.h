@@ -14,6 +14,8 @@ class QProcess;
 
 namespace zorv {
 
+struct CaughtError;
+
 struct ParserEvents {
     std::function<void(const QString& What, bool OK, const QString& Msg)> Done;
     std::function<void(const QString& Text)> Message;
@@ -60,6 +62,7 @@ private:
     void HandleLine(const QByteArray& line);
     void OnFinished(int exitCode, bool crashed);
     void Post(const QString& what, bool ok, const QString& msg, bool isDone);
+    void ReportHandlerError(const QString& action, const CaughtError& error);
 
     std::unique_ptr<Private> d_;
 };

@@ -2,6 +2,7 @@
 
 #include "ParserErrors.h"
 #include "ParserObject.h"
+#include "ParserProtocol.h"
 #include "Settings.h"
 
 #include <QEventLoop>
@@ -12,6 +13,9 @@
 
 namespace zorv {
 namespace {
+
+namespace calls = protocol::calls;
+namespace props = protocol::props;
 
 const QString kHostApp = QStringLiteral("ZorvOne");
 const QString kHostSection = QStringLiteral("OptionsMyRecord");
@@ -37,8 +41,7 @@ std::chrono::milliseconds TimeLimit(std::int32_t seconds) {
 } // namespace
 
 bool IsParserAction(const QString& What) {
-    return What == QLatin1String("Convert") || What == QLatin1String("Parse") ||
-           What == QLatin1String("Extract");
+    return protocol::IsAction(What);
 }
 
 HostParserSettings ReadHostParserSettings() {
@@ -52,25 +55,25 @@ HostParserSettings ReadHostParserSettings() {
 
 void SendTrySetup(ParserObject& pr, const ProcessResumeProperties& p,
                   const HostParserSettings& host) {
-    pr.Call(QStringLiteral("Prepare"));
-    pr.SetProperty(QStringLiteral("TableName"), p.TableName);
-    pr.SetProperty(QStringLiteral("SingularName"), p.SingularName);
-    pr.SetProperty(QStringLiteral("ResumeFileName"), p.ResumeFileName);
-    pr.SetProperty(QStringLiteral("XMLResumeFileName"), p.XMLResumeFileName);
-    pr.SetProperty(QStringLiteral("ResumeContent"), p.ResumeContent);
-    pr.SetProperty(QStringLiteral("PutResumeContentInXML"), p.PutResumeContentInXML);
-    pr.SetProperty(QStringLiteral("CleanupPhoneNumbers"), p.CleanupPhoneNumbers);
-    pr.SetProperty(QStringLiteral("DatabaseName"), p.DatabaseName);
-    pr.SetProperty(QStringLiteral("DataPath"), p.DataPath);
-    pr.SetProperty(QStringLiteral("CustomizePath"), p.CustomizePath);
-    pr.SetProperty(QStringLiteral("UseFullParser"),
+    pr.Call(calls::kPrepare);
+    pr.SetProperty(props::kTableName, p.TableName);
+    pr.SetProperty(props::kSingularName, p.SingularName);
+    pr.SetProperty(props::kResumeFileName, p.ResumeFileName);
+    pr.SetProperty(props::kXMLResumeFileName, p.XMLResumeFileName);
+    pr.SetProperty(props::kResumeContent, p.ResumeContent);
+    pr.SetProperty(props::kPutResumeContentInXML, p.PutResumeContentInXML);
+    pr.SetProperty(props::kCleanupPhoneNumbers, p.CleanupPhoneNumbers);
+    pr.SetProperty(props::kDatabaseName, p.DatabaseName);
+    pr.SetProperty(props::kDataPath, p.DataPath);
+    pr.SetProperty(props::kCustomizePath, p.CustomizePath);
+    pr.SetProperty(props::kUseFullParser,
                    p.UseFullParser && p.TableName == QLatin1String("Consultants"));
-    pr.SetProperty(QStringLiteral("ParseContactInfoOnly"), host.ParseContactInfoOnly);
-    pr.SetProperty(QStringLiteral("ResumeCountry"), host.ResumeCountry);
-    pr.Call(QStringLiteral("FinishSetup"));
+    pr.SetProperty(props::kParseContactInfoOnly, host.ParseContactInfoOnly);
+    pr.SetProperty(props::kResumeCountry, host.ResumeCountry);
+    pr.Call(calls::kFinishSetup);
     if (p.DebugMode)
-        pr.Call(QStringLiteral("StartDebug"));
-    pr.SetProperty(QStringLiteral("DebugMode"), p.DebugMode);
+        pr.Call(calls::kStartDebug);
+    pr.SetProperty(props::kDebugMode, p.DebugMode);
 }
 
 ParserSession::ParserSession() : host_(ReadHostParserSettings()) {
@@ -145,17 +148,17 @@ bool ParserSession::RunTry(const QString& What) {
     if (!doneOK_) {
         ErrMsg = doneMsg_;
         try {
-            server_->SetProperty(QStringLiteral("DoneReceived"), true);
+            server_->SetProperty(props::kDoneReceived, true);
         } catch (const ZorvError&) {
             EndServer(); // it died with the try: the next try starts a new one
         }
         return false;
     }
-    server_->SetProperty(QStringLiteral("DoneReceived"), true);
-    if (What == QLatin1String("Convert"))
-        ResumeContent = server_->GetProperty(QStringLiteral("ResumeContent")).toString();
+    server_->SetProperty(props::kDoneReceived, true);
+    if (What == calls::kConvert)
+        ResumeContent = server_->GetProperty(props::kResumeContent).toString();
     else
-        XMLResume = server_->GetProperty(QStringLiteral("XMLResume")).toString();
+        XMLResume = server_->GetProperty(props::kXMLResume).toString();
     ErrMsg.clear();
     return true;
 }

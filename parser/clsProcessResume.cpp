@@ -2,11 +2,10 @@
 
 #include "ParserErrors.h"
 #include "ParserObject.h"
+#include "ParserProtocol.h"
 #include "ParserSession.h"
 #include "Wait.h"
 #include "modProcessResume.h"
-
-#include <new>
 
 namespace zorv {
 clsProcessResume::clsProcessResume() {
@@ -97,11 +96,11 @@ void clsProcessResume::objPR_Done(const QString& What, bool OK, const QString& M
         return;
     if (OK) {
         try {
-            objPR->SetProperty(QStringLiteral("DoneReceived"), true);
-            if (What == QLatin1String("Convert"))
-                ResumeContent = objPR->GetProperty(QStringLiteral("ResumeContent")).toString();
+            objPR->SetProperty(protocol::props::kDoneReceived, true);
+            if (What == protocol::calls::kConvert)
+                ResumeContent = objPR->GetProperty(protocol::props::kResumeContent).toString();
             else
-                XMLResume = objPR->GetProperty(QStringLiteral("XMLResume")).toString();
+                XMLResume = objPR->GetProperty(protocol::props::kXMLResume).toString();
         } catch (const ZorvError& e) {
             // The result could not be fetched: this try failed after all.
             ErrMsg = e.Description();
@@ -114,7 +113,7 @@ void clsProcessResume::objPR_Done(const QString& What, bool OK, const QString& M
         return;
     }
     try {
-        objPR->SetProperty(QStringLiteral("DoneReceived"), true);
+        objPR->SetProperty(protocol::props::kDoneReceived, true);
     } catch (const ZorvError&) {
         // The parser is gone (it may have died): the retry replaces it anyway.
     }
@@ -136,19 +135,14 @@ void clsProcessResume::RetryAction(const QString& /*What: the next try repeats C
         return;
     }
     WaitSeconds(3.0f);
-    try {
-        if (Recreate) {
-            ReleaseParser();
-            objPR = CreateParser();
-        }
-        RunAction(CurrentAction);
-    } catch (const ZorvError& e) {
-        EndActionFailed(e.Description());
-    } catch (const std::bad_alloc&) {
-        EndActionFailed(QStringLiteral("Out of memory."));
-    } catch (const std::exception& e) {
-        EndActionFailed(QString::fromUtf8(e.what()));
-    }
+    if (const std::optional<CaughtError> error = CatchError([&] {
+            if (Recreate) {
+                ReleaseParser();
+                objPR = CreateParser();
+            }
+            RunAction(CurrentAction);
+        }))
+        EndActionFailed(error->description);
 }
 
 void clsProcessResume::AbandonTry() {

@@ -8,7 +8,6 @@
 #include "ZorvError.h"
 
 #include <algorithm>
-#include <new>
 #include <optional>
 
 namespace zorv {
@@ -21,26 +20,6 @@ const QString kEndDelim = QStringLiteral("]]");
 const QString kRedactMarker = QStringLiteral("[[!Redact]]");
 // The most characters of a value that one replacement text carries.
 constexpr qsizetype kPieceLength = 100;
-
-// The number and description of whatever a call threw.
-struct CaughtError {
-    std::int32_t number;
-    QString description;
-};
-
-// The error f threw, or nothing when it ran through.
-template <class F> std::optional<CaughtError> CatchError(F&& f) {
-    try {
-        f();
-    } catch (const ZorvError& e) {
-        return CaughtError{e.Number(), e.Description()};
-    } catch (const std::bad_alloc&) {
-        return CaughtError{7, QStringLiteral("Out of memory.")};
-    } catch (const std::exception& e) {
-        return CaughtError{ErrInvalidCall, QString::fromLocal8Bit(e.what())};
-    }
-    return std::nullopt;
-}
 
 // One statement whose failure is skipped. Returns whether it ran without error.
 template <class F> bool IgnoreErrors(F&& f) {

@@ -86,89 +86,118 @@ void Package::SetPart(const QString& name, QByteArray bytes) {
     pending_[stored] = std::move(bytes);
 }
 
+namespace {
+
+ZorvError SaveFailed(const QString& why) {
+    return ZorvError(EngSaveFailed,
+                     QStringLiteral("The document could not be written: %1.").arg(why));
+}
+
+// The base archive (checked when it was opened), read as it is.
+ZipPtr OpenBase(const QByteArray& raw) {
+    zip_error_t zerr;
+    zip_error_init(&zerr);
+    ZipSourcePtr source(
+        zip_source_buffer_create(raw.constData(), zip_uint64_t(raw.size()), 0, &zerr));
+    ZipPtr base(source ? zip_open_from_source(source.get(), ZIP_RDONLY, &zerr) : nullptr);
+    zip_error_fini(&zerr);
+    if (!base)
+        throw SaveFailed(QStringLiteral("the package cannot be reopened"));
+    source.release(); // the archive owns it now
+    return base;
+}
+
+// A new archive written into an empty buffer, which stays readable after the archive closes.
+struct OutputArchive {
+    ZipSourcePtr buffer;
+    ZipPtr archive;
+};
+
+OutputArchive OpenOutput() {
+    OutputArchive out;
+    zip_error_t zerr;
+    zip_error_init(&zerr);
+    out.buffer.reset(zip_source_buffer_create(nullptr, 0, 0, &zerr));
+    zip_error_fini(&zerr);
+    if (!out.buffer)
+        throw SaveFailed(QStringLiteral("out of memory"));
+    zip_error_init(&zerr);
+    out.archive.reset(zip_open_from_source(out.buffer.get(), ZIP_TRUNCATE, &zerr));
+    zip_error_fini(&zerr);
+    if (!out.archive)
+        throw SaveFailed(QStringLiteral("out of memory"));
+    zip_source_keep(out.buffer.get()); // read back after the archive is closed
+    return out;
+}
+
+// Adds an entry from `data` (taken over, also on failure) with the given compression.
+void AddEntry(zip_t* out, const QByteArray& utf8, zip_source_t* data, zip_int32_t method) {
+    if (!data)
+        throw SaveFailed(QString::fromUtf8(zip_strerror(out)));
+    const zip_int64_t idx = zip_file_add(out, utf8.constData(), data, ZIP_FL_ENC_UTF_8);
+    if (idx < 0) {
+        zip_source_free(data);
+        throw SaveFailed(QString::fromUtf8(zip_strerror(out)));
+    }
+    zip_set_file_compression(out, zip_uint64_t(idx), method, method == ZIP_CM_STORE ? 0 : 1);
+}
+
+// Closes the written archive and reads its bytes back from the buffer.
+QByteArray CloseAndReadBack(OutputArchive& out) {
+    if (zip_close(out.archive.get()) != 0)
+        throw SaveFailed(QString::fromUtf8(zip_strerror(out.archive.get())));
+    out.archive.release(); // closed
+    zip_source_t* buffer = out.buffer.get();
+    if (zip_source_open(buffer) != 0)
+        throw SaveFailed(QStringLiteral("the written package cannot be read back"));
+    QByteArray bytes;
+    char chunk[65536];
+    zip_int64_t n;
+    while ((n = zip_source_read(buffer, chunk, sizeof chunk)) > 0)
+        bytes.append(chunk, qsizetype(n));
+    zip_source_close(buffer);
+    if (n < 0)
+        throw SaveFailed(QStringLiteral("the written package cannot be read back"));
+    return bytes;
+}
+
+} // namespace
+
 QByteArray Package::Serialize() const {
     if (pending_.empty())
         return archive_.Bytes();
-    auto fail = [](const QString& why) {
-        return ZorvError(EngSaveFailed,
-                         QStringLiteral("The document could not be written: %1.").arg(why));
-    };
-    // The base archive (checked when it was opened) is read as it is; a new archive is
-    // written into an empty buffer, unchanged entries copied compressed, so their bytes stay
-    // exactly the same.
-    zip_error_t zerr;
-    zip_error_init(&zerr);
-    const QByteArray& raw = archive_.Bytes();
-    ZipSourcePtr inSrc(
-        zip_source_buffer_create(raw.constData(), zip_uint64_t(raw.size()), 0, &zerr));
-    ZipPtr base(inSrc ? zip_open_from_source(inSrc.get(), ZIP_RDONLY, &zerr) : nullptr);
-    zip_error_fini(&zerr);
-    if (!base)
-        throw fail(QStringLiteral("the package cannot be reopened"));
-    inSrc.release(); // the archive owns it now
+    // Unchanged entries are copied compressed, so their bytes stay exactly the same.
+    const ZipPtr base = OpenBase(archive_.Bytes());
     zip_t* in = base.get();
-    zip_error_init(&zerr);
-    ZipSourcePtr outSrc(zip_source_buffer_create(nullptr, 0, 0, &zerr));
-    zip_error_fini(&zerr);
-    if (!outSrc)
-        throw fail(QStringLiteral("out of memory"));
-    zip_error_init(&zerr);
-    ZipPtr out(zip_open_from_source(outSrc.get(), ZIP_TRUNCATE, &zerr));
-    zip_error_fini(&zerr);
-    if (!out)
-        throw fail(QStringLiteral("out of memory"));
-    zip_source_keep(outSrc.get()); // read back after the archive is closed
-
-    auto add = [&](const QByteArray& utf8, zip_source_t* data, zip_int32_t method) {
-        if (!data)
-            throw fail(QString::fromUtf8(zip_strerror(out.get())));
-        const zip_int64_t idx = zip_file_add(out.get(), utf8.constData(), data, ZIP_FL_ENC_UTF_8);
-        if (idx < 0) {
-            zip_source_free(data);
-            throw fail(QString::fromUtf8(zip_strerror(out.get())));
-        }
-        zip_set_file_compression(out.get(), zip_uint64_t(idx), method,
-                                 method == ZIP_CM_STORE ? 0 : 1);
-    };
+    OutputArchive out = OpenOutput();
+    zip_t* archive = out.archive.get();
     QSet<QString> written;
     const zip_int64_t count = zip_get_num_entries(in, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t st;
         if (zip_stat_index(in, zip_uint64_t(i), ZIP_FL_ENC_GUESS, &st) != 0)
-            throw fail(QStringLiteral("the package cannot be reopened"));
+            throw SaveFailed(QStringLiteral("the package cannot be reopened"));
         const QString name = QString::fromUtf8(st.name);
         const QByteArray utf8 = name.toUtf8();
         auto p = pending_.find(name);
         if (p != pending_.end()) {
-            add(utf8,
-                zip_source_buffer(out.get(), p->second.constData(), zip_uint64_t(p->second.size()),
-                                  0),
-                ZIP_CM_DEFLATE);
+            AddEntry(archive, utf8,
+                     zip_source_buffer(archive, p->second.constData(),
+                                       zip_uint64_t(p->second.size()), 0),
+                     ZIP_CM_DEFLATE);
             written.insert(name);
         } else {
-            add(utf8, zip_source_zip(out.get(), in, zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1),
-                st.comp_method == ZIP_CM_STORE ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
+            AddEntry(archive, utf8,
+                     zip_source_zip(archive, in, zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1),
+                     st.comp_method == ZIP_CM_STORE ? ZIP_CM_STORE : ZIP_CM_DEFLATE);
         }
     }
     for (const auto& [name, bytes] : pending_)
         if (!written.contains(name))
-            add(name.toUtf8(),
-                zip_source_buffer(out.get(), bytes.constData(), zip_uint64_t(bytes.size()), 0),
-                ZIP_CM_DEFLATE);
-    if (zip_close(out.get()) != 0)
-        throw fail(QString::fromUtf8(zip_strerror(out.get())));
-    out.release(); // closed
-    if (zip_source_open(outSrc.get()) != 0)
-        throw fail(QStringLiteral("the written package cannot be read back"));
-    QByteArray bytes;
-    char chunk[65536];
-    zip_int64_t n;
-    while ((n = zip_source_read(outSrc.get(), chunk, sizeof chunk)) > 0)
-        bytes.append(chunk, qsizetype(n));
-    zip_source_close(outSrc.get());
-    if (n < 0)
-        throw fail(QStringLiteral("the written package cannot be read back"));
-    return bytes;
+            AddEntry(archive, name.toUtf8(),
+                     zip_source_buffer(archive, bytes.constData(), zip_uint64_t(bytes.size()), 0),
+                     ZIP_CM_DEFLATE);
+    return CloseAndReadBack(out);
 }
 
 void Package::Rebase(QByteArray bytes) {

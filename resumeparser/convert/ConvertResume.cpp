@@ -9,12 +9,10 @@
 #include "HtmlToText.h"
 #include "ImageToText.h"
 #include "PdfToText.h"
+#include "ResumeFile.h"
 #include "RtfToText.h"
 #include "TextDecoding.h"
 #include "WpdToText.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace zorv::rp {
 
@@ -67,22 +65,9 @@ ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extensio
 
 ActionResult ConvertResume(const ParserSettings& settings, const ProgressSink& progress) {
     const QString& path = settings.ResumeFileName;
-    if (IsBlank(path))
-        return convert::Failed(QStringLiteral("No resume file was given."));
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return convert::Failed(QStringLiteral("The resume file \"%1\" was not found.").arg(path));
-    if (info.size() == 0)
-        return convert::Failed(QStringLiteral("The resume file \"%1\" is empty.").arg(path));
-    if (info.size() > convert::kMaxResumeBytes)
-        return convert::Failed(
-            QStringLiteral("The resume file \"%1\" is larger than 50 MiB.").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return convert::Failed(QStringLiteral("The resume file \"%1\" cannot be read: %2")
-                                   .arg(path, file.errorString()));
-    // Read at most one byte past the limit: the file may have grown since it was measured.
-    const QByteArray bytes = file.read(convert::kMaxResumeBytes + 1);
+    QByteArray bytes;
+    if (const QString problem = ReadResumeFile(path, bytes); !problem.isEmpty())
+        return convert::Failed(problem);
     ActionResult result = convert::ConvertResumeBytes(
         bytes, GetFileExt(path), convert::OcrSettings{settings.ResumeCountry, progress});
     if (!result.ok)

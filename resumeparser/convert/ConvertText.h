@@ -1,6 +1,7 @@
 // Helpers every converter shares: results, failure messages and the final tidy-up of text.
 #pragma once
 
+#include "ResumeFile.h"
 #include "ResumeParserCore.h"
 
 #include <QString>
@@ -10,7 +11,7 @@
 namespace zorv::rp::convert {
 
 // Largest resume file accepted, in bytes.
-inline constexpr qint64 kMaxResumeBytes = 50LL * 1024 * 1024;
+using zorv::kMaxResumeBytes;
 
 // Deepest element nesting the converters walk; deeper documents are refused.
 inline constexpr int kMaxXmlDepth = 400;

@@ -1,6 +1,7 @@
 #include "ParserServer.h"
 
 #include "MemoryWatch.h"
+#include "ParserProtocol.h"
 #include "ServerActions.h"
 #include "ServerMain.h"
 
@@ -12,55 +13,55 @@
 namespace zorv::rp {
 namespace {
 
+namespace keys = protocol::keys;
+namespace calls = protocol::calls;
+namespace props = protocol::props;
+namespace codes = protocol::codes;
+
 struct StringProperty {
-    const char* name;
+    QLatin1String name;
     QString ParserSettings::*member;
 };
 struct BoolProperty {
-    const char* name;
+    QLatin1String name;
     bool ParserSettings::*member;
 };
 
 const StringProperty kStringProperties[] = {
-    {"TableName", &ParserSettings::TableName},
-    {"SingularName", &ParserSettings::SingularName},
-    {"ResumeFileName", &ParserSettings::ResumeFileName},
-    {"XMLResumeFileName", &ParserSettings::XMLResumeFileName},
-    {"ResumeContent", &ParserSettings::ResumeContent},
-    {"DatabaseName", &ParserSettings::DatabaseName},
-    {"DataPath", &ParserSettings::DataPath},
-    {"CustomizePath", &ParserSettings::CustomizePath},
-    {"ResumeCountry", &ParserSettings::ResumeCountry},
+    {props::kTableName, &ParserSettings::TableName},
+    {props::kSingularName, &ParserSettings::SingularName},
+    {props::kResumeFileName, &ParserSettings::ResumeFileName},
+    {props::kXMLResumeFileName, &ParserSettings::XMLResumeFileName},
+    {props::kResumeContent, &ParserSettings::ResumeContent},
+    {props::kDatabaseName, &ParserSettings::DatabaseName},
+    {props::kDataPath, &ParserSettings::DataPath},
+    {props::kCustomizePath, &ParserSettings::CustomizePath},
+    {props::kResumeCountry, &ParserSettings::ResumeCountry},
 };
 const BoolProperty kBoolProperties[] = {
-    {"PutResumeContentInXML", &ParserSettings::PutResumeContentInXML},
-    {"CleanupPhoneNumbers", &ParserSettings::CleanupPhoneNumbers},
-    {"UseFullParser", &ParserSettings::UseFullParser},
-    {"ParseContactInfoOnly", &ParserSettings::ParseContactInfoOnly},
-    {"DebugMode", &ParserSettings::DebugMode},
+    {props::kPutResumeContentInXML, &ParserSettings::PutResumeContentInXML},
+    {props::kCleanupPhoneNumbers, &ParserSettings::CleanupPhoneNumbers},
+    {props::kUseFullParser, &ParserSettings::UseFullParser},
+    {props::kParseContactInfoOnly, &ParserSettings::ParseContactInfoOnly},
+    {props::kDebugMode, &ParserSettings::DebugMode},
 };
 
 QJsonObject Ok(const QJsonValue& value = QJsonValue()) {
-    QJsonObject reply{{"ok", true}};
+    QJsonObject reply{{keys::kOk, true}};
     if (!value.isUndefined() && !value.isNull())
-        reply.insert("value", value);
+        reply.insert(keys::kValue, value);
     return reply;
 }
 
-// Codes tell the client which error to raise: 438 no such member, 13 type mismatch, 440
-// anything else the parser refuses.
-QJsonObject Error(const QString& message, int code = 440) {
-    return QJsonObject{{"ok", false}, {"error", message}, {"code", code}};
+// Codes tell the client which error to raise: no such member, type mismatch, anything else
+// the parser refuses.
+QJsonObject Error(const QString& message, int code = codes::kRefused) {
+    return QJsonObject{{keys::kOk, false}, {keys::kError, message}, {keys::kCode, code}};
 }
 
 // The exit status of a server that ended an action over its memory limit.
 constexpr int kExitOverMemory = 3;
 constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
-
-bool IsAction(const QString& call) {
-    return call == QLatin1String("Convert") || call == QLatin1String("Parse") ||
-           call == QLatin1String("Extract");
-}
 
 } // namespace
 
@@ -82,7 +83,8 @@ bool ParserServer::Busy() {
 }
 
 void ParserServer::SendReady() {
-    SendEvent(QJsonObject{{"event", "Ready"}, {"protocol", kProtocolVersion}});
+    SendEvent(QJsonObject{{keys::kEvent, protocol::events::kReady},
+                          {keys::kProtocol, protocol::kVersion}});
 }
 
 void ParserServer::SendEvent(const QJsonObject& event) {
@@ -90,12 +92,12 @@ void ParserServer::SendEvent(const QJsonObject& event) {
 }
 
 void ParserServer::SendMessage(const QString& text) {
-    SendEvent(QJsonObject{{"event", "Message"}, {"Text", text}});
+    SendEvent(QJsonObject{{keys::kEvent, protocol::events::kMessage}, {keys::kText, text}});
 }
 
 void ParserServer::RejectOverlongLine() {
     QJsonObject reply = Error(QStringLiteral("The request line is too long."));
-    reply.insert("id", -1);
+    reply.insert(keys::kId, -1);
     send_(QJsonDocument(reply).toJson(QJsonDocument::Compact));
 }
 
@@ -109,25 +111,25 @@ void ParserServer::HandleLine(const QByteArray& line) {
             Error(QStringLiteral("The request is not a JSON object: ") + parseError.errorString());
     } else {
         const QJsonObject request = doc.object();
-        id = request.value("id");
-        reply = Dispatch(request.value("call").toString(), request);
+        id = request.value(keys::kId);
+        reply = Dispatch(request.value(keys::kCall).toString(), request);
     }
-    reply.insert("id", id);
+    reply.insert(keys::kId, id);
     send_(QJsonDocument(reply).toJson(QJsonDocument::Compact));
     // An action starts only once its reply is out, so that its Done always follows it.
     LaunchPendingAction();
 }
 
 QJsonObject ParserServer::Dispatch(const QString& call, const QJsonObject& request) {
-    if (call == QLatin1String("set"))
-        return SetProperty(request.value("name").toString(), request.value("value"));
-    if (call == QLatin1String("get"))
-        return GetProperty(request.value("name").toString());
-    if (IsAction(call))
+    if (call == calls::kSet)
+        return SetProperty(request.value(keys::kName).toString(), request.value(keys::kValue));
+    if (call == calls::kGet)
+        return GetProperty(request.value(keys::kName).toString());
+    if (protocol::IsAction(call))
         return StartAction(call);
 
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (call == QLatin1String("Prepare")) {
+    if (call == calls::kPrepare) {
         // A new try starts from the parser's defaults; a running action keeps its own copy.
         settings_ = ParserSettings{};
         xmlResume_.clear();
@@ -135,7 +137,7 @@ QJsonObject ParserServer::Dispatch(const QString& call, const QJsonObject& reque
         log_.SetEnabled(false);
         return Ok();
     }
-    if (call == QLatin1String("FinishSetup")) {
+    if (call == calls::kFinishSetup) {
         log_.Write(QStringLiteral("setup: file \"%1\", XML file \"%2\", content %3 characters, "
                                   "full parser %4, contact only %5, country \"%6\"")
                        .arg(settings_.ResumeFileName, settings_.XMLResumeFileName)
@@ -145,63 +147,65 @@ QJsonObject ParserServer::Dispatch(const QString& call, const QJsonObject& reque
                        .arg(settings_.ResumeCountry));
         return Ok();
     }
-    if (call == QLatin1String("StartDebug")) {
+    if (call == calls::kStartDebug) {
         log_.Start();
         return Ok();
     }
-    return Error(QStringLiteral("Unknown call: ") + call, 438);
+    return Error(QStringLiteral("Unknown call: ") + call, codes::kNoSuchMember);
 }
 
 QJsonObject ParserServer::SetProperty(const QString& name, const QJsonValue& value) {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& p : kStringProperties) {
-        if (name == QLatin1String(p.name)) {
+        if (name == p.name) {
             if (!value.isString())
                 return Error(QStringLiteral("Type mismatch: ") + name +
                                  QStringLiteral(" takes a string."),
-                             13);
+                             codes::kTypeMismatch);
             settings_.*p.member = value.toString();
             return Ok();
         }
     }
     for (const auto& p : kBoolProperties) {
-        if (name == QLatin1String(p.name)) {
+        if (name == p.name) {
             if (!value.isBool())
                 return Error(QStringLiteral("Type mismatch: ") + name +
                                  QStringLiteral(" takes a Boolean."),
-                             13);
+                             codes::kTypeMismatch);
             settings_.*p.member = value.toBool();
             if (p.member == &ParserSettings::DebugMode)
                 log_.SetEnabled(settings_.DebugMode);
             return Ok();
         }
     }
-    if (name == QLatin1String("DoneReceived")) {
+    if (name == props::kDoneReceived) {
         if (!value.isBool())
-            return Error(QStringLiteral("Type mismatch: DoneReceived takes a Boolean."), 13);
+            return Error(QStringLiteral("Type mismatch: ") + name +
+                             QStringLiteral(" takes a Boolean."),
+                         codes::kTypeMismatch);
         doneReceived_ = value.toBool();
         return Ok();
     }
-    if (name == QLatin1String("XMLResume"))
-        return Error(QStringLiteral("XMLResume is read-only."));
-    return Error(QStringLiteral("Unknown property: ") + name, 438);
+    if (name == props::kXMLResume)
+        return Error(name + QStringLiteral(" is read-only."));
+    return Error(QStringLiteral("Unknown property: ") + name, codes::kNoSuchMember);
 }
 
 QJsonObject ParserServer::GetProperty(const QString& name) {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& p : kStringProperties) {
-        if (name == QLatin1String(p.name))
+        if (name == p.name)
             return Ok(QJsonValue(settings_.*p.member));
     }
     for (const auto& p : kBoolProperties) {
-        if (name == QLatin1String(p.name))
+        if (name == p.name)
             return Ok(QJsonValue(settings_.*p.member));
     }
-    if (name == QLatin1String("XMLResume"))
+    if (name == props::kXMLResume)
         return Ok(QJsonValue(xmlResume_));
-    if (name == QLatin1String("DoneReceived"))
+    if (name == props::kDoneReceived)
         return Ok(QJsonValue(doneReceived_));
-    return Error(QStringLiteral("Unknown property: ") + name, 438);
+    return Error(QStringLiteral("Unknown property: ") + name, codes::kNoSuchMember);
 }
 
 QJsonObject ParserServer::StartAction(const QString& what) {
@@ -211,8 +215,7 @@ QJsonObject ParserServer::StartAction(const QString& what) {
     busy_ = true;
     doneReceived_ = false;
     pending_ = PendingAction{what, settings_};
-    if (what != QLatin1String("Convert") && convertedLayout_ &&
-        settings_.ResumeContent == convertedText_)
+    if (what != calls::kConvert && convertedLayout_ && settings_.ResumeContent == convertedText_)
         pending_->settings.Layout = convertedLayout_;
     log_.Write(what + QStringLiteral(" started"));
     return Ok();
@@ -242,7 +245,7 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (result.ok) {
-            if (what == QLatin1String("Convert")) {
+            if (what == calls::kConvert) {
                 settings_.ResumeContent = result.text;
                 convertedText_ = result.text;
                 convertedLayout_ = result.layout;
@@ -257,11 +260,11 @@ void ParserServer::RunAction(const QString& what, ParserSettings settings) {
                 .arg(result.text.size())
                 .arg(result.ok ? QString() : QStringLiteral(": ") + result.message));
     }
-    SendEvent(QJsonObject{{"event", "Done"},
-                          {"What", what},
-                          {"OK", result.ok},
-                          {"Msg", result.ok ? QString() : result.message},
-                          {"Seconds", seconds}});
+    SendEvent(QJsonObject{{keys::kEvent, protocol::events::kDone},
+                          {keys::kWhat, what},
+                          {keys::kDoneOk, result.ok},
+                          {keys::kMsg, result.ok ? QString() : result.message},
+                          {keys::kSeconds, seconds}});
 }
 
 void ParserServer::EndOverMemory(const QString& what, const ParserSettings& settings,
@@ -276,11 +279,11 @@ void ParserServer::EndOverMemory(const QString& what, const ParserSettings& sett
         const std::lock_guard<std::mutex> lock(mutex_);
         log_.Write(what + QStringLiteral(" failed: ") + message);
     }
-    SendEvent(QJsonObject{{"event", "Done"},
-                          {"What", what},
-                          {"OK", false},
-                          {"Msg", message},
-                          {"Seconds", static_cast<double>(clock.nsecsElapsed()) / 1e9}});
+    SendEvent(QJsonObject{{keys::kEvent, protocol::events::kDone},
+                          {keys::kWhat, what},
+                          {keys::kDoneOk, false},
+                          {keys::kMsg, message},
+                          {keys::kSeconds, static_cast<double>(clock.nsecsElapsed()) / 1e9}});
     EndChildren();
     ::_exit(kExitOverMemory);
 }

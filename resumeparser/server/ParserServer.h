@@ -20,8 +20,6 @@ namespace zorv::rp {
 
 class ParserServer {
 public:
-    static constexpr int kProtocolVersion = 1;
-
     // `send` writes one line to the client; it is called from the main and worker threads.
     explicit ParserServer(std::function<bool(const QByteArray&)> send);
     virtual ~ParserServer();

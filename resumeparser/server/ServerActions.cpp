@@ -2,38 +2,14 @@
 
 #include "AtomicWrite.h"
 #include "FuncLib.h"
+#include "ParserProtocol.h"
 #include "ZorvError.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <exception>
-#include <new>
 
 namespace zorv::rp {
 namespace {
 
 ActionResult Failure(const QString& message) {
     return ActionResult{false, QString(), message};
-}
-
-// A message when the resume file cannot be handed to a converter, or "".
-QString CheckResumeFile(const QString& path) {
-    if (IsBlank(path))
-        return QStringLiteral("No resume file was given.");
-    const QFileInfo info(path);
-    if (!info.exists())
-        return QStringLiteral("The resume file was not found: ") + path;
-    if (!info.isFile())
-        return QStringLiteral("The resume is not a file: ") + path;
-    if (info.size() == 0)
-        return QStringLiteral("The resume file is empty: ") + path;
-    if (info.size() > kMaxResumeBytes)
-        return QStringLiteral("The resume file is larger than 50 MiB: ") + path;
-    QFile probe(path);
-    if (!probe.open(QIODevice::ReadOnly))
-        return QStringLiteral("The resume file cannot be read: ") + path + QStringLiteral(" (") +
-               probe.errorString() + QLatin1Char(')');
-    return QString();
 }
 
 // Below this many characters a text is too short to judge its characters...
@@ -67,9 +43,7 @@ bool MostlyUnreadable(const QString& text) {
 }
 
 ActionResult Convert(const ParserSettings& settings, const ProgressSink& progress) {
-    const QString problem = CheckResumeFile(settings.ResumeFileName);
-    if (!problem.isEmpty())
-        return Failure(problem);
+    // ConvertResume checks the file first (ResumeFile.h).
     ActionResult result = ConvertResume(settings, progress);
     if (result.ok && MostlyUnreadable(result.text))
         return Failure(QStringLiteral("The resume holds no readable text (its characters are "
@@ -111,21 +85,28 @@ bool WriteHRXMLFile(const QString& path, const QString& xml, QString& error) {
 
 ActionResult RunServerAction(const QString& what, const ParserSettings& settings,
                              const ProgressSink& progress) {
-    try {
-        if (what == QLatin1String("Convert"))
-            return Convert(settings, progress);
-        if (what == QLatin1String("Parse"))
-            return Parse(settings, false);
-        if (what == QLatin1String("Extract"))
-            return Parse(settings, true);
-        return Failure(QStringLiteral("Unknown action: ") + what);
-    } catch (const ZorvError& e) {
-        return Failure(e.Description());
-    } catch (const std::bad_alloc&) {
+    ActionResult result;
+    const std::optional<CaughtError> error = CatchError([&] {
+        if (what == protocol::calls::kConvert)
+            result = Convert(settings, progress);
+        else if (what == protocol::calls::kParse)
+            result = Parse(settings, false);
+        else if (what == protocol::calls::kExtract)
+            result = Parse(settings, true);
+        else
+            result = Failure(QStringLiteral("Unknown action: ") + what);
+    });
+    if (!error)
+        return result;
+    switch (error->kind) {
+    case CaughtError::Kind::OutOfMemory:
         return Failure(QStringLiteral("Out of memory while running ") + what + QLatin1Char('.'));
-    } catch (const std::exception& e) {
-        return Failure(what + QStringLiteral(" failed: ") + QString::fromUtf8(e.what()));
+    case CaughtError::Kind::Other:
+        return Failure(what + QStringLiteral(" failed: ") + error->description);
+    case CaughtError::Kind::Zorv:
+        break;
     }
+    return Failure(error->description);
 }
 
 } // namespace zorv::rp

@@ -1,16 +1,12 @@
-// The server's actions around the in-process parser: the input checks that keep a bad
-// file from reaching a converter, and the HR-XML file that "Parse" leaves behind.
+// The server's actions around the in-process parser: the checks of what a try was given,
+// and the HR-XML file that "Parse" leaves behind.
 #pragma once
 
 #include "ResumeParserCore.h"
 
 #include <QString>
-#include <cstdint>
 
 namespace zorv::rp {
-
-// Largest resume file that "Convert" takes on.
-inline constexpr std::int64_t kMaxResumeBytes = 50LL * 1024 * 1024;
 
 // The HR-XML file that "Parse" writes for a given XMLResumeFileName.
 QString HRXMLFileFor(const QString& xmlResumeFileName);

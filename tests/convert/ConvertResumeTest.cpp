@@ -31,12 +31,12 @@ TEST(ConvertResumeRefusals, MissingBlankAndEmptyFiles) {
     rp::ParserSettings settings;
     auto r = rp::ConvertResume(settings);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.message, QStringLiteral("No resume file was given."));
+    EXPECT_EQ(r.message, QStringLiteral("Resume not given."));
 
     settings.ResumeFileName = QStringLiteral("/nonexistent/cv.docx");
     r = rp::ConvertResume(settings);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.message.contains(QStringLiteral("was not found")));
+    EXPECT_TRUE(r.message.contains(QStringLiteral("Resume not found.")));
 
     r = ConvertAsFile(QByteArray(), QStringLiteral("empty.docx"));
     EXPECT_FALSE(r.ok);

@@ -1,5 +1,7 @@
-// Every prefix of real files (a dense sample for the larger ones) converts or fails with a
-// message: no crash, no hang, no sanitizer report.
+// Every prefix of real files (a dense sample for the larger ones) goes through the converters.
+// A crash probe: every converter's result carries a message when it fails, so the checks are
+// the ones ASan and UBSan make while it runs (and the test's time-out for a hang); nothing is
+// asserted about the results.
 #include "ConvertTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,10 +16,8 @@ void ConvertPrefixes(const QString& fixture, const QString& ext, qsizetype step,
                      qsizetype denseTail) {
     const QByteArray whole = Fixture(fixture);
     ASSERT_FALSE(whole.isEmpty()) << fixture.toStdString();
-    for (qsizetype n = 0; n <= whole.size(); n += (n + denseTail >= whole.size() ? 1 : step)) {
-        const auto r = ConvertBytes(whole.left(n), ext);
-        EXPECT_TRUE(r.ok || !r.message.isEmpty()) << fixture.toStdString() << " prefix " << n;
-    }
+    for (qsizetype n = 0; n <= whole.size(); n += (n + denseTail >= whole.size() ? 1 : step))
+        ConvertBytes(whole.left(n), ext);
 }
 
 } // namespace
@@ -44,15 +44,11 @@ TEST(Truncation, EveryPrefixOfHtmlAndUtf16Text) {
     const QByteArray html =
         "<html><head><meta charset=utf-8><style>x{}</style></head><body>"
         "<h1>Zoë</h1><table><tr><td>a</td><td>b</td></tr></table></body></html>";
-    for (qsizetype n = 0; n <= html.size(); ++n) {
-        const auto r = ConvertBytes(html.left(n), QStringLiteral("html"));
-        EXPECT_TRUE(r.ok || !r.message.isEmpty());
-    }
+    for (qsizetype n = 0; n <= html.size(); ++n)
+        ConvertBytes(html.left(n), QStringLiteral("html"));
     const QString text = QStringLiteral("Zoë Ångström\nEngineer");
     QByteArray utf16("\xFF\xFE");
     utf16.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    for (qsizetype n = 0; n <= utf16.size(); ++n) {
-        const auto r = ConvertBytes(utf16.left(n), QStringLiteral("txt"));
-        EXPECT_TRUE(r.ok || !r.message.isEmpty());
-    }
+    for (qsizetype n = 0; n <= utf16.size(); ++n)
+        ConvertBytes(utf16.left(n), QStringLiteral("txt"));
 }

@@ -1,6 +1,8 @@
 // libxml2 behind the HR-XML test helpers: documents, XPath and the cached schema.
 #include "HrXmlQuery.h"
 
+#include "XmlInput.h"
+
 #include <QFileInfo>
 #include <libxml/parser.h>
 #include <libxml/xmlschemas.h>
@@ -13,9 +15,6 @@ namespace zorv::test {
 
 namespace {
 
-struct DocFree {
-    void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
-};
 struct XPathContextFree {
     void operator()(xmlXPathContext* c) const { xmlXPathFreeContext(c); }
 };
@@ -35,14 +34,11 @@ struct XmlCharFree {
     void operator()(xmlChar* c) const { xmlFree(c); }
 };
 
-using DocPtr = std::unique_ptr<xmlDoc, DocFree>;
+using input::XmlDocPtr;
 
-const int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-
-DocPtr ReadDoc(const QString& xml) {
-    const QByteArray bytes = xml.toUtf8();
-    return DocPtr(xmlReadMemory(bytes.constData(), static_cast<int>(bytes.size()), "hrxml.xml",
-                                "UTF-8", kParseOptions));
+// Through the input layer, as every document of ours is read.
+XmlDocPtr ReadDoc(const QString& xml) {
+    return input::ReadXml(xml.toUtf8(), input::XmlReadOptions{QStringLiteral("hrxml.xml")});
 }
 
 QString NodeText(xmlNode* node) {
@@ -60,7 +56,7 @@ void CollectErrors(void* context, const xmlError* error) {
 } // namespace
 
 struct HrXmlDoc::Impl {
-    DocPtr doc;
+    XmlDocPtr doc;
     std::unique_ptr<xmlXPathContext, XPathContextFree> ctx;
 
     QStringList Eval(const QString& xpath, xmlNode* context) const {
@@ -119,24 +115,45 @@ QString HrXmlSchemaPath() {
     return QFileInfo::exists(path) ? path : QString();
 }
 
+namespace {
+
+struct Schema {
+    std::unique_ptr<xmlSchema, SchemaFree> schema;
+    QString problem; // why there is none
+};
+
+Schema LoadSchema() {
+    Schema loaded;
+    const QString path = HrXmlSchemaPath();
+    if (path.isEmpty())
+        return loaded;
+    const QByteArray file = path.toUtf8();
+    std::unique_ptr<xmlSchemaParserCtxt, SchemaParserFree> parser(
+        xmlSchemaNewParserCtxt(file.constData()));
+    if (!parser)
+        loaded.problem = QStringLiteral("the schema cannot be read");
+    else if (loaded.schema.reset(xmlSchemaParse(parser.get())); !loaded.schema)
+        loaded.problem = QStringLiteral("the schema does not parse");
+    return loaded;
+}
+
+// The schema and the files it includes are read before main: the input layer's deny-all
+// entity loader, installed by the first document any test reads, would refuse them.
+const Schema kSchema = LoadSchema();
+
+} // namespace
+
 QString HrXmlSchemaErrors(const QString& xml) {
+    if (!kSchema.schema)
+        return kSchema.problem.isEmpty() ? QStringLiteral("the schema is missing")
+                                         : kSchema.problem;
     static std::mutex mutex;
-    static std::unique_ptr<xmlSchema, SchemaFree> schema;
     std::lock_guard lock(mutex);
-    if (!schema) {
-        const QByteArray path = HrXmlSchemaPath().toUtf8();
-        std::unique_ptr<xmlSchemaParserCtxt, SchemaParserFree> parser(
-            xmlSchemaNewParserCtxt(path.constData()));
-        if (!parser)
-            return QStringLiteral("the schema cannot be read");
-        schema.reset(xmlSchemaParse(parser.get()));
-        if (!schema)
-            return QStringLiteral("the schema does not parse");
-    }
-    DocPtr doc = ReadDoc(xml);
+    const XmlDocPtr doc = ReadDoc(xml);
     if (!doc)
         return QStringLiteral("not well-formed XML");
-    std::unique_ptr<xmlSchemaValidCtxt, ValidCtxtFree> valid(xmlSchemaNewValidCtxt(schema.get()));
+    std::unique_ptr<xmlSchemaValidCtxt, ValidCtxtFree> valid(
+        xmlSchemaNewValidCtxt(kSchema.schema.get()));
     QString errors;
     xmlSchemaSetValidStructuredErrors(
         valid.get(), reinterpret_cast<xmlStructuredErrorFunc>(CollectErrors), &errors);

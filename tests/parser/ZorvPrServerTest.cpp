@@ -145,6 +145,32 @@ TEST_F(Server, ConvertsADocxResume) {
     EXPECT_TRUE(text.contains(QStringLiteral("PROFESSIONAL EXPERIENCE")));
 }
 
+// A handler's error cannot climb out of the event loop: it fails the try instead.
+TEST_F(Server, AFailingDoneHandlerFailsTheTryWithItsError) {
+    UseRealServer();
+    std::vector<DoneEvent> dones;
+    ParserEvents events;
+    events.Done = [&](const QString& w, bool ok, const QString& m) {
+        dones.push_back({true, w, ok, m});
+        if (ok)
+            throw std::runtime_error("the handler broke");
+    };
+    auto pr = ParserObject::Create(std::move(events));
+    pr->Call(QStringLiteral("Prepare"));
+    pr->SetProperty(QStringLiteral("ResumeFileName"),
+                    WriteResume(QStringLiteral("r.txt"), "Jane Doe\nEngineer\n"));
+    pr->Call(QStringLiteral("Convert"));
+    QElapsedTimer clock;
+    clock.start();
+    while (dones.size() < 2 && clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(dones.size(), 2u);
+    EXPECT_TRUE(dones[0].ok);
+    EXPECT_EQ(dones[1].what, QStringLiteral("Convert"));
+    EXPECT_FALSE(dones[1].ok);
+    EXPECT_EQ(dones[1].msg, QStringLiteral("the handler broke"));
+}
+
 TEST_F(Server, ParseWithoutContentFailsClearlyAndWritesNothing) {
     UseRealServer();
     auto pr = Start();

@@ -162,18 +162,6 @@ TEST_F(Window, ThePictureBoxIsHiddenAndCarriesTheLabelsPointer) {
     EXPECT_EQ(cursor.pixmap().size(), QSize(32, 32));
 }
 
-TEST_F(Window, ASnapshotIsSavedForPeopleToLookAt) {
-    window->Form_Load();
-    Box("txtInputResume")->setText("/home/recruiter/resumes/candidate resume.pdf");
-    Box("txtResumeTemplate")->setText("/home/recruiter/templates/Standard.docx");
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QDir().mkpath(ZORV_SCREENSHOT_DIR);
-    const QString file = QStringLiteral(ZORV_SCREENSHOT_DIR "/frmZorvQarn.png");
-    ASSERT_TRUE(window->grab().save(file));
-    EXPECT_EQ(QImage(file).size(), window->size() * window->devicePixelRatio());
-}
-
 // --- load -----------------------------------------------------------------------------------
 
 TEST_F(Window, LoadAddsTheVersionToTheCaption) {
