@@ -127,6 +127,8 @@ bool ChildProcess::ReadLine(QByteArray& line, bool& overlong) {
 }
 
 void ChildProcess::Drain() {
+    if (spec_.output != ChildOutput::Capture)
+        return; // nothing to read: the output goes nowhere or is the caller's channel
     const QByteArray data = process_->readAll();
     const qsizetype room = kChildOutputCap - captured_.size();
     if (room > 0)

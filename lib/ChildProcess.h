@@ -61,7 +61,8 @@ public:
     // The next whole line of a Channel child without its newline; false when none is there
     // yet. A line past kChildLineCap is dropped and comes back empty with `overlong` set.
     bool ReadLine(QByteArray& line, bool& overlong);
-    // Reads what a Capture child wrote so far, keeping the first kChildOutputCap bytes.
+    // Reads what a Capture child wrote so far, keeping the first kChildOutputCap bytes; does
+    // nothing for the other kinds.
     void Drain();
     const QByteArray& Captured() const { return captured_; }
 
