@@ -49,7 +49,6 @@ public:
     // Starts the program and waits until it runs. false when it could not (Error() says why).
     bool Start();
     QString Error() const;
-    const QString& Program() const { return spec_.program; }
     // 0 before it started.
     qint64 Id() const { return id_; }
     bool Running() const;
@@ -66,7 +65,8 @@ public:
     void Drain();
     const QByteArray& Captured() const { return captured_; }
 
-    // Closes its input and gives it `graceMs` to end; then ends its whole group. Reaps it.
+    // Closes its input (a Channel child ends when it does) and gives it `graceMs` to end;
+    // then ends its whole group. Reaps it.
     void End(int graceMs = kChildEndTimeoutMs);
     // Kills whatever is left in its process group, the child itself included.
     void EndGroup();
