@@ -19,8 +19,9 @@ CreateCollaborators ProductCollaborators() {
         return GetTokenListsFromXML(XMLFileName);
     };
 
-    word::SetApplicationFactory(wordengine::NewEngineApplication);
-    c.NewReplaceTokens = [] { return std::make_unique<clsReplaceTokens>(); };
+    c.NewReplaceTokens = [] {
+        return std::make_unique<clsReplaceTokens>(wordengine::NewEngineApplication);
+    };
 
     return c;
 }

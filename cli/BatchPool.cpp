@@ -1,24 +1,19 @@
 #include "BatchPool.h"
 
+#include "ChildProcess.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QProcess>
 #include <QTimer>
 #include <chrono>
-#include <csignal>
 #include <memory>
 #include <optional>
-#ifdef Q_OS_LINUX
-#include <sys/prctl.h>
-#endif
 
 namespace zorv::cli {
 namespace {
 
-constexpr int kEndTimeoutMs = 3000;
-
 struct Worker {
-    std::unique_ptr<QProcess> process;
+    std::unique_ptr<ChildProcess> process;
     std::optional<std::size_t> job;
     QTimer watchdog;
 };
@@ -47,16 +42,13 @@ public:
     }
 
 private:
+    // A worker never outlives the batch, also when the batch is killed (ChildProcess.h).
     void Start(Worker& w) {
-        w.process = std::make_unique<QProcess>();
-        QProcess& p = *w.process;
-        p.setProgram(QCoreApplication::applicationFilePath());
-        p.setArguments(arguments_);
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-#ifdef Q_OS_LINUX
-        // A worker never outlives the batch, also when the batch is killed.
-        p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-#endif
+        w.process = std::make_unique<ChildProcess>(
+            ChildSpec{.program = QCoreApplication::applicationFilePath(),
+                      .arguments = arguments_,
+                      .output = ChildOutput::Channel});
+        QProcess& p = w.process->Process();
         QObject::connect(&p, &QProcess::readyReadStandardOutput, [this, &w] { ReadResults(w); });
         QObject::connect(&p, &QProcess::finished, [this, &w](int code, QProcess::ExitStatus s) {
             OnEnded(
@@ -66,22 +58,15 @@ private:
                     : QStringLiteral("The batch worker ended unexpectedly (exit code %1).")
                           .arg(code));
         });
-        QObject::connect(&p, &QProcess::errorOccurred, [this, &w](QProcess::ProcessError e) {
-            if (e == QProcess::FailedToStart)
-                OnNotStarted(w);
-        });
-        p.start();
+        if (!w.process->Start())
+            OnNotStarted(w);
     }
 
     void Stop(Worker& w) {
         if (!w.process)
             return;
-        QObject::disconnect(w.process.get(), nullptr, nullptr, nullptr);
-        w.process->closeWriteChannel(); // a worker ends when its input does
-        if (!w.process->waitForFinished(kEndTimeoutMs)) {
-            w.process->kill();
-            w.process->waitForFinished(kEndTimeoutMs);
-        }
+        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
+        w.process->End(); // a worker ends when its input does
     }
 
     void Dispatch(Worker& w) {
@@ -89,7 +74,7 @@ private:
             return;
         w.job = next_++;
         const QByteArray line = EncodeJob({jobs_[*w.job].input, jobs_[*w.job].output});
-        w.process->write(line);
+        w.process->Process().write(line);
         w.watchdog.start(std::chrono::seconds(watchdogSeconds_));
     }
 
@@ -104,9 +89,11 @@ private:
     }
 
     void ReadResults(Worker& w) {
-        while (w.process && w.process->canReadLine()) {
+        QByteArray line;
+        bool overlong = false;
+        while (w.process && w.process->ReadLine(line, overlong)) {
             BatchResult result;
-            if (!DecodeResult(w.process->readLine(), result) || !w.job)
+            if (overlong || !DecodeResult(line, result) || !w.job)
                 continue;
             End(w, result);
             Dispatch(w);
@@ -119,7 +106,7 @@ private:
             End(w, FailedResult(why));
         // Replaced for the jobs left; the old process object is kept until the pool ends, as
         // this may run inside one of its signals.
-        QObject::disconnect(w.process.get(), nullptr, nullptr, nullptr);
+        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
         retired_.push_back(std::move(w.process));
         if (next_ < jobs_.size()) {
             Start(w);
@@ -131,7 +118,7 @@ private:
     void OnNotStarted(Worker& w) {
         const BatchResult failed =
             FailedResult(QStringLiteral("The batch worker could not be started."));
-        QObject::disconnect(w.process.get(), nullptr, nullptr, nullptr);
+        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
         retired_.push_back(std::move(w.process));
         if (w.job)
             End(w, failed);
@@ -146,9 +133,8 @@ private:
     void OnWatchdog(Worker& w) {
         if (!w.job || !w.process)
             return;
-        QObject::disconnect(w.process.get(), nullptr, nullptr, nullptr);
-        w.process->kill(); // its parser server and office die with it
-        w.process->waitForFinished(kEndTimeoutMs);
+        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
+        w.process->End(0); // its parser server and office die with it
         OnEnded(w,
                 QStringLiteral("The resume was not done within %1 seconds.").arg(watchdogSeconds_));
     }
@@ -160,7 +146,7 @@ private:
     std::vector<Worker> workers_;
     std::size_t next_ = 0;
     std::size_t ended_ = 0;
-    std::vector<std::unique_ptr<QProcess>> retired_;
+    std::vector<std::unique_ptr<ChildProcess>> retired_;
     QEventLoop loop_;
 };
 

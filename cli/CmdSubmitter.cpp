@@ -4,9 +4,9 @@
 #include "Commands.h"
 
 #include "AtomicWrite.h"
-#include "CreatePipeline.h"
 #include "FuncLib.h"
 #include "Messages.h"
+#include "WordEngine.h"
 #include "ZorvError.h"
 #include "clsReplaceTokens.h"
 
@@ -73,10 +73,9 @@ int CmdSubmitter(const QStringList& arguments) {
     const QString copy = work.Path();
 
     MessageCounter messages;
-    const ScopedPathInMessages named(
-        copy, CopyName(output, document)); // inside the counter, which prints
-    ProductCollaborators();                // installs the document engine
-    clsReplaceTokens replaceTokens;
+    // Inside the counter, which prints.
+    const ScopedPathInMessages named(copy, CopyName(output, document));
+    clsReplaceTokens replaceTokens(wordengine::NewEngineApplication);
     try {
         replaceTokens.InsertMyRecordIntoWordDoc(copy, true, parser.value(name),
                                                 parser.value(company), parser.value(phone),

@@ -163,20 +163,7 @@ QString GetTempDir(QString* problem) {
 }
 #endif
 
-namespace {
-QString& SystemDirOverride() {
-    static QString dir;
-    return dir;
-}
-} // namespace
-
-void SetSystemDirOverride(const QString& dir) {
-    SystemDirOverride() = AddBackslash(dir);
-}
-
 QString GetSystemDir() {
-    if (!SystemDirOverride().isEmpty())
-        return SystemDirOverride();
 #ifdef _WIN32
     return AddBackslash(QDir::toNativeSeparators(QString::fromLocal8Bit(qgetenv("SystemRoot")) +
                                                  QStringLiteral("\\System32")));

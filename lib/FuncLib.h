@@ -42,9 +42,6 @@ QString TrimAtNull(const QString& text);
 QString GetTempDir(QString* problem = nullptr);
 // The system folder ("/usr/bin/" on Linux) ending in the separator, or "" on failure.
 QString GetSystemDir();
-// Makes GetSystemDir return `dir` (with a separator added) instead; "" restores the
-// platform's folder. For tests, which must not depend on what the machine has installed.
-void SetSystemDirOverride(const QString& dir);
 
 // Deletes the one file the path names, when it is there and neither hidden, read-only
 // nor a system file; ignores every failure.

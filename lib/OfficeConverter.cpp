@@ -1,14 +1,13 @@
 // LibreOffice headless as a converter: private profile and temporary files in one private
-// folder, output away from our standard streams, its own process group, ended on a time
-// limit, dying with us.
+// folder; the office runs as a supervised child (ChildProcess.h), ended on a time limit.
 #include "OfficeConverter.h"
+
+#include "ChildProcess.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -16,19 +15,11 @@
 #ifndef _WIN32
 #include <cerrno>
 #include <csignal>
-#include <sys/types.h>
 #include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <sys/prctl.h>
 #endif
 
 namespace zorv {
 namespace {
-
-std::mutex programMutex;
-QString programOverride;
-bool programOverridden = false;
 
 // Exit code of the office asking to be started again (after it set up a new profile).
 constexpr int kOfficeRestartCode = 81;
@@ -55,66 +46,9 @@ void SweepStaleFolders() {
 #endif
 }
 
-void KillGroup(QProcess& process) {
-#ifndef _WIN32
-    if (process.processId() > 0)
-        ::kill(-static_cast<pid_t>(process.processId()), SIGKILL);
-#endif
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(5000);
-    }
-}
-
-enum class RunOutcome { Finished, NotStarted, TimedOut };
-
-RunOutcome RunOffice(const QString& program, const QStringList& args, const QString& tmpDir,
-                     int* exitCode) {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(args);
-    // The office never writes to our standard streams (a protocol may run over them).
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    // Its own temporary files go into the private folder, which is removed with it.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("TMPDIR"), tmpDir);
-    process.setProcessEnvironment(env);
-#ifndef _WIN32
-    // Its own process group, so that a time-out ends all of it; and it dies with us.
-    const pid_t parent = ::getpid();
-    process.setChildProcessModifier([parent] {
-        ::setpgid(0, 0);
-#ifdef Q_OS_LINUX
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-#endif
-        if (::getppid() != parent) // we died before the line above took effect
-            ::_exit(127);
-    });
-#endif
-    process.start();
-    if (!process.waitForStarted(30000)) {
-        KillGroup(process);
-        return RunOutcome::NotStarted;
-    }
-    if (!process.waitForFinished(kOfficeTimeLimitMs)) {
-        KillGroup(process);
-        return RunOutcome::TimedOut;
-    }
-    *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    KillGroup(process); // anything it left running in its group
-    return RunOutcome::Finished;
-}
-
 } // namespace
 
 QString FindOfficeProgram() {
-    {
-        std::lock_guard lock(programMutex);
-        if (programOverridden)
-            return programOverride;
-    }
     for (const char* name : {"soffice", "libreoffice"}) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (found.isEmpty())
@@ -128,13 +62,7 @@ QString FindOfficeProgram() {
     return {};
 }
 
-void SetOfficeProgram(const QString& program) {
-    std::lock_guard lock(programMutex);
-    programOverride = program;
-    programOverridden = !program.isEmpty();
-}
-
-OfficeConverter::OfficeConverter() = default;
+OfficeConverter::OfficeConverter(OfficeLocator findOffice) : findOffice_(std::move(findOffice)) {}
 
 OfficeConverter::~OfficeConverter() {
     std::lock_guard lock(mutex_);
@@ -170,7 +98,7 @@ QString OfficeConverter::NewWorkFolder() {
 OfficeConverter::Result OfficeConverter::Convert(const QString& input, const QString& filter,
                                                  const QString& extension, const QString& outDir) {
     Result result;
-    const QString program = FindOfficeProgram();
+    const QString program = findOffice_ ? findOffice_() : QString();
     if (program.isEmpty() || !QFileInfo(program).isExecutable()) {
         result.status = Status::NoOffice;
         return result;
@@ -197,23 +125,26 @@ OfficeConverter::Result OfficeConverter::Convert(const QString& input, const QSt
                            QStringLiteral("--outdir"),
                            outDir,
                            input};
-    const QString tmpDir = folder_->filePath(QStringLiteral("tmp"));
-    int exitCode = 0;
+    // Its own temporary files go into the private folder, which is removed with it.
+    const ChildSpec office{
+        .program = program,
+        .arguments = args,
+        .output = ChildOutput::Discard,
+        .environment = {{QStringLiteral("TMPDIR"), folder_->filePath(QStringLiteral("tmp"))}}};
     // A fresh profile makes the office set it up and ask to be started again.
     for (int attempt = 0; attempt < 2; ++attempt) {
         ++runs_;
-        switch (RunOffice(program, args, tmpDir, &exitCode)) {
-        case RunOutcome::NotStarted:
+        const ChildRun run = RunChild(office, kOfficeTimeLimitMs);
+        if (run.status == ChildRun::Status::NotStarted) {
             result.status = Status::NotStarted;
             return result;
-        case RunOutcome::TimedOut:
+        }
+        if (run.status == ChildRun::Status::TimedOut) {
             QFile::remove(output);
             result.status = Status::TimedOut;
             return result;
-        case RunOutcome::Finished:
-            break;
         }
-        if (exitCode != kOfficeRestartCode)
+        if (run.exitCode != kOfficeRestartCode)
             break;
     }
     const QFileInfo written(output);

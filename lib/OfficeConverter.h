@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -19,9 +20,9 @@ namespace zorv {
 // beside the launcher), or "" when LibreOffice is not installed.
 QString FindOfficeProgram();
 
-// Replaces the office program for the rest of the process (tests point it at a missing
-// path); "" restores the search.
-void SetOfficeProgram(const QString& program);
+// Where a converter looks for the office, asked at each conversion: FindOfficeProgram in
+// the product; tests hand in a missing program.
+using OfficeLocator = std::function<QString()>;
 
 // How long one conversion may run before the office is ended.
 inline constexpr int kOfficeTimeLimitMs = 90 * 1000;
@@ -41,7 +42,7 @@ public:
         QString outputPath;
     };
 
-    OfficeConverter();
+    explicit OfficeConverter(OfficeLocator findOffice = FindOfficeProgram);
     ~OfficeConverter(); // removes the private folder
     OfficeConverter(const OfficeConverter&) = delete;
     OfficeConverter& operator=(const OfficeConverter&) = delete;
@@ -64,6 +65,7 @@ public:
 private:
     bool EnsureFolder();
 
+    OfficeLocator findOffice_;
     mutable std::mutex mutex_;
     std::unique_ptr<QTemporaryDir> folder_;
     int workFolders_ = 0;

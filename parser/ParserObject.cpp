@@ -1,25 +1,17 @@
 #include "ParserObject.h"
 
+#include "ChildProcess.h"
 #include "FuncLib.h"
 #include "Messages.h"
 #include "ParserErrors.h"
 #include "ParserProtocol.h"
-#include "Platform.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
-#include <csignal>
 #include <cstring>
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <sys/prctl.h>
-#endif
 
 namespace zorv {
 namespace {
@@ -27,24 +19,8 @@ namespace {
 namespace keys = protocol::keys;
 namespace calls = protocol::calls;
 
-constexpr int kGreetingTimeoutMs = 30000;
-constexpr int kCallTimeoutMs = 30000;
-constexpr int kEndTimeoutMs = 3000;
-
-QString& ProgramOverride() {
-    static QString path;
-    return path;
-}
-
-// Ends the server's process group: the server and whatever it started.
-void EndProcessGroup(std::int64_t pid) {
-#ifdef Q_OS_UNIX
-    if (pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGKILL);
-#else
-    Q_UNUSED(pid);
-#endif
-}
+constexpr int kGreetingTimeoutMs = kChildStartTimeoutMs;
+constexpr int kCallTimeoutMs = 30 * 1000;
 
 QString Described(const QString& what, const QString& program) {
     return what + QStringLiteral(" (") + program + QLatin1Char(')');
@@ -52,20 +28,9 @@ QString Described(const QString& what, const QString& program) {
 
 } // namespace
 
-QString ParserServerProgram() {
-    if (!ProgramOverride().isEmpty())
-        return ProgramOverride();
-    return ProgramDir() + PathSeparator() + ImageName(QStringLiteral("ZorvPr.exe"));
-}
-
-void SetParserServerProgram(const QString& path) {
-    ProgramOverride() = path;
-}
-
 struct ParserObject::Private {
     ParserEvents events;
-    std::unique_ptr<QProcess> process;
-    std::int64_t pid = 0;
+    std::unique_ptr<ChildProcess> process;
     bool greeted = false;
     bool released = false;
     bool abandoned = false;       // the running try timed out: its events are dropped
@@ -85,31 +50,16 @@ ParserObject::ParserObject(Key, ParserEvents events) : d_(std::make_unique<Priva
     d_->events = std::move(events);
 }
 
-std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events) {
+std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events, const QString& program) {
     const auto self = std::make_shared<ParserObject>(Key{}, std::move(events));
     Private& d = *self->d_;
-    const QString program = ParserServerProgram();
-    d.process = std::make_unique<QProcess>();
-    QProcess& p = *d.process;
-    p.setProgram(program);
-    // The server's diagnostics go where ours go; its standard output is the protocol.
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // OCR reads pages on threads of its own; the OpenMP threads of the OCR library would
     // only fight them for the cores. The runtime reads this before the server's main runs.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    if (!env.contains(QStringLiteral("OMP_THREAD_LIMIT")))
-        env.insert(QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1"));
-    p.setProcessEnvironment(env);
-    // Its own process group, so that releasing it ends whatever it started; and it dies
-    // with the thread that started it, should this process end abruptly.
-#ifdef Q_OS_UNIX
-    p.setChildProcessModifier([] {
-        ::setpgid(0, 0);
-#ifdef Q_OS_LINUX
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-#endif
-    });
-#endif
+    d.process = std::make_unique<ChildProcess>(ChildSpec{
+        .program = program,
+        .output = ChildOutput::Channel,
+        .environmentDefaults = {{QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1")}}});
+    QProcess& p = d.process->Process();
     std::weak_ptr<ParserObject> weak = self;
     QObject::connect(&p, &QProcess::readyReadStandardOutput, &p, [weak] {
         if (auto s = weak.lock())
@@ -119,15 +69,13 @@ std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events) {
         if (auto s = weak.lock())
             s->OnFinished(code, status == QProcess::CrashExit);
     });
-    p.start(QIODevice::ReadWrite);
-    if (!p.waitForStarted(kGreetingTimeoutMs)) {
-        const QString why = p.errorString();
+    if (!d.process->Start()) {
+        const QString why = d.process->Error();
         self->Release();
         throw ZorvError(
             ErrCannotCreateComponent,
             Described(QStringLiteral("The resume parser could not be started: ") + why, program));
     }
-    d.pid = p.processId();
     QElapsedTimer clock;
     clock.start();
     while (!d.greeted) {
@@ -152,7 +100,7 @@ ParserObject::~ParserObject() {
 }
 
 std::int64_t ParserObject::ProcessId() const {
-    return d_->pid;
+    return d_->process ? d_->process->Id() : 0;
 }
 
 void ParserObject::Release() {
@@ -163,20 +111,10 @@ void ParserObject::Release() {
     d.actionRunning = false;
     if (!d.process)
         return;
-    QProcess& p = *d.process;
-    QObject::disconnect(&p, nullptr, nullptr, nullptr);
-    if (p.state() != QProcess::NotRunning) {
-        // Closing its input ends the server at once (it does not wait for a stuck
-        // action); one that does not end is ended with its whole group.
-        p.closeWriteChannel();
-        if (!p.waitForFinished(kEndTimeoutMs)) {
-            EndProcessGroup(d.pid);
-            p.kill();
-            p.waitForFinished(kEndTimeoutMs);
-        }
-    }
-    // Whatever it started and left behind goes too.
-    EndProcessGroup(d.pid);
+    QObject::disconnect(&d.process->Process(), nullptr, nullptr, nullptr);
+    // Closing its input ends the server at once (it does not wait for a stuck action); one
+    // that does not end is ended with its whole group.
+    d.process->End();
 }
 
 void ParserObject::AbandonTry() {
@@ -204,7 +142,7 @@ QVariant ParserObject::GetProperty(const QString& name) {
 QVariant ParserObject::Request(const QString& call, const QString& name, const QVariant& value,
                                bool isAction) {
     Private& d = *d_;
-    if (d.released || !d.process || d.process->state() != QProcess::Running)
+    if (d.released || !d.process || !d.process->Running())
         throw ZorvError(ErrServerUnavailable, QStringLiteral("The resume parser is not running."));
     QJsonObject request{{keys::kId, static_cast<qint64>(++d.nextId)}, {keys::kCall, call}};
     if (!name.isEmpty())
@@ -219,7 +157,7 @@ QVariant ParserObject::Request(const QString& call, const QString& name, const Q
         d.abandoned = false; // a new try on this object
     QByteArray line = QJsonDocument(request).toJson(QJsonDocument::Compact);
     line.append('\n');
-    QProcess& p = *d.process;
+    QProcess& p = d.process->Process();
     if (p.write(line) != line.size())
         throw ZorvError(ErrServerUnavailable, QStringLiteral("The resume parser is not running."));
 
@@ -239,7 +177,7 @@ QVariant ParserObject::Request(const QString& call, const QString& name, const Q
                             QStringLiteral("The resume parser did not answer the call ") + call +
                                 QLatin1Char('.'));
         // Flushes the request too. Signals emitted meanwhile only read and queue.
-        p.waitForReadyRead(static_cast<int>(std::min<qint64>(left, 200)));
+        p.waitForReadyRead(static_cast<int>(std::min<qint64>(left, kChildPollMs)));
     }
     d.waitingId = -1;
     const QJsonObject reply = d.reply;
@@ -256,12 +194,12 @@ void ParserObject::ReadLines() {
     Private& d = *d_;
     if (!d.process)
         return;
-    while (!d.released && d.process->canReadLine()) {
-        QByteArray line = d.process->readLine();
-        if (line.endsWith('\n'))
-            line.chop(1);
-        HandleLine(line);
-    }
+    QByteArray line;
+    bool overlong = false;
+    // An overlong line is no message of the protocol: it is dropped.
+    while (!d.released && d.process->ReadLine(line, overlong))
+        if (!overlong)
+            HandleLine(line);
 }
 
 void ParserObject::HandleLine(const QByteArray& line) {
@@ -307,7 +245,7 @@ void ParserObject::OnFinished(int exitCode, bool crashed) {
     Private& d = *d_;
     ReadLines(); // a Done written just before the end still counts
     // Whatever the server started goes with it.
-    EndProcessGroup(d.pid);
+    d.process->EndGroup();
     if (d.released || d.abandoned || !d.actionRunning)
         return;
     d.actionRunning = false;

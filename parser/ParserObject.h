@@ -10,8 +10,6 @@
 #include <functional>
 #include <memory>
 
-class QProcess;
-
 namespace zorv {
 
 struct CaughtError;
@@ -23,8 +21,9 @@ struct ParserEvents {
 
 class ParserObject : public std::enable_shared_from_this<ParserObject> {
 public:
-    // Starts ZorvPr and waits for its greeting. Throws ErrCannotCreateComponent.
-    static std::shared_ptr<ParserObject> Create(ParserEvents events);
+    // Starts the server `program` and waits for its greeting. Throws
+    // ErrCannotCreateComponent.
+    static std::shared_ptr<ParserObject> Create(ParserEvents events, const QString& program);
     ~ParserObject();
     ParserObject(const ParserObject&) = delete;
     ParserObject& operator=(const ParserObject&) = delete;
@@ -66,10 +65,5 @@ private:
 
     std::unique_ptr<Private> d_;
 };
-
-// The program started for each parser object: ZorvPr beside the running executable unless
-// a test has named another one ("" restores the default).
-QString ParserServerProgram();
-void SetParserServerProgram(const QString& path);
 
 } // namespace zorv

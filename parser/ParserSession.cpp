@@ -76,7 +76,8 @@ void SendTrySetup(ParserObject& pr, const ProcessResumeProperties& p,
     pr.SetProperty(props::kDebugMode, p.DebugMode);
 }
 
-ParserSession::ParserSession() : host_(ReadHostParserSettings()) {
+ParserSession::ParserSession(ParserPrograms programs)
+    : host_(ReadHostParserSettings()), programs_(std::move(programs)) {
     UseFullParser = host_.UseFullParser;
 }
 
@@ -121,7 +122,7 @@ bool ParserSession::RunTry(const QString& What) {
             if (OnParserMessage)
                 OnParserMessage(text);
         };
-        server_ = ParserObject::Create(std::move(events));
+        server_ = ParserObject::Create(std::move(events), programs_.Server());
         ++started_;
     }
     SendTrySetup(*server_, *this, host_);

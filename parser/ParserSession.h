@@ -6,6 +6,7 @@
 // keep using clsProcessResume.
 #pragma once
 
+#include "ParserPrograms.h"
 #include "ProcessResumeInterface.h"
 
 #include <QString>
@@ -40,7 +41,7 @@ class ParserSession : public IProcessResume {
 public:
     // Reads the host settings (throws as ReadHostParserSettings does). The server starts
     // with the first action.
-    ParserSession();
+    explicit ParserSession(ParserPrograms programs = {});
     ~ParserSession() override;
     ParserSession(const ParserSession&) = delete;
     ParserSession& operator=(const ParserSession&) = delete;
@@ -63,6 +64,7 @@ private:
     void EndServer();
 
     HostParserSettings host_;
+    ParserPrograms programs_;
     std::shared_ptr<ParserObject> server_;
     int started_ = 0;
     QEventLoop* waiting_ = nullptr; // the wait for the running try's Done

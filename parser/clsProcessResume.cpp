@@ -8,7 +8,7 @@
 #include "modProcessResume.h"
 
 namespace zorv {
-clsProcessResume::clsProcessResume() {
+clsProcessResume::clsProcessResume(ParserPrograms programs) : programs_(std::move(programs)) {
     TimeOutSeconds = 60;
     NTries = 2;
     HostSettings = ReadHostParserSettings();
@@ -29,7 +29,7 @@ std::shared_ptr<ParserObject> clsProcessResume::CreateParser() {
         objPR_Done(What, OK, Msg);
     };
     events.Message = [this](const QString& Text) { objPR_Message(Text); };
-    return ParserObject::Create(std::move(events));
+    return ParserObject::Create(std::move(events), programs_.Server());
 }
 
 void clsProcessResume::ReleaseParser() {

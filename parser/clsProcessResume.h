@@ -4,6 +4,7 @@
 // parser object, up to NTries tries.
 #pragma once
 
+#include "ParserPrograms.h"
 #include "ParserSession.h"
 #include "ProcessResumeInterface.h"
 
@@ -20,7 +21,7 @@ class clsProcessResume : public IProcessResume {
 public:
     // Reads the host settings and creates the parser object. Throws ErrTypeMismatch for a
     // setting that is not a number, ErrCannotCreateComponent when ZorvPr does not start.
-    clsProcessResume();
+    explicit clsProcessResume(ParserPrograms programs = {});
     ~clsProcessResume() override;
     clsProcessResume(const clsProcessResume&) = delete;
     clsProcessResume& operator=(const clsProcessResume&) = delete;
@@ -40,6 +41,9 @@ public:
     void AbandonTry();
     // Ends the running action as failed, with the reason in ErrMsg.
     void EndActionFailed(const QString& reason);
+
+    // What it starts, for the time-out callback.
+    const ParserPrograms& Programs() const { return programs_; }
 
     // The parser object's process, for tests and diagnostics; 0 when there is none.
     std::int64_t ParserProcessId() const;
@@ -61,6 +65,7 @@ private:
     bool ActionOK = false;
     HostParserSettings HostSettings;
     std::shared_ptr<ParserObject> objPR;
+    ParserPrograms programs_;
 };
 
 } // namespace zorv

@@ -1,5 +1,6 @@
 #include "modProcessResume.h"
 
+#include "ChildProcess.h"
 #include "FuncLib.h"
 #include "Platform.h"
 #include "ProcessList.h"
@@ -8,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QObject>
-#include <QProcess>
 #include <QTimerEvent>
 
 #include <memory>
@@ -24,8 +24,13 @@ namespace {
 // Shortest interval, as the platform's timers have one.
 constexpr int kMinimumIntervalMs = 10;
 
-// Owns the timers of the user-interface thread and hands their ticks to TimerProc.
+// Owns the timers of the user-interface thread and hands their ticks to TimerProc, and the
+// last kill utility started (reaped when it ends; one still running at the next time-out,
+// or at exit, is ended).
 class TimeOutTimerHost : public QObject {
+public:
+    std::unique_ptr<ChildProcess> killUtility;
+
 protected:
     void timerEvent(QTimerEvent* event) override { TimerProc(event->timerId()); }
 };
@@ -81,13 +86,19 @@ void TimerProc(int idEvent) {
         return;
     running->AbandonTry();
 
-    const QString utility = GetSystemDir() + ImageName(QStringLiteral("ZorvKPN.exe"));
+    const QString utility = running->Programs().KillUtility();
     const QString parserImage = ImageName(QStringLiteral("ZorvPr.exe"));
     if (!FileExists(utility)) {
         KillProcessByName(parserImage);
-    } else if (!QProcess::startDetached(utility, {parserImage})) {
-        running->EndActionFailed(QStringLiteral("The utility could not be started: ") + utility);
-        return;
+    } else {
+        auto child = std::make_unique<ChildProcess>(
+            ChildSpec{.program = utility, .arguments = {parserImage}});
+        if (!child->Start()) {
+            running->EndActionFailed(QStringLiteral("The utility could not be started: ") +
+                                     utility);
+            return;
+        }
+        Host().killUtility = std::move(child);
     }
     running->RetryAction(TimedAction, true); // ends the action as failed on any error
 }

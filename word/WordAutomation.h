@@ -181,13 +181,11 @@ public:
 // object of this process that has been created and not quit.
 // Throws when no instance is running.
 std::shared_ptr<Application> GetRunningApplication();
-// Throws when no instance can be started.
-std::shared_ptr<Application> CreateApplication();
-
-// Who creates application objects: the product installs the engine's factory at start-up;
-// tests may install a double. Returns the previous factory.
+// Who creates application objects: the product passes the engine's, tests a double.
 using ApplicationFactory = std::function<std::shared_ptr<Application>()>;
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory);
+// Starts an instance with `factory`, which becomes the running one. Throws when no instance
+// can be started (an empty factory: the build has no engine).
+std::shared_ptr<Application> CreateApplication(const ApplicationFactory& factory);
 
 // Implementations call this from Application::Quit, so that the runtime no longer offers
 // that instance as the running one.

@@ -6,7 +6,6 @@ namespace zorv::word {
 namespace {
 
 struct Runtime {
-    ApplicationFactory factory;
     std::weak_ptr<Application> running;
 };
 
@@ -35,23 +34,17 @@ std::shared_ptr<Application> GetRunningApplication() {
                     QStringLiteral("No word processor instance is running."));
 }
 
-std::shared_ptr<Application> CreateApplication() {
+std::shared_ptr<Application> CreateApplication(const ApplicationFactory& factory) {
     Runtime& rt = TheRuntime();
-    if (!rt.factory)
+    if (!factory)
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("No word processor engine is available in this program."));
-    std::shared_ptr<Application> app = rt.factory();
+    std::shared_ptr<Application> app = factory();
     if (!app)
         throw ZorvError(ErrCannotCreateComponent,
                         QStringLiteral("The word processor engine could not be started."));
     rt.running = app;
     return app;
-}
-
-ApplicationFactory SetApplicationFactory(ApplicationFactory factory) {
-    ApplicationFactory previous = std::move(TheRuntime().factory);
-    TheRuntime().factory = std::move(factory);
-    return previous;
 }
 
 void ApplicationQuit(const Application* application) {

@@ -74,7 +74,8 @@ QString StandInMarker(const QString& name, const QString& value, const QString& 
 
 } // namespace
 
-clsReplaceTokens::clsReplaceTokens() = default;
+clsReplaceTokens::clsReplaceTokens(word::ApplicationFactory newWordApp)
+    : newWordApp_(std::move(newWordApp)) {}
 
 clsReplaceTokens::~clsReplaceTokens() {
     IgnoreErrors([&] { CloseTempWordDocs(); });
@@ -124,7 +125,7 @@ void clsReplaceTokens::GetWordApp(bool Visible, bool NewWordApp) {
         if (!attached || NewWordApp) {
             WordAppCreated = true;
             // A Word that cannot be started leaves with the error that says why.
-            ConnectWordApp(word::CreateApplication());
+            ConnectWordApp(word::CreateApplication(newWordApp_));
         }
         objWordDocs = Deref(objWordApp).Documents();
     }

@@ -18,7 +18,8 @@ namespace zorv {
 
 class clsReplaceTokens : public IReplaceTokens {
 public:
-    clsReplaceTokens();
+    // Word instances it starts come from `newWordApp` (the engine's, or a test's double).
+    explicit clsReplaceTokens(word::ApplicationFactory newWordApp);
     ~clsReplaceTokens() override;
     clsReplaceTokens(const clsReplaceTokens&) = delete;
     clsReplaceTokens& operator=(const clsReplaceTokens&) = delete;
@@ -80,6 +81,7 @@ private:
     void objWordApp_Quit();
     void objWordApp_DocumentChange();
 
+    word::ApplicationFactory newWordApp_;
     WordEvents events_{*this};
     std::shared_ptr<word::Application> objWordApp;
     std::shared_ptr<word::Documents> objWordDocs;

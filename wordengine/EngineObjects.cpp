@@ -398,6 +398,7 @@ std::shared_ptr<word::CustomDocumentProperties> EngineDoc::CustomDocumentPropert
 
 class EngineApp : public word::Application, public std::enable_shared_from_this<EngineApp> {
 public:
+    explicit EngineApp(OfficeLocator findOffice) : findOffice_(std::move(findOffice)) {}
     std::shared_ptr<word::Application> ApplicationObject() override {
         Alive();
         return shared_from_this();
@@ -440,7 +441,7 @@ public:
     const std::shared_ptr<OfficeConverter>& Office() {
         Alive();
         if (!office_)
-            office_ = std::make_shared<OfficeConverter>();
+            office_ = std::make_shared<OfficeConverter>(findOffice_);
         return office_;
     }
     void DocumentChanged() {
@@ -451,6 +452,7 @@ public:
 
 private:
     std::vector<std::shared_ptr<EngineDoc>> docs_;
+    OfficeLocator findOffice_;
     std::shared_ptr<OfficeConverter> office_;
     word::ApplicationEvents* events_ = nullptr;
     bool quit_ = false;
@@ -512,7 +514,11 @@ std::shared_ptr<word::Documents> EngineApp::Documents() {
 } // namespace
 
 std::shared_ptr<word::Application> NewEngineApplication() {
-    return std::make_shared<EngineApp>();
+    return std::make_shared<EngineApp>(FindOfficeProgram);
+}
+
+std::shared_ptr<word::Application> NewEngineApplicationWithOffice(OfficeLocator findOffice) {
+    return std::make_shared<EngineApp>(std::move(findOffice));
 }
 
 QByteArray PackageBytes(word::Document& document) {

@@ -16,6 +16,7 @@ using namespace zorv;
 
 namespace {
 
+const QString kServer = QStringLiteral(ZORV_BIN_DIR "/ZorvPr");
 const QString kResume = QStringLiteral(ZORV_BENCH_DATA "/two_page_resume.docx");
 
 struct LastDone {
@@ -31,7 +32,7 @@ std::shared_ptr<ParserObject> StartParser(LastDone& done) {
         done.ok = ok;
         done.msg = msg;
     };
-    return ParserObject::Create(std::move(events));
+    return ParserObject::Create(std::move(events), kServer);
 }
 
 void WaitForDone(LastDone& done) {
@@ -141,7 +142,7 @@ void BM_ProcessResumeConvertParse(benchmark::State& state) {
     double beyondMs = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        clsProcessResume pr;
+        clsProcessResume pr(ParserPrograms{kServer, QString()});
         pr.ResumeFileName = kResume;
         pr.XMLResumeFileName = WorkDir().filePath(QStringLiteral("cp.xml"));
         pr.TableName = QStringLiteral("Consultants");
@@ -167,7 +168,6 @@ BENCHMARK(BM_ProcessResumeConvertParse)->Unit(benchmark::kMillisecond)->Iteratio
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    SetParserServerProgram(QStringLiteral(ZORV_BIN_DIR "/ZorvPr"));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -93,8 +93,13 @@ private:
     std::shared_ptr<word::Documents> docs_;
 };
 
-bool Fill(const QString& path, const QStringList& names, const QStringList& values) {
-    zorv::clsReplaceTokens rt;
+std::shared_ptr<word::Application> InMemory() {
+    return std::make_shared<MemorySaveApplication>();
+}
+
+bool Fill(const word::ApplicationFactory& factory, const QString& path, const QStringList& names,
+          const QStringList& values) {
+    zorv::clsReplaceTokens rt(factory);
     rt.NTokens = std::int32_t(names.size());
     rt.TokenNames = names;
     rt.TokenValues = values;
@@ -102,31 +107,25 @@ bool Fill(const QString& path, const QStringList& names, const QStringList& valu
 }
 
 void BM_FillToMemory(benchmark::State& state) {
-    const auto previous =
-        word::SetApplicationFactory([] { return std::make_shared<MemorySaveApplication>(); });
     const QStringList names = Names();
     const QStringList values = Values();
     for (auto _ : state) {
-        if (!Fill(kTemplate, names, values))
+        if (!Fill(InMemory, kTemplate, names, values))
             state.SkipWithError("fill failed");
     }
-    word::SetApplicationFactory(previous);
 }
 BENCHMARK(BM_FillToMemory)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 
 // One token with a value of state.range(0) characters: the time grows with the length, not
 // with its square (the engine takes the value in one pass).
 void BM_FillLongValue(benchmark::State& state) {
-    const auto previous =
-        word::SetApplicationFactory([] { return std::make_shared<MemorySaveApplication>(); });
     const QStringList names = {Names().first()};
     const QStringList values = {QString(state.range(0), QLatin1Char('v'))};
     for (auto _ : state) {
-        if (!Fill(kTemplate, names, values))
+        if (!Fill(InMemory, kTemplate, names, values))
             state.SkipWithError("fill failed");
     }
     state.SetComplexityN(state.range(0));
-    word::SetApplicationFactory(previous);
 }
 BENCHMARK(BM_FillLongValue)
     ->RangeMultiplier(10)
@@ -135,7 +134,6 @@ BENCHMARK(BM_FillLongValue)
     ->Complexity(benchmark::oN);
 
 void BM_FillAndSave(benchmark::State& state) {
-    const auto previous = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
     QTemporaryDir dir;
     const QString out = dir.filePath("out.docx");
     const QStringList names = Names();
@@ -145,10 +143,9 @@ void BM_FillAndSave(benchmark::State& state) {
         QFile::remove(out);
         QFile::copy(kTemplate, out);
         state.ResumeTiming();
-        if (!Fill(out, names, values))
+        if (!Fill(zorv::wordengine::NewEngineApplication, out, names, values))
             state.SkipWithError("fill failed");
     }
-    word::SetApplicationFactory(previous);
 }
 BENCHMARK(BM_FillAndSave)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 

@@ -26,7 +26,7 @@ const QStringList kValues{"Jane Q. Sample", "jane.sample@example.com", "(217) 55
                           "Project manager with ten years in logistics software"};
 
 bool Fill(const QString& path) {
-    zorv::clsReplaceTokens rt;
+    zorv::clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
     rt.NTokens = std::int32_t(kNames.size());
     rt.TokenNames = kNames;
     rt.TokenValues = kValues;
@@ -51,7 +51,6 @@ bool HaveOffice(benchmark::State& state) {
 void BM_DocFillColdOffice(benchmark::State& state) {
     if (!HaveOffice(state))
         return;
-    word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
     QTemporaryDir dir;
     for (auto _ : state) {
         state.PauseTiming();
@@ -65,9 +64,9 @@ void BM_DocFillColdOffice(benchmark::State& state) {
 void BM_DocFillWarmOffice(benchmark::State& state) {
     if (!HaveOffice(state))
         return;
-    word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
     // The running instance that every fill attaches to (and leaves running).
-    const std::shared_ptr<word::Application> app = word::CreateApplication();
+    const std::shared_ptr<word::Application> app =
+        word::CreateApplication(zorv::wordengine::NewEngineApplication);
     QTemporaryDir dir;
     if (!Fill(FreshCopy(dir, kDocTemplate, "warm-up.doc")))
         state.SkipWithError("fill failed");
@@ -107,7 +106,6 @@ void BM_DocxFill(benchmark::State& state) {
                              .Convert(FreshCopy(dir, kDocTemplate, "in.doc"),
                                       "docx:MS Word 2007 XML", "docx", dir.path())
                              .outputPath;
-    word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
     for (auto _ : state) {
         state.PauseTiming();
         const QString path = FreshCopy(dir, docx, "out.docx");

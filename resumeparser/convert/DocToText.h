@@ -15,6 +15,5 @@ ActionResult DocToText(const QByteArray& bytes);
 // The office program and its time limit are those of the shared converter.
 using zorv::FindOfficeProgram;
 using zorv::kOfficeTimeLimitMs;
-using zorv::SetOfficeProgram;
 
 } // namespace zorv::rp::convert

@@ -3,6 +3,8 @@
 #include "DocToText.h"
 #include "ConvertTestSupport.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace zorv::rp::convert;
@@ -25,9 +27,12 @@ TEST(DocToText, DocFixtureThroughLibreOffice) {
 }
 
 TEST(DocToText, MissingOfficeSaysSo) {
-    SetOfficeProgram(QStringLiteral("/nonexistent/soffice"));
+    // A machine without LibreOffice: nothing to find on the search path.
+    const QTemporaryDir nothing;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(nothing.path()));
     const auto r = DocToText(Fixture(QStringLiteral("resume.doc")));
-    SetOfficeProgram(QString());
+    qputenv("PATH", path);
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.message.contains(QStringLiteral("need LibreOffice, which is not installed")));
 }

@@ -61,10 +61,8 @@ TEST(OfficeConverter, ConvertsWithAPrivateProfileThatGoesWithIt) {
 }
 
 TEST(OfficeConverter, MissingOfficeIsNamed) {
-    zorv::SetOfficeProgram("/nonexistent/soffice");
-    OfficeConverter office;
+    OfficeConverter office([] { return QStringLiteral("/nonexistent/soffice"); });
     const auto r = office.Convert("/nonexistent/in.doc", "docx", "docx", QDir::tempPath());
-    zorv::SetOfficeProgram(QString());
     EXPECT_EQ(r.status, OfficeConverter::Status::NoOffice);
     EXPECT_TRUE(office.PrivateFolder().isEmpty()) << "no folder for nothing";
     EXPECT_TRUE(zorv::OfficeFailureText(r.status, "the file x.doc")
@@ -77,8 +75,7 @@ TEST(OfficeConverterChild, HangsInAConversion) {
     const QByteArray office = qgetenv("ZORV_TEST_HANGING_OFFICE");
     if (office.isEmpty())
         GTEST_SKIP() << "only run as the child of DiesWithAProcessKilledOutright";
-    zorv::SetOfficeProgram(QString::fromLocal8Bit(office));
-    OfficeConverter converter;
+    OfficeConverter converter([office] { return QString::fromLocal8Bit(office); });
     converter.Convert(QStringLiteral("/dev/null"), "docx", "docx", QDir::tempPath());
 }
 

@@ -30,6 +30,7 @@ protected:
     // the HR-XML file is there and yields no tokens, so the template is copied unchanged.
     bool RunCreate(View& view, QByteArray& hrxml) {
         CreateCollaborators c = ProductCollaborators();
+        c.NewProcessResume = [this] { return std::make_unique<clsProcessResume>(Programs()); };
         c.GetTokensFromXML = [&](const QString& file, std::int32_t& n, QStringList&, QStringList&) {
             hrxml = test::ReadFile(file);
             n = 0;
@@ -165,7 +166,7 @@ TEST_F(EndToEnd, ScannedResumeIsReadByOcrWithItsPageShownAsProgress) {
     const QString resume =
         WriteResume(QStringLiteral("scan.png"),
                     test::ReadFile(test::DataPath(QStringLiteral("convert/scan_resume.png"))));
-    clsProcessResume pr;
+    clsProcessResume pr(Programs());
     pr.ResumeFileName = resume;
     QStringList messages;
     pr.OnParserMessage = [&](const QString& text) { messages << text; };
@@ -184,7 +185,7 @@ TEST_F(EndToEnd, ScannedResumeIsReadByOcrWithItsPageShownAsProgress) {
 TEST_F(EndToEnd, RealServerParsesContentIntoTheHRXMLFileAndExtractWritesNothing) {
     UseRealServer();
     SetHostSetting(QStringLiteral("UseFullParser"), QStringLiteral("1"));
-    clsProcessResume pr;
+    clsProcessResume pr(Programs());
     pr.TableName = QStringLiteral("Consultants");
     pr.PutResumeContentInXML = true;
     pr.CleanupPhoneNumbers = true;

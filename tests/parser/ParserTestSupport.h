@@ -5,6 +5,7 @@
 
 #include "FuncLib.h"
 #include "ParserObject.h"
+#include "ParserPrograms.h"
 #include "Settings.h"
 #include "TestSupport.h"
 
@@ -70,7 +71,7 @@ protected:
         qputenv("TMPDIR", QFile::encodeName(Path(QStringLiteral("tmp"))));
         qputenv("ZORVPR_TEST_COUNTER", QFile::encodeName(Path(QStringLiteral("counter"))));
         qputenv("ZORVPR_TEST_PIDS", QFile::encodeName(Path(QStringLiteral("pids"))));
-        SetSystemDirOverride(Path(QStringLiteral("system")));
+        programs_.killUtility = Path(QStringLiteral("system/ZorvKPN"));
         UseFaults(QStringLiteral("fake"));
     }
 
@@ -79,8 +80,6 @@ protected:
             p->kill();
             p->waitForFinished(3000);
         }
-        SetParserServerProgram(QString());
-        SetSystemDirOverride(QString());
         for (const auto& [name, value] : saved_) {
             if (value.isNull())
                 qunsetenv(name);
@@ -93,9 +92,12 @@ protected:
 
     void UseFaults(const QString& faults) {
         qputenv("ZORVPR_TEST_FAULTS", faults.toLocal8Bit());
-        SetParserServerProgram(TestServer());
+        programs_.server = TestServer();
     }
-    void UseRealServer() { SetParserServerProgram(RealServer()); }
+    void UseRealServer() { programs_.server = RealServer(); }
+    // What the client under test starts: the server chosen above, the kill utility in the
+    // test's system folder.
+    const ParserPrograms& Programs() const { return programs_; }
 
     void SetHostSetting(const QString& key, const QString& value) {
         SaveSetting(QStringLiteral("ZorvOne"), QStringLiteral("OptionsMyRecord"), key, value);
@@ -138,6 +140,7 @@ protected:
     QTemporaryDir dir_;
 
 private:
+    ParserPrograms programs_;
     std::vector<std::pair<const char*, QByteArray>> saved_;
     std::vector<std::unique_ptr<QProcess>> bystanders_;
 };

@@ -17,7 +17,7 @@ namespace {
 class ProcessResume : public ParserTest {
 protected:
     std::unique_ptr<clsProcessResume> NewClient() {
-        auto pr = std::make_unique<clsProcessResume>();
+        auto pr = std::make_unique<clsProcessResume>(Programs());
         pr->ResumeFileName = WriteResume(QStringLiteral("cv.txt"), "Jane Doe\n");
         pr->XMLResumeFileName = Path(QStringLiteral("tmp/~iqarn~cv.xml"));
         return pr;
@@ -219,7 +219,7 @@ TEST_F(ProcessResume, MissingSettingsGiveTheDefaults) {
 TEST_F(ProcessResume, ASettingThatIsNotANumberFailsCreation) {
     SetHostSetting(QStringLiteral("ParseContactInfoOnly"), QStringLiteral("yes"));
     try {
-        clsProcessResume pr;
+        clsProcessResume pr(Programs());
         FAIL() << "no error";
     } catch (const ZorvError& e) {
         EXPECT_EQ(e.Number(), ErrTypeMismatch);
@@ -229,9 +229,10 @@ TEST_F(ProcessResume, ASettingThatIsNotANumberFailsCreation) {
 }
 
 TEST_F(ProcessResume, AServerThatCannotStartFailsCreation) {
-    SetParserServerProgram(Path(QStringLiteral("NoSuchZorvPr")));
+    ParserPrograms missing;
+    missing.server = Path(QStringLiteral("NoSuchZorvPr"));
     try {
-        clsProcessResume pr;
+        clsProcessResume pr(missing);
         FAIL() << "no error";
     } catch (const ZorvError& e) {
         EXPECT_EQ(e.Number(), ErrCannotCreateComponent);

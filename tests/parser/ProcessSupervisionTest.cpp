@@ -69,7 +69,7 @@ TEST_F(Supervision, TimeOutWithTheUtilityStartsItOnceAndEndsNothingByName) {
                           QFileDevice::ExeOwner | QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     UseFaults(QStringLiteral("hang,fake"));
     const qint64 other = StartBystander(QStringLiteral("OtherZorvPr"));
-    clsProcessResume pr;
+    clsProcessResume pr(Programs());
     pr.ResumeFileName = WriteResume(QStringLiteral("a.txt"), "x");
     pr.TimeOutSeconds = 1;
     EXPECT_TRUE(pr.ProcessResume(QStringLiteral("Convert")));
@@ -82,7 +82,7 @@ TEST_F(Supervision, AUtilityThatCannotStartEndsTheActionAsFailed) {
     ASSERT_TRUE(test::WriteFile(utility, "not a program"));
     QFile::setPermissions(utility, QFileDevice::ReadOwner); // not executable
     UseFaults(QStringLiteral("hang"));
-    clsProcessResume pr;
+    clsProcessResume pr(Programs());
     pr.ResumeFileName = WriteResume(QStringLiteral("a.txt"), "x");
     pr.TimeOutSeconds = 0;
     EXPECT_FALSE(pr.ProcessResume(QStringLiteral("Convert")));
@@ -92,7 +92,7 @@ TEST_F(Supervision, AUtilityThatCannotStartEndsTheActionAsFailed) {
 
 TEST_F(Supervision, WhatAServerStartedEndsWithIt) {
     UseFaults(QStringLiteral("child"));
-    auto pr = std::make_unique<clsProcessResume>();
+    auto pr = std::make_unique<clsProcessResume>(Programs());
     pr->ResumeFileName = WriteResume(QStringLiteral("a.txt"), "x");
     // The child's output went to standard error, not into the protocol.
     ASSERT_TRUE(pr->ProcessResume(QStringLiteral("Convert")));

@@ -28,7 +28,7 @@ protected:
             done_ = {true, w, ok, m};
         };
         events.Message = [this](const QString& t) { messages_ << t; };
-        return ParserObject::Create(std::move(events));
+        return ParserObject::Create(std::move(events), Programs().Server());
     }
     // Issues the action and waits for its Done (at most `ms`).
     DoneEvent Run(ParserObject& pr, const QString& what, int ms = 10000) {

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <utility>
 
 using zorv::clsReplaceTokens;
 using zorv::test::MessageRecorder;
@@ -37,8 +38,9 @@ QStringList OwnOfficeFolders(qint64 pid) {
 }
 
 bool Fill(const QString& path, const QStringList& names = kNames,
-          const QStringList& values = kValues) {
-    clsReplaceTokens rt;
+          const QStringList& values = kValues,
+          const word::ApplicationFactory& engine = engine::NewEngineApplication) {
+    clsReplaceTokens rt(engine);
     rt.NTokens = std::int32_t(names.size());
     rt.TokenNames = names;
     rt.TokenValues = values;
@@ -106,14 +108,12 @@ TEST(LegacyFormats, DocAndRtfTemplatesAreFilledKeptInTheirFormatAndReadByLibreOf
     for (const QString& n : SectionTokens())
         sectionValues << "v-" + n;
     {
-        const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
         MessageRecorder messages;
         EXPECT_TRUE(Fill(dir.filePath("filled-doc.doc")));
         EXPECT_TRUE(Fill(dir.filePath("filled-rtf.rtf")));
         EXPECT_TRUE(Fill(dir.filePath("sections.rtf"), SectionTokens(), sectionValues));
         EXPECT_TRUE(Fill(dir.filePath("sections.doc"), SectionTokens(), sectionValues));
         EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
-        word::SetApplicationFactory(previous);
     }
     EXPECT_TRUE(OwnOfficeFolders(QCoreApplication::applicationPid()).isEmpty())
         << "the instances took their folders with them";
@@ -183,7 +183,8 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                     QFileDevice::ReadGroup);
     const QByteArray original = zorv::test::ReadFile(path);
-    auto app = engine::NewEngineApplication();
+    QString office = zorv::FindOfficeProgram();
+    auto app = engine::NewEngineApplicationWithOffice([&office] { return office; });
     auto doc = app->Documents()->Open(path, false, false);
     EXPECT_EQ(app->Documents()->Open(path, false, false), doc) << "open already";
     auto find = doc->Content()->Find();
@@ -192,7 +193,7 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
     find->Execute(true, true, word::wdReplaceAll);
 
     // The way back fails: the original stays as it was, nothing is left beside it.
-    zorv::SetOfficeProgram(QStringLiteral("/nonexistent/soffice"));
+    const QString installed = std::exchange(office, QStringLiteral("/nonexistent/soffice"));
     try {
         doc->Save();
         ADD_FAILURE() << "saved without an office";
@@ -200,7 +201,7 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
         EXPECT_EQ(e.Number(), engine::EngSaveFailed);
         EXPECT_TRUE(e.Description().contains("needs LibreOffice")) << e.what();
     }
-    zorv::SetOfficeProgram(QString());
+    office = installed;
     EXPECT_EQ(zorv::test::ReadFile(path), original);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 
@@ -223,8 +224,10 @@ TEST(LegacyFormats, SaveWritesBesideAndRenamesKeepingPermissions) {
 
 class WithoutOffice : public ::testing::Test {
 protected:
-    WithoutOffice() { zorv::SetOfficeProgram(QStringLiteral("/nonexistent/program/soffice")); }
-    ~WithoutOffice() override { zorv::SetOfficeProgram(QString()); }
+    static std::shared_ptr<word::Application> Engine() {
+        return engine::NewEngineApplicationWithOffice(
+            [] { return QStringLiteral("/nonexistent/program/soffice"); });
+    }
     QTemporaryDir dir;
 };
 
@@ -232,7 +235,7 @@ TEST_F(WithoutOffice, OpeningADocSaysLibreOfficeIsNeededAndChangesNothing) {
     const QString path = dir.filePath("template.doc");
     ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.doc"), path));
     const QByteArray before = zorv::test::ReadFile(path);
-    auto app = engine::NewEngineApplication();
+    auto app = Engine();
     try {
         app->Documents()->Open(path, false, false);
         ADD_FAILURE() << "opened";
@@ -251,10 +254,8 @@ TEST_F(WithoutOffice, OpeningADocSaysLibreOfficeIsNeededAndChangesNothing) {
 TEST_F(WithoutOffice, FillingADocReportsTheOpenError) {
     const QString path = dir.filePath("template.doc");
     ASSERT_TRUE(QFile::copy(zorv::test::DataPath("word/legacy-template.doc"), path));
-    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
     MessageRecorder messages;
-    EXPECT_FALSE(Fill(path));
-    word::SetApplicationFactory(previous);
+    EXPECT_FALSE(Fill(path, kNames, kValues, Engine));
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_TRUE(messages.Texts()[0].startsWith("Error opening " + path + "\r\nDescription: "));
     EXPECT_TRUE(messages.Texts()[0].contains("needs LibreOffice"));
@@ -267,10 +268,8 @@ TEST_F(WithoutOffice, AnRtfIsFilledAllTheSameAndNothingElseChanges) {
     const QByteArray before =
         zorv::test::ReadFile(zorv::test::DataPath("word/legacy-template.rtf"));
     ASSERT_TRUE(zorv::test::WriteFile(path, before));
-    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
     MessageRecorder messages;
-    EXPECT_TRUE(Fill(path));
-    word::SetApplicationFactory(previous);
+    EXPECT_TRUE(Fill(path, kNames, kValues, Engine));
     EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
     QByteArray expected = before;
     expected.replace("[[Full\\b0 Name]]", "Zo\\u235? Sample-\\u321?ukasz\\b0 ")

@@ -346,19 +346,15 @@ std::shared_ptr<word::Document> FakeApplication::Item(std::int32_t index) {
     return documents[std::size_t(index - 1)];
 }
 
-FakeWordInstalled::FakeWordInstalled(FakeWord& world) {
-    previous_ = word::SetApplicationFactory([&world]() -> std::shared_ptr<word::Application> {
+word::ApplicationFactory FakeWordFactory(FakeWord& world) {
+    return [&world]() -> std::shared_ptr<word::Application> {
         world.Call(QStringLiteral("Start"));
         if (world.refuseStart)
             throw ZorvError(ErrCannotCreateComponent, QStringLiteral("Word could not be started."));
         auto app = std::make_shared<FakeApplication>(world);
         world.started.push_back(app);
         return app;
-    });
-}
-
-FakeWordInstalled::~FakeWordInstalled() {
-    word::SetApplicationFactory(std::move(previous_));
+    };
 }
 
 } // namespace zorv::test

@@ -116,14 +116,7 @@ private:
     void Alive(const QString& call);
 };
 
-// Installs a factory that starts doubles for the lifetime of the object.
-class FakeWordInstalled {
-public:
-    explicit FakeWordInstalled(FakeWord& world);
-    ~FakeWordInstalled();
-
-private:
-    word::ApplicationFactory previous_;
-};
+// The Word factory that starts doubles in `world`, for clsReplaceTokens.
+word::ApplicationFactory FakeWordFactory(FakeWord& world);
 
 } // namespace zorv::test

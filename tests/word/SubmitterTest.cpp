@@ -96,11 +96,6 @@ QByteArray Template() {
 
 class SubmitterTest : public ::testing::Test {
 protected:
-    SubmitterTest() {
-        previous_ = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
-    }
-    ~SubmitterTest() override { word::SetApplicationFactory(std::move(previous_)); }
-
     QTemporaryDir dir;
     MessageRecorder messages;
     QString Doc(const QString& name = "copy.docx") {
@@ -108,9 +103,6 @@ protected:
         EXPECT_TRUE(zorv::test::WriteFile(path, Template()));
         return path;
     }
-
-private:
-    word::ApplicationFactory previous_;
 };
 
 TEST_F(SubmitterTest, SavedPackageHoldsTheFormattedBlockAfterTheUntouchedText) {
@@ -120,7 +112,7 @@ TEST_F(SubmitterTest, SavedPackageHoldsTheFormattedBlockAfterTheUntouchedText) {
     ASSERT_EQ(before.size(), 3u);
     QByteArray saved;
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         rt.InsertMyRecordIntoWordDoc(path, false, "Ann Recruiter", "Northwind Staffing", "555-0100",
                                      "555-0101", "ann@northwind.example");
         EXPECT_EQ(rt.TempFiles(), QStringList{path}) << "a temporary copy whatever TempFile says";
@@ -165,7 +157,7 @@ TEST_F(SubmitterTest, EmptyFieldsStillGiveEveryLabelLine) {
     const QString path = Doc();
     QByteArray saved;
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         rt.InsertMyRecordIntoWordDoc(path, true, "", "", "", "", "");
         saved = zorv::test::ReadFile(path);
     }
@@ -181,7 +173,7 @@ TEST_F(SubmitterTest, TwoCallsShareOneWordAndListBothCopies) {
     const QString a = Doc("a.docx");
     const QString b = Doc("b.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         rt.InsertMyRecordIntoWordDoc(a, true, "A", "", "", "", "");
         rt.InsertMyRecordIntoWordDoc(b, true, "B", "", "", "", "");
         EXPECT_EQ(rt.TempFiles(), (QStringList{a, b}));
@@ -193,7 +185,7 @@ TEST_F(SubmitterTest, TwoCallsShareOneWordAndListBothCopies) {
 
 TEST_F(SubmitterTest, FailedOpenIsRaisedAfterTheOpenMessage) {
     const QString path = dir.filePath("missing.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
     try {
         rt.InsertMyRecordIntoWordDoc(path, true, "A", "B", "C", "D", "E");
         ADD_FAILURE() << "no error";
@@ -208,7 +200,7 @@ TEST_F(SubmitterTest, FailedOpenIsRaisedAfterTheOpenMessage) {
 TEST_F(SubmitterTest, DamagedDocumentRaisesTheEngineError) {
     const QString path = dir.filePath("damaged.docx");
     ASSERT_TRUE(zorv::test::WriteFile(path, "not a package"));
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
     EXPECT_THROW(rt.InsertMyRecordIntoWordDoc(path, true, "", "", "", "", ""), zorv::ZorvError);
     EXPECT_EQ(zorv::test::ReadFile(path), "not a package");
 }

@@ -69,18 +69,13 @@ QByteArray Table(const QByteArrayList& rows) {
 
 class TemplateBlocksTest : public ::testing::Test {
 protected:
-    TemplateBlocksTest() {
-        previous_ = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
-    }
-    ~TemplateBlocksTest() override { word::SetApplicationFactory(std::move(previous_)); }
-
     // Fills a package made of `layout`; returns the saved file's path.
     QString Fill(const DocxContent& layout, const TokenRecord& values, bool redact = false) {
         return FillFile(scratch.Write(QStringLiteral("t%1.docx").arg(++files_), MakeDocx(layout)),
                         values, redact);
     }
     QString FillFile(const QString& path, const TokenRecord& values, bool redact = false) {
-        zorv::clsReplaceTokens rt;
+        zorv::clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         rt.NTokens = std::int32_t(values.names.size());
         rt.TokenNames = values.names;
         rt.TokenValues = values.values;
@@ -105,7 +100,6 @@ protected:
     zorv::test::MessageRecorder messages;
 
 private:
-    word::ApplicationFactory previous_;
     int files_ = 0;
 };
 

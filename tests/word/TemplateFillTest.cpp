@@ -76,11 +76,6 @@ QString Replaced(QString text, const QStringList& names, const QStringList& valu
 
 class TemplateFillTest : public ::testing::Test {
 protected:
-    TemplateFillTest() {
-        previous_ = word::SetApplicationFactory(zorv::wordengine::NewEngineApplication);
-    }
-    ~TemplateFillTest() override { word::SetApplicationFactory(std::move(previous_)); }
-
     QTemporaryDir dir;
     MessageRecorder messages;
 
@@ -92,7 +87,7 @@ protected:
         return path;
     }
     bool Fill(const QString& path, const QStringList& names, const QStringList& values) {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         rt.NTokens = std::int32_t(names.size());
         rt.TokenNames = names;
         rt.TokenValues = values;
@@ -113,9 +108,6 @@ protected:
         app->Quit();
         return text;
     }
-
-private:
-    word::ApplicationFactory previous_;
 };
 
 // --- What the client sees --------------------------------------------------------------
@@ -236,7 +228,7 @@ TEST_F(TemplateFillTest, AReadOnlyOutputIsFilled) {
 
 TEST_F(TemplateFillTest, AttachesToARunningEngineAndLeavesItRunningWithTheDocumentOpen) {
     const QString path = CopyOf(zorv::test::DataPath("word/edge-cases.docx"), "a.docx");
-    auto users = word::CreateApplication();
+    auto users = word::CreateApplication(zorv::wordengine::NewEngineApplication);
     ASSERT_TRUE(Fill(path, {"Dup"}, {"x"}));
     EXPECT_EQ(word::GetRunningApplication(), users);
     EXPECT_EQ(users->Documents()->Count(), 1);
@@ -252,8 +244,8 @@ TEST_F(TemplateFillTest, AnEngineItStartedIsQuitAtTeardown) {
 TEST_F(TemplateFillTest, AfterTheRunningEngineQuitsTheNextFillStartsItsOwn) {
     const QString a = CopyOf(zorv::test::DataPath("word/edge-cases.docx"), "a.docx");
     const QString b = CopyOf(zorv::test::DataPath("word/edge-cases.docx"), "b.docx");
-    auto users = word::CreateApplication();
-    clsReplaceTokens rt;
+    auto users = word::CreateApplication(zorv::wordengine::NewEngineApplication);
+    clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
     rt.NTokens = 1;
     rt.TokenNames = {"Dup"};
     rt.TokenValues = {"x"};
@@ -269,7 +261,7 @@ TEST_F(TemplateFillTest, AfterTheRunningEngineQuitsTheNextFillStartsItsOwn) {
 TEST_F(TemplateFillTest, ATemporaryCopyCarriesItsMarkOnDiskAndIsGoneAfterTeardown) {
     const QString copy = CopyOf(zorv::test::DataPath("word/edge-cases.docx"), "copy.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(zorv::wordengine::NewEngineApplication);
         ASSERT_NE(rt.OpenWordDoc(copy, true, false, true), nullptr);
         auto reader = zorv::wordengine::NewEngineApplication();
         auto props = reader->Documents()->Open(copy, false, false)->CustomDocumentProperties();

@@ -16,7 +16,6 @@ using zorv::clsReplaceTokens;
 using zorv::test::FakeApplication;
 using zorv::test::FakeContent;
 using zorv::test::FakeWord;
-using zorv::test::FakeWordInstalled;
 using zorv::test::MessageRecorder;
 
 namespace {
@@ -24,7 +23,7 @@ namespace {
 class ReplaceTokensTest : public ::testing::Test {
 protected:
     FakeWord word;
-    FakeWordInstalled installed{word};
+    const zorv::word::ApplicationFactory factory = zorv::test::FakeWordFactory(word);
     QTemporaryDir dir;
     MessageRecorder messages;
 
@@ -36,7 +35,8 @@ protected:
     }
     // The user's own Word, running before the object connects.
     std::shared_ptr<FakeApplication> UsersWord() {
-        auto app = std::dynamic_pointer_cast<FakeApplication>(zorv::word::CreateApplication());
+        auto app =
+            std::dynamic_pointer_cast<FakeApplication>(zorv::word::CreateApplication(factory));
         word.log.clear();
         return app;
     }
@@ -51,7 +51,7 @@ protected:
         FakeContent content;
         content.body = body;
         const QString path = NewFile("out.docx", content);
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         SetTokens(rt, names, values);
         if (!rt.ReplaceTokensInDoc(path, false))
             return QStringLiteral("(failed)");
@@ -69,7 +69,7 @@ protected:
 TEST_F(ReplaceTokensTest, StartsAVisibleWordWhenNoneRunsAndQuitsItAtTeardown) {
     const QString path = NewFile("out.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
         EXPECT_EQ(word.Count("Start"), 1);
         EXPECT_EQ(word.Calls("PrintPreview"), QStringList{"PrintPreview 0"});
@@ -88,7 +88,7 @@ TEST_F(ReplaceTokensTest, AttachesToTheUsersWordAndLeavesItRunningWithTheDocumen
     auto users = UsersWord();
     const QString path = NewFile("out.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     }
     EXPECT_EQ(word.Count("Start"), 0);
@@ -102,14 +102,14 @@ TEST_F(ReplaceTokensTest, AttachesToTheUsersWordAndLeavesItRunningWithTheDocumen
 TEST_F(ReplaceTokensTest, AHiddenRequestHidesOnlyAWordItStarted) {
     const QString path = NewFile("a.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(path, false, false, true), nullptr);
         EXPECT_EQ(word.Calls("Visible"), QStringList{"Visible 0"});
         EXPECT_EQ(word.Count("Activate"), 0);
         EXPECT_EQ(word.Count("WindowState 0"), 0);
     }
     auto users = UsersWord();
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_NE(rt.OpenWordDoc(path, false, false, false), nullptr);
     EXPECT_EQ(word.Calls("Visible"), QStringList{"Visible 1"});
     EXPECT_TRUE(users->visible);
@@ -118,7 +118,7 @@ TEST_F(ReplaceTokensTest, AHiddenRequestHidesOnlyAWordItStarted) {
 TEST_F(ReplaceTokensTest, ANewWordIsStartedOnlyWhileTheObjectHasNone) {
     auto users = UsersWord();
     const QString path = NewFile("a.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_NE(rt.OpenWordDoc(path, false, false, true), nullptr);
     ASSERT_NE(rt.OpenWordDoc(path, false, false, true), nullptr);
     EXPECT_EQ(word.Count("Start"), 1);
@@ -128,7 +128,7 @@ TEST_F(ReplaceTokensTest, ANewWordIsStartedOnlyWhileTheObjectHasNone) {
 TEST_F(ReplaceTokensTest, AWordThatCannotStartGivesOneMessageWithItsOwnReason) {
     word.refuseStart = true;
     const QString path = NewFile("out.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     EXPECT_FALSE(rt.ReplaceTokensInDoc(path, false));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text,
@@ -140,14 +140,14 @@ TEST_F(ReplaceTokensTest, AWordThatCannotStartGivesOneMessageWithItsOwnReason) {
 TEST_F(ReplaceTokensTest, AStartedWordThatRefusesToShowFailsTheOpen) {
     word.FailOn("PrintPreview");
     const QString path = NewFile("out.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     EXPECT_THROW(rt.OpenWordDoc(path, false, true, false), zorv::ZorvError);
     EXPECT_EQ(word.Count("Open " + path + " 0 0"), 0);
 }
 
 TEST_F(ReplaceTokensTest, AConnectedWordThatRefusesToShowIsStillUsed) {
     const QString path = NewFile("out.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_NE(rt.OpenWordDoc(path, false, true, false), nullptr);
     word.FailOn("PrintPreview");
     word.FailOn("Activate");
@@ -159,7 +159,7 @@ TEST_F(ReplaceTokensTest, AConnectedWordThatRefusesToShowIsStillUsed) {
 
 TEST_F(ReplaceTokensTest, AfterTheUserQuitsWordTheNextOpenStartsOneAgain) {
     const QString path = NewFile("a.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_NE(rt.OpenWordDoc(path, false, true, false), nullptr);
     word.started[0].lock()->UserQuits();
     ASSERT_NE(rt.OpenWordDoc(path, false, true, false), nullptr);
@@ -169,7 +169,7 @@ TEST_F(ReplaceTokensTest, AfterTheUserQuitsWordTheNextOpenStartsOneAgain) {
 TEST_F(ReplaceTokensTest, AWordThatDiedSilentlyFailsTheProbeAndIsReplaced) {
     auto users = UsersWord();
     const QString path = NewFile("a.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_NE(rt.OpenWordDoc(path, false, true, false), nullptr);
     users->Crash();
     zorv::word::ApplicationQuit(users.get());
@@ -182,7 +182,7 @@ TEST_F(ReplaceTokensTest, TeardownAfterWordWasClosedQuitsNothingAndStillDeletesC
     const QString copy = NewFile("copy.docx");
     std::shared_ptr<FakeApplication> closed;
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(copy, true, false, false), nullptr);
         closed = word.started[0].lock();
         closed->UserQuits();
@@ -197,7 +197,7 @@ TEST_F(ReplaceTokensTest, TeardownAfterWordWasClosedQuitsNothingAndStillDeletesC
 TEST_F(ReplaceTokensTest, QuittingAWordThatOnlyThisObjectHoldsIsSafe) {
     const QString path = NewFile("a.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(path, false, true, false), nullptr);
     }
     EXPECT_EQ(word.Count("Quit"), 1);
@@ -210,7 +210,7 @@ TEST_F(ReplaceTokensTest, ATemporaryCopyIsMarkedSavedAtOnceAndSavedClosedDeleted
     auto users = UsersWord();
     const QString copy = NewFile("copy.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         auto doc = std::dynamic_pointer_cast<zorv::test::FakeDocument>(
             rt.OpenWordDoc(copy, true, false, false));
         ASSERT_NE(doc, nullptr);
@@ -231,7 +231,7 @@ TEST_F(ReplaceTokensTest, AMarkAlreadyOnTheCopyIsReplacedByTheNewPath) {
     FakeContent marked;
     marked.properties["KVTFullName"] = "/elsewhere/old.docx";
     const QString copy = NewFile("copy.docx", marked);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     auto doc = std::dynamic_pointer_cast<zorv::test::FakeDocument>(
         rt.OpenWordDoc(copy, true, false, false));
     ASSERT_NE(doc, nullptr);
@@ -242,7 +242,7 @@ TEST_F(ReplaceTokensTest, AMarkAlreadyOnTheCopyIsReplacedByTheNewPath) {
 TEST_F(ReplaceTokensTest, TheSamePathTwiceIsListedTwiceAndDeletedOnce) {
     const QString copy = NewFile("copy.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(copy, true, false, false), nullptr);
         ASSERT_NE(rt.OpenWordDoc(copy, true, false, false), nullptr);
         EXPECT_EQ(rt.TempFiles(), (QStringList{copy, copy}));
@@ -263,7 +263,7 @@ TEST_F(ReplaceTokensTest, TheUsersMarkedDocumentIsSavedAndClosedTooButUnmarkedOn
     OpenDoc(usersBlank);
     OpenDoc(usersPlain);
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(NewFile("mine.docx"), false, false, false), nullptr);
         word.log.clear();
     }
@@ -275,7 +275,7 @@ TEST_F(ReplaceTokensTest, TheUsersMarkedDocumentIsSavedAndClosedTooButUnmarkedOn
 TEST_F(ReplaceTokensTest, MarkingFailureRisesButTheCopyIsStillDeletedAtTeardown) {
     const QString copy = NewFile("copy.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         word.FailOn("Property.Add");
         EXPECT_THROW(rt.OpenWordDoc(copy, true, false, false), zorv::ZorvError);
         EXPECT_EQ(rt.TempFiles(), QStringList{copy});
@@ -287,7 +287,7 @@ TEST_F(ReplaceTokensTest, TeardownSkipsEveryFailureAndGoesOn) {
     const QString a = NewFile("a.docx");
     const QString b = NewFile("b.docx");
     {
-        clsReplaceTokens rt;
+        clsReplaceTokens rt(factory);
         ASSERT_NE(rt.OpenWordDoc(a, true, false, false), nullptr);
         ASSERT_NE(rt.OpenWordDoc(b, true, false, false), nullptr);
         word.FailOn("Save");
@@ -305,7 +305,7 @@ TEST_F(ReplaceTokensTest, TeardownSkipsEveryFailureAndGoesOn) {
 
 TEST_F(ReplaceTokensTest, AFailedOpenShowsOneMessageAndAddsNothing) {
     const QString missing = dir.filePath("missing.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     EXPECT_EQ(rt.OpenWordDoc(missing, true, false, false), nullptr);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text,
@@ -317,7 +317,7 @@ TEST_F(ReplaceTokensTest, AFailedOpenShowsOneMessageAndAddsNothing) {
 
 TEST_F(ReplaceTokensTest, AFailedOpenInReplaceTokensInDocTellsTheUserTwiceAndReturnsFalse) {
     const QString missing = dir.filePath("missing.docx");
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     SetTokens(rt, {"A"}, {"x"});
     EXPECT_FALSE(rt.ReplaceTokensInDoc(missing, false));
     ASSERT_EQ(messages.messages.size(), 2u);
@@ -333,7 +333,7 @@ TEST_F(ReplaceTokensTest, StoriesAreVisitedHeadersThenFootersPerSectionThenTheMa
     FakeContent content;
     content.sections = 2;
     const QString path = NewFile("out.docx", content);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     EXPECT_EQ(word.Calls("Text "),
               (QStringList{"Text header1.1", "Text header1.2", "Text header1.3", "Text footer1.1",
@@ -349,7 +349,7 @@ TEST_F(ReplaceTokensTest, LongValuesGoInPiecesOfAHundredThenTheMarkerIsRemoved) 
     const QString path = NewFile("out.docx", content);
     const QString longValue = QString(100, 'x') + QString(100, 'y') + QString(50, 'z');
     const QString exact(100, 'e');
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     SetTokens(rt, {"Long", "Exact", "Empty", "Absent"}, {longValue, exact, "", "never"});
     ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     EXPECT_EQ(
@@ -370,7 +370,7 @@ TEST_F(ReplaceTokensTest, APieceNeverSplitsACharacterOutsideTheBasicPlane) {
     const QString path = NewFile("out.docx", content);
     const QString clef = QString::fromUcs4(U"\U0001D11E");
     const QString value = QString(99, 'a') + clef + "b";
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     SetTokens(rt, {"A"}, {value});
     ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     const QStringList passes = word.Calls("Execute");
@@ -385,7 +385,7 @@ TEST_F(ReplaceTokensTest, OnlyMarkersPresentInTheStoryCostPassesAndCaseMatters) 
     content.headers[{1, 1}] = "[[Name]] [[name]] [[]] [[Other";
     content.body = "[[Name]] [[Unknown]]";
     const QString path = NewFile("out.docx", content);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     SetTokens(rt, {"name", "Name", "Other", "Unknown"}, {"lower", "Upper", "o", "u"});
     ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     EXPECT_EQ(
@@ -414,7 +414,7 @@ TEST_F(ReplaceTokensTest, NoTokensStillOpensAndSaves) {
     FakeContent content;
     content.body = "[[A]]";
     const QString path = NewFile("out.docx", content);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     ASSERT_TRUE(rt.ReplaceTokensInDoc(path, false));
     EXPECT_EQ(word.Count("Save " + path), 1);
     EXPECT_TRUE(word.Calls("Execute").isEmpty());
@@ -424,7 +424,7 @@ TEST_F(ReplaceTokensTest, ShortArraysFailAtTheFirstMissingEntryKeepingEarlierWor
     FakeContent content;
     content.body = "[[A]] [[B]]";
     const QString path = NewFile("out.docx", content);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     rt.NTokens = 3;
     rt.TokenNames = {"A", "B", "C"};
     rt.TokenValues = {"a"};
@@ -443,7 +443,7 @@ TEST_F(ReplaceTokensTest, AFailingPassEndsTheCallWithItsNumber) {
     content.body = "[[A]]";
     const QString path = NewFile("out.docx", content);
     word.FailOn("Execute", -2147417848);
-    clsReplaceTokens rt;
+    clsReplaceTokens rt(factory);
     SetTokens(rt, {"A"}, {"a"});
     EXPECT_FALSE(rt.ReplaceTokensInDoc(path, false));
     ASSERT_EQ(messages.messages.size(), 1u);

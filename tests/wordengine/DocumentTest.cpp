@@ -186,12 +186,10 @@ TEST(Documents, QuitClosesEverythingAndTheProbeFailsAfterwards) {
 }
 
 TEST(Documents, TheRuntimeOffersTheCreatedEngineUntilItQuits) {
-    auto previous = word::SetApplicationFactory(NewEngineApplication);
-    auto app = word::CreateApplication();
+    auto app = word::CreateApplication(NewEngineApplication);
     EXPECT_EQ(word::GetRunningApplication().get(), app.get());
     app->Quit();
     EXPECT_THROW(word::GetRunningApplication(), zorv::ZorvError);
-    word::SetApplicationFactory(previous);
 }
 
 // --- The submitter block's members ---

@@ -108,14 +108,12 @@ TEST(RtfStories, EveryHeaderAndFooterKindOfEverySectionIsFilled) {
             << "a section without its own header shows the previous one";
         app->Quit();
     }
-    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
     zorv::test::MessageRecorder messages;
-    zorv::clsReplaceTokens rt;
+    zorv::clsReplaceTokens rt(engine::NewEngineApplication);
     rt.NTokens = std::int32_t(names.size());
     rt.TokenNames = names;
     rt.TokenValues = values;
     EXPECT_TRUE(rt.ReplaceTokensInDoc(path, false));
-    word::SetApplicationFactory(previous);
     EXPECT_TRUE(messages.messages.empty()) << messages.Texts().join("\n").toStdString();
     QByteArray expected = rtf;
     for (qsizetype k = 0; k < names.size(); ++k)
@@ -170,14 +168,12 @@ TEST(RtfDocument, TheSubmitterBlockIsAppendedInArialRedAndReadBack) {
     engine::test::Scratch scratch;
     const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}}\\f0\\b Last\\par}";
     const QString path = scratch.Write("cv.rtf", rtf);
-    const auto previous = word::SetApplicationFactory(engine::NewEngineApplication);
     QByteArray saved;
     {
-        zorv::clsReplaceTokens rt;
+        zorv::clsReplaceTokens rt(engine::NewEngineApplication);
         rt.InsertMyRecordIntoWordDoc(path, true, "Ann", "North", "555", "556", "a@b.c");
         saved = zorv::test::ReadFile(path); // the working copy goes with `rt`
     }
-    word::SetApplicationFactory(previous);
     EXPECT_TRUE(saved.startsWith("{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}{\\f1\\fnil Arial;}}"
                                  "{\\colortbl;\\red255\\green0\\blue0;}"))
         << saved.toStdString();

@@ -1,7 +1,7 @@
 // The native document engine: .docx packages and Rich Text (.rtf, edited in place) behind
 // the Word automation surface; .doc through a .docx working copy that LibreOffice converts
 // (see LegacyFormats.h).
-// The product installs NewEngineApplication with word::SetApplicationFactory.
+// The product hands NewEngineApplication to clsReplaceTokens as its Word factory.
 //
 // Error numbers the engine raises (ZorvError::Number), each with a description that names
 // the file or the part:
@@ -32,6 +32,7 @@
 //     4198 | EngBadArgument       | an argument the member cannot take (bad range, type...)
 #pragma once
 
+#include "OfficeConverter.h"
 #include "WordAutomation.h"
 
 #include <QByteArray>
@@ -57,6 +58,8 @@ enum EngineError : std::int32_t {
 
 // A new, independent engine application object (no documents open).
 std::shared_ptr<word::Application> NewEngineApplication();
+// The same, looking for LibreOffice with `findOffice` instead of on the search path.
+std::shared_ptr<word::Application> NewEngineApplicationWithOffice(OfficeLocator findOffice);
 
 // The file (package or Rich Text) exactly as Document.Save would write it, without touching
 // the disk.
