@@ -216,6 +216,27 @@ TEST(OcrHostileImages, GiantPdfPageIsRefusedBeforeRendering) {
                              "read by OCR."));
 }
 
+TEST(OcrHostileImages, PdfImageBombIsRefusedBeforeRendering) {
+    // 60,000 x 60,000 pixels declared in a few hundred bytes, drawn on a letter page; the
+    // names escaped as a hostile file may write them. Drawing it would take minutes.
+    const QByteArray data = qCompress(QByteArray(65536, '\0')).mid(4);
+    const QByteArray draw = "q 612 0 0 792 0 0 cm /Im1 Do Q";
+    const QByteArray pdf =
+        "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+        "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+        "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject "
+        "<< /Im1 4 0 R >> >> /Contents 5 0 R >> endobj\n"
+        "4 0 obj << /Type /XObject /Subtype /Im#61ge /W#69dth 60000 /Height 60000 /ColorSpace "
+        "/DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+        QByteArray::number(data.size()) + " >> stream\n" + data +
+        "\nendstream endobj\n5 0 obj << /Length " + QByteArray::number(draw.size()) +
+        " >> stream\n" + draw + "\nendstream endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n";
+    const auto r = ConvertBytes(pdf, QStringLiteral("pdf"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, QStringLiteral("The PDF file holds an image of 60000 x 60000 pixels, too "
+                                        "large to read by OCR."));
+}
+
 TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
     OcrPage page;
     page.width = 600;
