@@ -73,6 +73,14 @@ PixPtr Normalize(PixPtr pix, int* dpi) {
     return pix;
 }
 
+// The type size of the line the iterator is on, in points: its height from descender to
+// ascender, which the layout compares between lines (the name is set larger than the body).
+double LineTypeSize(const tesseract::ResultIterator& it, double pointsPerPixel) {
+    float height = 0, descenders = 0, ascenders = 0;
+    it.RowAttributes(&height, &descenders, &ascenders);
+    return height > 0 ? height * pointsPerPixel : 0;
+}
+
 class PageReader {
 public:
     explicit PageReader(const QString& languages) {
@@ -127,10 +135,13 @@ private:
         if (!it)
             return page;
         int lineTop = 0, lineBottom = 0;
+        double lineSize = 0;
         do {
             int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
                 it->BoundingBox(tesseract::RIL_TEXTLINE, &x0, &lineTop, &x1, &lineBottom);
+                lineSize = LineTypeSize(*it, scale);
+            }
             const TextPtr text{it->GetUTF8Text(tesseract::RIL_WORD)};
             const QString word = QString::fromUtf8(text.get()).trimmed();
             if (word.isEmpty() || it->Confidence(tesseract::RIL_WORD) < kMinWordConfidence ||
@@ -138,9 +149,9 @@ private:
                 continue;
             // The words of one line share the line's height, so that a slight remaining
             // slant cannot split them.
-            page.words.push_back(
-                PdfWord{word, x0 * scale, lineTop * scale, x1 * scale, lineBottom * scale,
-                        !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD)});
+            page.words.push_back(PdfWord{
+                word, x0 * scale, lineTop * scale, x1 * scale, lineBottom * scale,
+                !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD), lineSize});
         } while (it->Next(tesseract::RIL_WORD));
         return page;
     }
