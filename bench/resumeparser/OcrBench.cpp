@@ -4,8 +4,9 @@
 // original with the same settings, and reports how many of the original's name, e-mail,
 // phone, employer and school values the scan reproduces. The timings are whole `qarn parse`
 // runs: of a two-page scan, and of a one-page scan beside the tesseract program on that page.
-// ZORV_OCR_SAMPLES=N limits the sample count; ZORV_OCR_SCAN_DIR keeps
-// the scans (and reuses them on the next run); ZORV_QUALITY_DETAIL=1 lists disagreements.
+// ZORV_OCR_ONLY=REGEX picks samples by path, ZORV_OCR_SAMPLES=N limits their count;
+// ZORV_OCR_SCAN_DIR keeps the scans and their text (and reuses the scans on the next run);
+// ZORV_QUALITY_DETAIL=1 lists disagreements.
 #include "HrXmlQuery.h"
 #include "ResumeParserCore.h"
 
@@ -14,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -173,7 +175,14 @@ QString ConvertAndParse(const QString& path, const QString& country) {
     if (!text.ok)
         return {};
     s.ResumeContent = text.text;
+    // As the server does: the Parse of a converted text reads the converter's layout too.
+    s.Layout = text.layout;
     s.UseFullParser = true;
+    if (path.startsWith(ScanDir())) { // kept beside the scan, to read what OCR made of it
+        QFile out(path.section(u'.', 0, -2) + QStringLiteral(".txt"));
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            out.write(text.text.toUtf8());
+    }
     const auto xml = zorv::rp::ParseResume(s, false);
     return xml.ok ? xml.text : QString();
 }
@@ -189,6 +198,8 @@ std::vector<QString> Samples() {
             if (!f.endsWith(QLatin1String(".expected")))
                 samples.push_back(dir.filePath(f));
     }
+    const QRegularExpression only(qEnvironmentVariable("ZORV_OCR_ONLY"));
+    std::erase_if(samples, [&](const QString& s) { return !only.match(s).hasMatch(); });
     const int limit = qEnvironmentVariableIntValue("ZORV_OCR_SAMPLES");
     if (limit > 0 && static_cast<size_t>(limit) < samples.size())
         samples.resize(static_cast<size_t>(limit));
@@ -212,6 +223,9 @@ void CompareSample(const QString& sample, std::map<QString, FieldCount>* counts,
                 std::printf("  %s %s: %s\n", qPrintable(QFileInfo(sample).fileName()),
                             qPrintable(field), qPrintable(value));
         }
+        if (detail && !got.isEmpty())
+            std::printf("  %s %s, scan only: %s\n", qPrintable(QFileInfo(sample).fileName()),
+                        qPrintable(field), qPrintable(got.join(QStringLiteral(" | "))));
     }
 }
 

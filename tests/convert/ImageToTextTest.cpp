@@ -247,10 +247,66 @@ TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
+    for (const char* word : {"jo.xGexample.co.", "uk", "www.exampleGroup.com"}) {
+        page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
+        x += 66;
+    }
     const PdfPage laidOut = LayOutOcrPage(page);
     ASSERT_EQ(laidOut.lines.size(), 1U);
     EXPECT_EQ(laidOut.lines[0].text,
-              QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET"));
+              QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET jo.x@example.co.uk "
+                             "www.exampleGroup.com"))
+        << laidOut.lines[0].text.toStdString();
+}
+
+// A page of 12-point lines 14 points apart, 6 points a letter, set from the left at 50.
+struct PageWriter {
+    OcrPage page{{}, 600, 800};
+    double y = 100;
+    void Line(const QString& text) {
+        double x = 50;
+        for (const QString& word : text.split(u' ')) {
+            const double width = 6.0 * static_cast<double>(word.size());
+            page.words.push_back(PdfWord{word, x, y, x + width, y + 12, true});
+            x += width + 4;
+        }
+        y += 14;
+    }
+    QStringList LaidOut() const {
+        QStringList lines;
+        for (const PdfLine& line : LayOutOcrPage(page).lines)
+            lines << line.text;
+        return lines;
+    }
+};
+
+TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
+    PageWriter w;
+    const QString full =
+        QStringLiteral("Engineer in the platform team group from June 2016 - February");
+    w.Line(full); // as wide as the widest line: it ends at the margin
+    w.Line(QStringLiteral("2020"));
+    w.Line(QStringLiteral("Grado en Administracion y Direccion de Empresas, Universidad"));
+    w.Line(QStringLiteral("Complutense de Madrid, 2015"));
+    w.Line(QStringLiteral("Short line"));
+    w.Line(QStringLiteral("Next line fits after the short one"));
+    w.Line(QStringLiteral("A list item that runs on to the end of the line and a bit more"));
+    w.Line(QStringLiteral("\u2022 A bullet starts a new item"));
+    w.Line(QStringLiteral("Another line that runs to the very end of the line at all now"));
+    w.y += 14; // a blank line
+    w.Line(QStringLiteral("After a blank line"));
+    EXPECT_EQ(
+        w.LaidOut(),
+        QStringList(
+            {full + QStringLiteral(" 2020"),
+             QStringLiteral("Grado en Administracion y Direccion de Empresas, "
+                            "Universidad Complutense de Madrid, 2015"),
+             QStringLiteral("Short line"), QStringLiteral("Next line fits after the short one"),
+             QStringLiteral("A list item that runs on to the end of the line and a bit more"),
+             QStringLiteral("\u2022 A bullet starts a new item"),
+             QStringLiteral("Another line that runs to the very end of the line at all now"),
+             QStringLiteral("After a blank line")}))
+        << w.LaidOut().join(u'|').toStdString();
 }
 
 TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
