@@ -21,6 +21,9 @@ constexpr double kLeftSlack = 0.5;
 constexpr double kSizeTolerance = 0.2;
 // A space is about this many line heights wide.
 constexpr double kSpaceWidth = 0.3;
+// The rest of a broken line is short; a longer line that follows a full one is a line of
+// its own (ragged text often runs close to the margin).
+constexpr double kMaxRestShare = 0.33;
 
 struct Row {
     std::vector<PdfWord> words; // left to right
@@ -55,7 +58,7 @@ bool IsOnePiece(const Row& row) {
 }
 
 // Whether `next` carries on `row`, which the page broke at `margin`: no blank line between,
-// the same type, `next` starting under `row`'s start as one piece, and its first word too
+// the same type, `next` a short piece starting under `row`'s start, and its first word too
 // wide for what was left of `row`'s line. A bullet or a dash starts a new item instead.
 bool Continues(const Row& row, const Row& next, double margin) {
     const double h = row.Height();
@@ -66,6 +69,7 @@ bool Continues(const Row& row, const Row& next, double margin) {
            std::abs(next.Height() - h) <= kSizeTolerance * h &&
            next.Left() >= row.Left() - kLeftSlack * h &&
            next.Left() <= row.Left() + kMaxIndent * h && IsOnePiece(next) &&
+           next.Right() - next.Left() <= kMaxRestShare * (margin - row.Left()) &&
            margin - row.Right() < (first.x1 - first.x0) + kSpaceWidth * h;
 }
 

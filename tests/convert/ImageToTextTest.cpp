@@ -287,26 +287,28 @@ TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
     w.Line(full); // as wide as the widest line: it ends at the margin
     w.Line(QStringLiteral("2020"));
     w.Line(QStringLiteral("Grado en Administracion y Direccion de Empresas, Universidad"));
-    w.Line(QStringLiteral("Complutense de Madrid, 2015"));
+    w.Line(QStringLiteral("Madrid, 2015"));
     w.Line(QStringLiteral("Short line"));
     w.Line(QStringLiteral("Next line fits after the short one"));
+    w.Line(QStringLiteral("A line that runs on to the end of the line and then one more"));
+    w.Line(QStringLiteral("Longer line next is a line of its own"));
     w.Line(QStringLiteral("A list item that runs on to the end of the line and a bit more"));
     w.Line(QStringLiteral("\u2022 A bullet starts a new item"));
     w.Line(QStringLiteral("Another line that runs to the very end of the line at all now"));
     w.y += 14; // a blank line
     w.Line(QStringLiteral("After a blank line"));
-    EXPECT_EQ(
-        w.LaidOut(),
-        QStringList(
-            {full + QStringLiteral(" 2020"),
-             QStringLiteral("Grado en Administracion y Direccion de Empresas, "
-                            "Universidad Complutense de Madrid, 2015"),
-             QStringLiteral("Short line"), QStringLiteral("Next line fits after the short one"),
-             QStringLiteral("A list item that runs on to the end of the line and a bit more"),
-             QStringLiteral("\u2022 A bullet starts a new item"),
-             QStringLiteral("Another line that runs to the very end of the line at all now"),
-             QStringLiteral("After a blank line")}))
-        << w.LaidOut().join(u'|').toStdString();
+    const QStringList expected = {
+        full + QStringLiteral(" 2020"),
+        QStringLiteral("Grado en Administracion y Direccion de Empresas, Universidad Madrid, 2015"),
+        QStringLiteral("Short line"),
+        QStringLiteral("Next line fits after the short one"),
+        QStringLiteral("A line that runs on to the end of the line and then one more"),
+        QStringLiteral("Longer line next is a line of its own"),
+        QStringLiteral("A list item that runs on to the end of the line and a bit more"),
+        QStringLiteral("\u2022 A bullet starts a new item"),
+        QStringLiteral("Another line that runs to the very end of the line at all now"),
+        QStringLiteral("After a blank line")};
+    EXPECT_EQ(w.LaidOut(), expected) << w.LaidOut().join(u'|').toStdString();
 }
 
 TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
