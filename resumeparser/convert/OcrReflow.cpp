@@ -59,13 +59,17 @@ bool IsOnePiece(const Row& row) {
 
 // Whether `next` carries on `row`, which the page broke at `margin`: no blank line between,
 // the same type, `next` a short piece starting under `row`'s start, and its first word too
-// wide for what was left of `row`'s line. A bullet or a dash starts a new item instead.
+// wide for what was left of `row`'s line. A bullet or a dash starts a new item instead,
+// and a line ending a sentence is whole.
 bool Continues(const Row& row, const Row& next, double margin) {
     const double h = row.Height();
     const PdfWord& first = next.words.front();
     const QChar lead = first.text.front();
     const bool newItem = !lead.isLetterOrNumber() && lead != u'(' && lead != u'"';
-    return !newItem && next.top - row.bottom <= kMaxLeading * h &&
+    // After a full stop or a colon comes a line of its own (a heading, a label's value).
+    static const QString kLineEnds = QStringLiteral(".!?:;");
+    const bool ended = kLineEnds.contains(row.words.back().text.back());
+    return !newItem && !ended && next.top - row.bottom <= kMaxLeading * h &&
            std::abs(next.Height() - h) <= kSizeTolerance * h &&
            next.Left() >= row.Left() - kLeftSlack * h &&
            next.Left() <= row.Left() + kMaxIndent * h && IsOnePiece(next) &&

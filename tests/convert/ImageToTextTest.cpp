@@ -292,6 +292,8 @@ TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
     w.Line(QStringLiteral("Next line fits after the short one"));
     w.Line(QStringLiteral("A line that runs on to the end of the line and then one more"));
     w.Line(QStringLiteral("Longer line next is a line of its own"));
+    w.Line(QStringLiteral("A sentence that ends with a full stop right at the margin."));
+    w.Line(QStringLiteral("Education"));
     w.Line(QStringLiteral("A list item that runs on to the end of the line and a bit more"));
     w.Line(QStringLiteral("\u2022 A bullet starts a new item"));
     w.Line(QStringLiteral("Another line that runs to the very end of the line at all now"));
@@ -304,6 +306,8 @@ TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
         QStringLiteral("Next line fits after the short one"),
         QStringLiteral("A line that runs on to the end of the line and then one more"),
         QStringLiteral("Longer line next is a line of its own"),
+        QStringLiteral("A sentence that ends with a full stop right at the margin."),
+        QStringLiteral("Education"),
         QStringLiteral("A list item that runs on to the end of the line and a bit more"),
         QStringLiteral("\u2022 A bullet starts a new item"),
         QStringLiteral("Another line that runs to the very end of the line at all now"),
