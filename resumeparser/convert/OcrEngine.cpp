@@ -320,16 +320,16 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 
 PdfPage LayOutOcrPage(OcrPage page) {
     // OCR splits a mail or web address at a dot now and then ("jo. x@example. fr",
-    // "jo .x@EXAMPLE .NET"): the pieces before the "@" and after it join it again.
+    // "jo .x@EXAMPLE . NET"): the pieces before the "@" and after it join it again.
     static const QRegularExpression splitLocalPart(
         QStringLiteral("\\b([\\w+-]+)(?:\\. | \\.)([\\w.+-]+@)"));
     static const QRegularExpression splitDomain(
-        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\.)([A-Za-z]{2,6})\\b"));
+        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\. ?)([A-Za-z]{2,6})\\b"));
     // And it takes a small "@" for a "G", a "©" or a "®" ("jo.xGexample.fr"): in a word of
     // small letters that runs on into a domain, the sign is the "@".
     static const QRegularExpression misreadAt(
-        QStringLiteral("(?<![\\w./@])(?!www\\.)([a-z0-9][a-z0-9._+-]*[a-z0-9])[G©®]"
-                       "([a-z0-9-]+(?:\\.[a-z0-9-]+)*\\.[a-z]{2,6})\\b(?![/@])"));
+        QStringLiteral("(?<![\\w/@])(?<!www\\.)(?!www\\.)([a-z0-9](?:[a-z0-9._+-]*[a-z0-9])?)[G©®]"
+                       "([a-z0-9-]+(?:\\.[a-z0-9-]+)*\\. ?[a-z]{2,6})\\b(?![/@])"));
     constexpr int kMostSplitsInOnePart = 3;
     PdfPage laidOut{LayOutPage(JoinWrappedLines(std::move(page.words)), page.width), page.height};
     for (PdfLine& line : laidOut.lines) {

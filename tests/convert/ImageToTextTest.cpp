@@ -247,7 +247,8 @@ TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
-    for (const char* word : {"jo.xGexample.co.", "uk", "www.exampleGroup.com"}) {
+    for (const char* word : {"jo.xGexample.co.", "uk", "www.exampleGroup.com", "jo", ".xGexample.",
+                             "mx", "X@Y", ".", "NET"}) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
@@ -255,7 +256,7 @@ TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
     ASSERT_EQ(laidOut.lines.size(), 1U);
     EXPECT_EQ(laidOut.lines[0].text,
               QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET jo.x@example.co.uk "
-                             "www.exampleGroup.com"))
+                             "www.exampleGroup.com jo.x@example.mx X@Y.NET"))
         << laidOut.lines[0].text.toStdString();
 }
 
