@@ -155,6 +155,28 @@ TEST(OcrFormats, TurnedPagesAreReadUpright) {
     }
 }
 
+TEST(OcrFormats, SkewedPagesKeepTheirLines) {
+    // Turned by two degrees: a line's right end lies some 15 points lower than its start,
+    // more than a line's height apart from where the level page has it.
+    const PixPtr pix = FixturePix();
+    const PixPtr gray{pixConvertTo8(pix.get(), 0)};
+    constexpr float kTwoDegrees = 2.0F * 3.14159265F / 180.0F;
+    const PixPtr skewed{
+        pixRotate(gray.get(), kTwoDegrees, L_ROTATE_AREA_MAP, L_BRING_IN_WHITE, 0, 0)};
+    const auto level = ConvertBytes(Png(pix.get()), QStringLiteral("png"));
+    const auto r = ConvertBytes(Png(skewed.get()), QStringLiteral("png"));
+    ExpectResumeText(r, "skewed");
+    const auto lineWith = [](const QString& text, const QString& what) {
+        for (const QString& line : text.split(u'\n'))
+            if (line.contains(what))
+                return line;
+        return QString();
+    };
+    for (const QString& what : {QStringLiteral("Pinecrest Mapping Cooperative"),
+                                QStringLiteral("Colorado School of Surveying")})
+        EXPECT_EQ(lineWith(r.text, what), lineWith(level.text, what)) << r.text.toStdString();
+}
+
 TEST(OcrFormats, ImagesWithoutTextKeepTheScannedPdfMessage) {
     const PixPtr blank{pixCreate(600, 800, 8)};
     pixSetAllArbitrary(blank.get(), 255);
