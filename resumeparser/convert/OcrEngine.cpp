@@ -330,10 +330,14 @@ PdfPage LayOutOcrPage(OcrPage page) {
     static const QRegularExpression misreadAt(
         QStringLiteral("(?<![\\w/@])(?<!www\\.)(?!www\\.)([a-z0-9](?:[a-z0-9._+-]*[a-z0-9])?)[G©®]"
                        "([a-z0-9-]+(?:\\.[a-z0-9-]+)*\\. ?[a-z]{2,6})\\b(?![/@])"));
+    // A middle dot between contact details read as a lone "+" would make the telephone
+    // number after it international ("AZ + (602) 381-7745"); no country code is "(" or "0".
+    static const QRegularExpression lonePlus(QStringLiteral("(?<=\\s)\\+(?=\\s+[(0])"));
     constexpr int kMostSplitsInOnePart = 3;
     PdfPage laidOut{LayOutPage(JoinWrappedLines(std::move(page.words)), page.width), page.height};
     for (PdfLine& line : laidOut.lines) {
         line.text.replace(misreadAt, QStringLiteral("\\1@\\2"));
+        line.text.replace(lonePlus, QStringLiteral("\u00B7"));
         for (int i = 0; i < kMostSplitsInOnePart; ++i) {
             line.text.replace(splitLocalPart, QStringLiteral("\\1.\\2"));
             line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));

@@ -259,18 +259,33 @@ TEST(OcrHostileImages, PdfImageBombIsRefusedBeforeRendering) {
                                         "large to read by OCR."));
 }
 
-TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
+TEST(OcrLayout, MisreadContactDetailsAreMended) {
     OcrPage page;
-    page.width = 600;
+    page.width = 2000;
     page.height = 800;
     double x = 50;
-    for (const char* word :
-         {"Mail:", "j.", "p.", "dubois@example.", "fr", "or", "JP@EXAMPLE", ".NET"}) {
-        page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
-        x += 66;
-    }
-    for (const char* word : {"jo.xGexample.co.", "uk", "www.exampleGroup.com", "jo", ".xGexample.",
-                             "mx", "X@Y", ".", "NET"}) {
+    for (const char* word : {"Mail:",
+                             "j.",
+                             "p.",
+                             "dubois@example.",
+                             "fr",
+                             "or",
+                             "JP@EXAMPLE",
+                             ".NET",
+                             "jo.xGexample.co.",
+                             "uk",
+                             "www.exampleGroup.com",
+                             "jo",
+                             ".xGexample.",
+                             "mx",
+                             "X@Y",
+                             ".",
+                             "NET",
+                             "+",
+                             "(614)",
+                             "227-5091",
+                             "+1",
+                             "303"}) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
@@ -278,7 +293,8 @@ TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
     ASSERT_EQ(laidOut.lines.size(), 1U);
     EXPECT_EQ(laidOut.lines[0].text,
               QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET jo.x@example.co.uk "
-                             "www.exampleGroup.com jo.x@example.mx X@Y.NET"))
+                             "www.exampleGroup.com jo.x@example.mx X@Y.NET \u00B7 (614) 227-5091 "
+                             "+1 303"))
         << laidOut.lines[0].text.toStdString();
 }
 
