@@ -61,7 +61,7 @@ using ProgressSink = std::function<void(const QString&)>;
 
 // "Convert": the text of settings.ResumeFileName (any supported format, scans by OCR in the
 // languages of settings.ResumeCountry), with its layout for the formats that have one (PDF,
-// .docx, HTML).
+// .docx, HTML, scans).
 ActionResult ConvertResume(const ParserSettings& settings, const ProgressSink& progress = {});
 
 // "Parse" (contactOnly false) or "Extract" (contactOnly true): HR-XML from

@@ -17,6 +17,7 @@ packages=(
   iso-codes libgeonames0 libgeonames-common
   libtesseract-dev libleptonica-dev tesseract-ocr-osd tesseract-ocr-eng tesseract-ocr-fra
   tesseract-ocr-deu tesseract-ocr-spa tesseract-ocr-nld tesseract-ocr-por tesseract-ocr-ita
+  tesseract-ocr
 )
 
 missing=()

@@ -2,16 +2,21 @@
 // of tests/data/resumes as a scanner would (200 dpi, gray, 1 degree of skew, light noise;
 // one page as PNG, more as a multi-page TIFF), converts and parses the scan and the digital
 // original with the same settings, and reports how many of the original's name, e-mail,
-// phone, employer and school values the scan reproduces. The timing is a whole `qarn parse`
-// of a two-page scan. ZORV_OCR_SAMPLES=N limits the sample count; ZORV_OCR_SCAN_DIR keeps
-// the scans (and reuses them on the next run); ZORV_QUALITY_DETAIL=1 lists disagreements.
+// phone, employer and school values the scan reproduces. The timings are whole `qarn parse`
+// runs: of a two-page scan, and of a one-page scan beside the tesseract program on that page.
+// ZORV_OCR_ONLY=REGEX picks samples by path, ZORV_OCR_SAMPLES=N limits their count;
+// ZORV_OCR_SCAN_DIR keeps the scans and their text (and reuses the scans on the next run);
+// ZORV_QUALITY_DETAIL=1 lists disagreements.
 #include "HrXmlQuery.h"
 #include "ResumeParserCore.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <leptonica/allheaders.h>
@@ -28,6 +33,10 @@ constexpr int kScanDpi = 200;
 constexpr float kSkewDegrees = 1.0F;
 constexpr float kNoiseStdev = 8.0F;
 constexpr int kProcessTimeoutMs = 1800000;
+// qarn parse of a one-page scan may take this many times the tesseract program's time,
+// plus the allowance (process start, models, parsing).
+constexpr double kSpeedFactor = 1.5;
+constexpr double kSpeedAllowanceSeconds = 1.0;
 
 struct PixDeleter {
     void operator()(Pix* pix) const { pixDestroy(&pix); }
@@ -166,7 +175,14 @@ QString ConvertAndParse(const QString& path, const QString& country) {
     if (!text.ok)
         return {};
     s.ResumeContent = text.text;
+    // As the server does: the Parse of a converted text reads the converter's layout too.
+    s.Layout = text.layout;
     s.UseFullParser = true;
+    if (path.startsWith(ScanDir())) { // kept beside the scan, to read what OCR made of it
+        QFile out(path.section(u'.', 0, -2) + QStringLiteral(".txt"));
+        if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            out.write(text.text.toUtf8());
+    }
     const auto xml = zorv::rp::ParseResume(s, false);
     return xml.ok ? xml.text : QString();
 }
@@ -182,6 +198,8 @@ std::vector<QString> Samples() {
             if (!f.endsWith(QLatin1String(".expected")))
                 samples.push_back(dir.filePath(f));
     }
+    const QRegularExpression only(qEnvironmentVariable("ZORV_OCR_ONLY"));
+    std::erase_if(samples, [&](const QString& s) { return !only.match(s).hasMatch(); });
     const int limit = qEnvironmentVariableIntValue("ZORV_OCR_SAMPLES");
     if (limit > 0 && static_cast<size_t>(limit) < samples.size())
         samples.resize(static_cast<size_t>(limit));
@@ -205,6 +223,9 @@ void CompareSample(const QString& sample, std::map<QString, FieldCount>* counts,
                 std::printf("  %s %s: %s\n", qPrintable(QFileInfo(sample).fileName()),
                             qPrintable(field), qPrintable(value));
         }
+        if (detail && !got.isEmpty())
+            std::printf("  %s %s, scan only: %s\n", qPrintable(QFileInfo(sample).fileName()),
+                        qPrintable(field), qPrintable(got.join(QStringLiteral(" | "))));
     }
 }
 
@@ -241,6 +262,53 @@ void BM_QarnParseTwoPageScan(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_QarnParseTwoPageScan)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(3);
+
+// Seconds a program takes from start to exit, or a negative number when it fails.
+double TimedRun(const QString& program, const QStringList& args) {
+    QElapsedTimer timer;
+    timer.start();
+    return Run(program, args) ? static_cast<double>(timer.nsecsElapsed()) / 1e9 : -1;
+}
+
+// A whole `qarn parse` of a one-page scan beside the tesseract program on the same page in
+// the same language (English: no country is set). Target: qarn within 1.5 times
+// tesseract's time plus one second; the counters show tesseract's time and that limit.
+void BM_QarnParseOnePageScanAgainstTesseract(benchmark::State& state) {
+    const QString tesseract = QStandardPaths::findExecutable(QStringLiteral("tesseract"));
+    if (tesseract.isEmpty()) {
+        state.SkipWithError("the tesseract program is not installed");
+        return;
+    }
+    const QString scan = ScanOf(QStringLiteral(ZORV_RESUME_SAMPLES "/r01_us_software.txt"));
+    const QString out = ScanDir() + QStringLiteral("/one-page");
+    double tesseractSeconds = 0;
+    for (auto _ : state) {
+        const double qarn = scan.isEmpty()
+                                ? -1
+                                : TimedRun(QStringLiteral(ZORV_BIN_DIR "/qarn"),
+                                           {QStringLiteral("parse"), scan, QStringLiteral("-o"),
+                                            out + QStringLiteral(".xml")});
+        const double reference =
+            qarn < 0
+                ? -1
+                : TimedRun(tesseract, {scan, out, QStringLiteral("-l"), QStringLiteral("eng")});
+        if (reference < 0) {
+            state.SkipWithError("qarn parse or tesseract failed on the one-page scan");
+            break;
+        }
+        state.SetIterationTime(qarn);
+        tesseractSeconds += reference;
+    }
+    if (state.iterations() == 0 || tesseractSeconds <= 0)
+        return;
+    const double average = tesseractSeconds / static_cast<double>(state.iterations());
+    state.counters["tesseract_s"] = average;
+    state.counters["limit_s"] = kSpeedFactor * average + kSpeedAllowanceSeconds;
+}
+BENCHMARK(BM_QarnParseOnePageScanAgainstTesseract)
+    ->Unit(benchmark::kSecond)
+    ->UseManualTime()
+    ->Iterations(3);
 
 } // namespace
 

@@ -138,7 +138,13 @@ ActionResult OcrPagesToText(std::vector<OcrPage> pages, const QString& noTextMes
     std::vector<PdfPage> laidOut;
     for (OcrPage& page : pages)
         laidOut.push_back(LayOutOcrPage(std::move(page)));
-    return Succeeded(RepairLigaturesAndHyphens(JoinPages(laidOut)).join(u'\n'), noTextMessage);
+    // The layout goes with the text, as a PDF's does: the parser finds the name by its size.
+    auto layout = std::make_shared<DocumentLayout>();
+    const QStringList lines = RepairLigaturesAndHyphens(JoinPages(laidOut, &layout->lines));
+    ActionResult result = Succeeded(lines.join(u'\n'), noTextMessage);
+    if (result.ok)
+        result.layout = std::move(layout);
+    return result;
 }
 
 } // namespace

@@ -26,8 +26,10 @@ namespace {
 constexpr unsigned kMaxReaders = 2;
 // Orientation detection's confidence below which a page is left as it is.
 constexpr float kMinOrientationConfidence = 5.0F;
-// Words Tesseract itself hardly believes are specks and rules, not text.
+// Short words Tesseract itself hardly believes are specks and rules, not text. (It gives
+// no confidence at all to some mail addresses, which are long.)
 constexpr float kMinWordConfidence = 10.0F;
+constexpr qsizetype kMinSureWordLength = 3;
 // A page whose resolution is unknown is taken for a page of this width, in inches.
 constexpr double kAssumedPageWidthInches = 8.27;
 constexpr int kMinPlausibleDpi = 70;
@@ -73,6 +75,77 @@ PixPtr Normalize(PixPtr pix, int* dpi) {
     return pix;
 }
 
+// A word as Tesseract placed it on the page as scanned, slant and all: its box and the
+// baseline of its line at the word's middle, with the line's reach above and below it.
+struct PlacedWord {
+    QString text;
+    double x0, x1, baseY;
+    double ascent, descent; // pixels above and below the baseline
+    double size;            // the line's height from descender to ascender, in pixels
+    bool spaceAfter;
+};
+
+// How the current line of the iterator stands: its baseline as a point and a slope, and
+// the line's reach above and below it (from the line's box when Tesseract has no baseline).
+struct LineGeometry {
+    double baseX = 0, baseY = 0, slope = 0, ascent = 0, descent = 0, size = 0;
+    bool sloped = false; // a long line whose slope tells the page's slant
+};
+
+LineGeometry LineOf(const tesseract::ResultIterator& it) {
+    constexpr int kMinSlopeRun = 200; // pixels: shorter baselines tell little
+    LineGeometry g;
+    int left = 0, top = 0, right = 0, bottom = 0, x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    it.BoundingBox(tesseract::RIL_TEXTLINE, &left, &top, &right, &bottom);
+    float height = 0, descenders = 0, ascenders = 0;
+    it.RowAttributes(&height, &descenders, &ascenders);
+    if (height > 0 && it.Baseline(tesseract::RIL_TEXTLINE, &x1, &y1, &x2, &y2) && x2 > x1) {
+        g = {static_cast<double>(x1),
+             static_cast<double>(y1),
+             static_cast<double>(y2 - y1) / (x2 - x1),
+             static_cast<double>(height + descenders),
+             static_cast<double>(-descenders),
+             static_cast<double>(height),
+             x2 - x1 >= kMinSlopeRun};
+    } else {
+        g = {static_cast<double>(left),
+             static_cast<double>(bottom),
+             0,
+             static_cast<double>(bottom - top),
+             0,
+             static_cast<double>(bottom - top),
+             false};
+    }
+    return g;
+}
+
+// The words levelled: turned about the page's middle by the page's slant (the median slope
+// of its long lines), so that the words of one row share a baseline even when Tesseract
+// read them as lines of different blocks (table cells, dates at the right margin). The
+// image itself is left as scanned: turning it would blur small marks such as accents.
+std::vector<PdfWord> Levelled(std::vector<PlacedWord> placed, std::vector<double> slopes,
+                              double pageWidth, double pageHeight, double pointsPerPixel) {
+    double slope = 0;
+    if (!slopes.empty()) {
+        std::nth_element(slopes.begin(), slopes.begin() + slopes.size() / 2, slopes.end());
+        slope = slopes[slopes.size() / 2];
+    }
+    const double angle = std::atan(slope), c = std::cos(angle), s = std::sin(angle);
+    const double cx = pageWidth / 2, cy = pageHeight / 2;
+    std::vector<PdfWord> words;
+    words.reserve(placed.size());
+    for (PlacedWord& w : placed) {
+        const double dx = (w.x0 + w.x1) / 2 - cx, dy = w.baseY - cy;
+        const double shiftX = cx + dx * c + dy * s - (w.x0 + w.x1) / 2;
+        const double baseY = cy - dx * s + dy * c;
+        words.push_back(
+            PdfWord{std::move(w.text), (w.x0 + shiftX) * pointsPerPixel,
+                    (baseY - w.ascent) * pointsPerPixel, (w.x1 + shiftX) * pointsPerPixel,
+                    (baseY + w.descent) * pointsPerPixel, w.spaceAfter, w.size * pointsPerPixel});
+    }
+    return words;
+}
+
 class PageReader {
 public:
     explicit PageReader(const QString& languages) {
@@ -93,9 +166,6 @@ public:
         if (!pix)
             return {};
         pix = Upright(std::move(pix), dpi);
-        // Lines must be level for the layout to see words of one line as one line.
-        if (PixPtr level{pixDeskew(pix.get(), 0)})
-            pix = std::move(level);
         return Recognize(pix.get(), dpi);
     }
 
@@ -126,22 +196,33 @@ private:
         std::unique_ptr<tesseract::ResultIterator> it(text_.GetIterator());
         if (!it)
             return page;
-        int lineTop = 0, lineBottom = 0;
+        std::vector<PlacedWord> placed;
+        std::vector<double> slopes;
+        LineGeometry line;
         do {
+            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
+                line = LineOf(*it);
+                if (line.sloped)
+                    slopes.push_back(line.slope);
+            }
             int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-            if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE))
-                it->BoundingBox(tesseract::RIL_TEXTLINE, &x0, &lineTop, &x1, &lineBottom);
             const TextPtr text{it->GetUTF8Text(tesseract::RIL_WORD)};
             const QString word = QString::fromUtf8(text.get()).trimmed();
-            if (word.isEmpty() || it->Confidence(tesseract::RIL_WORD) < kMinWordConfidence ||
+            if (word.isEmpty() ||
+                (it->Confidence(tesseract::RIL_WORD) < kMinWordConfidence &&
+                 std::count_if(word.begin(), word.end(),
+                               [](QChar c) { return c.isLetterOrNumber(); }) <
+                     kMinSureWordLength) ||
                 !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
                 continue;
-            // The words of one line share the line's height, so that a slight remaining
-            // slant cannot split them.
-            page.words.push_back(
-                PdfWord{word, x0 * scale, lineTop * scale, x1 * scale, lineBottom * scale,
-                        !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD)});
+            const double middle = (x0 + x1) / 2.0;
+            placed.push_back(PlacedWord{
+                word, static_cast<double>(x0), static_cast<double>(x1),
+                line.baseY + line.slope * (middle - line.baseX), line.ascent, line.descent,
+                line.size, !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD)});
         } while (it->Next(tesseract::RIL_WORD));
+        page.words = Levelled(std::move(placed), std::move(slopes), pixGetWidth(pix),
+                              pixGetHeight(pix), scale);
         return page;
     }
 
@@ -239,16 +320,28 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 
 PdfPage LayOutOcrPage(OcrPage page) {
     // OCR splits a mail or web address at a dot now and then ("jo. x@example. fr",
-    // "X@EXAMPLE .NET"): the pieces before the "@" and a top-level domain join it again.
-    static const QRegularExpression splitLocalPart(QStringLiteral("\\b([\\w+-]+\\.) ([\\w.+-]+@)"));
+    // "jo .x@EXAMPLE . NET"): the pieces before the "@" and after it join it again.
+    static const QRegularExpression splitLocalPart(
+        QStringLiteral("\\b([\\w+-]+)(?:\\. | \\.)([\\w.+-]+@)"));
     static const QRegularExpression splitDomain(
-        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\.)([A-Za-z]{2,6})\\b"));
+        QStringLiteral("((?:@|\\bwww\\.)[\\w.-]*\\w)(?:\\. | \\. ?)([A-Za-z]{2,6})\\b"));
+    // And it takes a small "@" for a "G", a "©" or a "®" ("jo.xGexample.fr"): in a word of
+    // small letters that runs on into a domain, the sign is the "@".
+    static const QRegularExpression misreadAt(
+        QStringLiteral("(?<![\\w/@])(?<!www\\.)(?!www\\.)([a-z0-9](?:[a-z0-9._+-]*[a-z0-9])?)[G©®]"
+                       "([a-z0-9-]+(?:\\.[a-z0-9-]+)*\\. ?[a-z]{2,6})\\b(?![/@])"));
+    // A middle dot between contact details read as a lone "+" would make the telephone
+    // number after it international ("AZ + (602) 381-7745"); no country code is "(" or "0".
+    static const QRegularExpression lonePlus(QStringLiteral("(?<=\\s)\\+(?=\\s+[(0])"));
     constexpr int kMostSplitsInOnePart = 3;
-    PdfPage laidOut{LayOutPage(std::move(page.words), page.width), page.height};
+    PdfPage laidOut{LayOutPage(JoinWrappedLines(std::move(page.words)), page.width), page.height};
     for (PdfLine& line : laidOut.lines) {
-        for (int i = 0; i < kMostSplitsInOnePart; ++i)
-            line.text.replace(splitLocalPart, QStringLiteral("\\1\\2"));
-        line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));
+        line.text.replace(misreadAt, QStringLiteral("\\1@\\2"));
+        line.text.replace(lonePlus, QStringLiteral("\u00B7"));
+        for (int i = 0; i < kMostSplitsInOnePart; ++i) {
+            line.text.replace(splitLocalPart, QStringLiteral("\\1.\\2"));
+            line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));
+        }
     }
     return laidOut;
 }

@@ -54,6 +54,10 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 // The page's lines in reading order, as PdfLayout lays out a PDF page.
 PdfPage LayOutOcrPage(OcrPage page);
 
+// The words with each line the page broke at its right margin joined to the line before:
+// the continuation's text is appended to that line's last word.
+std::vector<PdfWord> JoinWrappedLines(std::vector<PdfWord> words);
+
 // Tesseract's language list for a country (ISO code or English name), its own language
 // first and English after it; English alone when the country is blank or unknown.
 QString OcrLanguagesFor(const QString& country);

@@ -29,20 +29,43 @@ constexpr double kPointsPerInch = 72.0;
 constexpr int kMinRenderDpi = 70;
 // An image whose proportions match the page's this closely fills the page.
 constexpr double kAspectTolerance = 0.03;
+// Poppler decodes every pixel of an image it draws, however small the page: an image of
+// billions of pixels (a bomb of a few hundred bytes) would take it minutes. A page scanned
+// at 1200 dpi on A4 has 140 million.
+constexpr double kMaxPdfImagePixels = 150'000'000;
 
 struct ImageSize {
     double width, height;
 };
 
-// The pixel sizes of the image objects whose dictionaries are in plain sight (not packed
-// in compressed object streams): enough to know what a scanner put on its pages.
+// The PDF's bytes as text, with the "#xx" escapes of names ("/W#69dth") spelled out.
+QString NamesSpelledOut(const QByteArray& pdf) {
+    static const QRegularExpression escape(QStringLiteral("#([0-9A-Fa-f]{2})"));
+    QString text = QString::fromLatin1(pdf);
+    if (!pdf.contains('#'))
+        return text;
+    QString out;
+    qsizetype from = 0;
+    for (auto it = escape.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        out += QStringView(text).sliced(from, m.capturedStart() - from);
+        out += QChar(m.captured(1).toUShort(nullptr, 16));
+        from = m.capturedEnd();
+    }
+    out += QStringView(text).sliced(from);
+    return out;
+}
+
+// The pixel sizes of the image objects whose dictionaries are in plain sight (an image is
+// a stream, and streams are never packed in object streams): enough to know what a scanner
+// put on its pages. Sizes given by reference are not known.
 std::vector<ImageSize> PlainImageSizes(const QByteArray& pdf) {
     constexpr qsizetype kDictReach = 2000;
-    static const QRegularExpression width(QStringLiteral("/Width\\s+(\\d{1,6})"));
-    static const QRegularExpression height(QStringLiteral("/Height\\s+(\\d{1,6})"));
+    static const QRegularExpression width(QStringLiteral("/Width\\s+(\\d++)(?!\\s+\\d+\\s+R)"));
+    static const QRegularExpression height(QStringLiteral("/Height\\s+(\\d++)(?!\\s+\\d+\\s+R)"));
     static const QRegularExpression image(QStringLiteral("/Subtype\\s*/Image"));
     std::vector<ImageSize> sizes;
-    const QString text = QString::fromLatin1(pdf);
+    const QString text = NamesSpelledOut(pdf);
     for (auto it = image.globalMatch(text); it.hasNext();) {
         const qsizetype at = it.next().capturedStart();
         // The object around the match: from its "obj" to its stream or its end.
@@ -142,6 +165,12 @@ QString ReadScannedPages(const QByteArray& bytes, poppler::document& doc,
             .arg(indices.size())
             .arg(kMaxOcrPages);
     const std::vector<ImageSize> images = PlainImageSizes(bytes);
+    for (const ImageSize& image : images)
+        if (image.width * image.height > kMaxPdfImagePixels)
+            return QStringLiteral("The PDF file holds an image of %1 x %2 pixels, too large to "
+                                  "read by OCR.")
+                .arg(image.width, 0, 'f', 0)
+                .arg(image.height, 0, 'f', 0);
     const PageLoader load = [&](int i, int* dpi, QString* error) {
         return RenderPage(doc, indices[static_cast<size_t>(i)], images, dpi, error);
     };

@@ -155,6 +155,28 @@ TEST(OcrFormats, TurnedPagesAreReadUpright) {
     }
 }
 
+TEST(OcrFormats, SkewedPagesKeepTheirLines) {
+    // Turned by two degrees: a line's right end lies some 15 points lower than its start,
+    // more than a line's height apart from where the level page has it.
+    const PixPtr pix = FixturePix();
+    const PixPtr gray{pixConvertTo8(pix.get(), 0)};
+    constexpr float kTwoDegrees = 2.0F * 3.14159265F / 180.0F;
+    const PixPtr skewed{
+        pixRotate(gray.get(), kTwoDegrees, L_ROTATE_AREA_MAP, L_BRING_IN_WHITE, 0, 0)};
+    const auto level = ConvertBytes(Png(pix.get()), QStringLiteral("png"));
+    const auto r = ConvertBytes(Png(skewed.get()), QStringLiteral("png"));
+    ExpectResumeText(r, "skewed");
+    const auto lineWith = [](const QString& text, const QString& what) {
+        for (const QString& line : text.split(u'\n'))
+            if (line.contains(what))
+                return line;
+        return QString();
+    };
+    for (const QString& what : {QStringLiteral("Pinecrest Mapping Cooperative"),
+                                QStringLiteral("Colorado School of Surveying")})
+        EXPECT_EQ(lineWith(r.text, what), lineWith(level.text, what)) << r.text.toStdString();
+}
+
 TEST(OcrFormats, ImagesWithoutTextKeepTheScannedPdfMessage) {
     const PixPtr blank{pixCreate(600, 800, 8)};
     pixSetAllArbitrary(blank.get(), 255);
@@ -216,20 +238,120 @@ TEST(OcrHostileImages, GiantPdfPageIsRefusedBeforeRendering) {
                              "read by OCR."));
 }
 
-TEST(OcrLayout, AddressesSplitAfterADotAreJoined) {
+TEST(OcrHostileImages, PdfImageBombIsRefusedBeforeRendering) {
+    // 60,000 x 60,000 pixels declared in a few hundred bytes, drawn on a letter page; the
+    // names escaped as a hostile file may write them. Drawing it would take minutes.
+    const QByteArray data = qCompress(QByteArray(65536, '\0')).mid(4);
+    const QByteArray draw = "q 612 0 0 792 0 0 cm /Im1 Do Q";
+    const QByteArray pdf =
+        "%PDF-1.4\n1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+        "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+        "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject "
+        "<< /Im1 4 0 R >> >> /Contents 5 0 R >> endobj\n"
+        "4 0 obj << /Type /XObject /Subtype /Im#61ge /W#69dth 60000 /Height 60000 /ColorSpace "
+        "/DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+        QByteArray::number(data.size()) + " >> stream\n" + data +
+        "\nendstream endobj\n5 0 obj << /Length " + QByteArray::number(draw.size()) +
+        " >> stream\n" + draw + "\nendstream endobj\ntrailer << /Root 1 0 R >>\n%%EOF\n";
+    const auto r = ConvertBytes(pdf, QStringLiteral("pdf"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, QStringLiteral("The PDF file holds an image of 60000 x 60000 pixels, too "
+                                        "large to read by OCR."));
+}
+
+TEST(OcrLayout, MisreadContactDetailsAreMended) {
     OcrPage page;
-    page.width = 600;
+    page.width = 2000;
     page.height = 800;
     double x = 50;
-    for (const char* word :
-         {"Mail:", "j.", "p.", "dubois@example.", "fr", "or", "JP@EXAMPLE", ".NET"}) {
+    for (const char* word : {"Mail:",
+                             "j.",
+                             "p.",
+                             "dubois@example.",
+                             "fr",
+                             "or",
+                             "JP@EXAMPLE",
+                             ".NET",
+                             "jo.xGexample.co.",
+                             "uk",
+                             "www.exampleGroup.com",
+                             "jo",
+                             ".xGexample.",
+                             "mx",
+                             "X@Y",
+                             ".",
+                             "NET",
+                             "+",
+                             "(614)",
+                             "227-5091",
+                             "+1",
+                             "303"}) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
     const PdfPage laidOut = LayOutOcrPage(page);
     ASSERT_EQ(laidOut.lines.size(), 1U);
     EXPECT_EQ(laidOut.lines[0].text,
-              QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET"));
+              QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET jo.x@example.co.uk "
+                             "www.exampleGroup.com jo.x@example.mx X@Y.NET \u00B7 (614) 227-5091 "
+                             "+1 303"))
+        << laidOut.lines[0].text.toStdString();
+}
+
+// A page of 12-point lines 14 points apart, 6 points a letter, set from the left at 50.
+struct PageWriter {
+    OcrPage page{{}, 600, 800};
+    double y = 100;
+    void Line(const QString& text) {
+        double x = 50;
+        for (const QString& word : text.split(u' ')) {
+            const double width = 6.0 * static_cast<double>(word.size());
+            page.words.push_back(PdfWord{word, x, y, x + width, y + 12, true});
+            x += width + 4;
+        }
+        y += 14;
+    }
+    QStringList LaidOut() const {
+        QStringList lines;
+        for (const PdfLine& line : LayOutOcrPage(page).lines)
+            lines << line.text;
+        return lines;
+    }
+};
+
+TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
+    PageWriter w;
+    const QString full =
+        QStringLiteral("Engineer in the platform team group from June 2016 - February");
+    w.Line(full); // as wide as the widest line: it ends at the margin
+    w.Line(QStringLiteral("2020"));
+    w.Line(QStringLiteral("Grado en Administracion y Direccion de Empresas, Universidad"));
+    w.Line(QStringLiteral("Madrid, 2015"));
+    w.Line(QStringLiteral("Short line"));
+    w.Line(QStringLiteral("Next line fits after the short one"));
+    w.Line(QStringLiteral("A line that runs on to the end of the line and then one more"));
+    w.Line(QStringLiteral("Longer line next is a line of its own"));
+    w.Line(QStringLiteral("A sentence that ends with a full stop right at the margin."));
+    w.Line(QStringLiteral("Education"));
+    w.Line(QStringLiteral("A list item that runs on to the end of the line and a bit more"));
+    w.Line(QStringLiteral("\u2022 A bullet starts a new item"));
+    w.Line(QStringLiteral("Another line that runs to the very end of the line at all now"));
+    w.y += 14; // a blank line
+    w.Line(QStringLiteral("After a blank line"));
+    const QStringList expected = {
+        full + QStringLiteral(" 2020"),
+        QStringLiteral("Grado en Administracion y Direccion de Empresas, Universidad Madrid, 2015"),
+        QStringLiteral("Short line"),
+        QStringLiteral("Next line fits after the short one"),
+        QStringLiteral("A line that runs on to the end of the line and then one more"),
+        QStringLiteral("Longer line next is a line of its own"),
+        QStringLiteral("A sentence that ends with a full stop right at the margin."),
+        QStringLiteral("Education"),
+        QStringLiteral("A list item that runs on to the end of the line and a bit more"),
+        QStringLiteral("\u2022 A bullet starts a new item"),
+        QStringLiteral("Another line that runs to the very end of the line at all now"),
+        QStringLiteral("After a blank line")};
+    EXPECT_EQ(w.LaidOut(), expected) << w.LaidOut().join(u'|').toStdString();
 }
 
 TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
