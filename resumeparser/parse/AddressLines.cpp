@@ -188,6 +188,15 @@ struct AddressReader {
         return true;
     }
 
+    // "20121 Milano (MI)": the code of a province after the postal code and the city.
+    bool ProvinceAfterPostalCity(qsizetype i) {
+        static const QRegularExpression code(QStringLiteral("^[A-Z]{2}$"));
+        if (i == 0 || !code.match(parts[i]).hasMatch() || !PostalBeforeCity(i - 1))
+            return false;
+        a.region = parts[i];
+        return true;
+    }
+
     // "Bangalore, Karnataka": a region after the city.
     bool RegionAfterCity(qsizetype i) {
         if (i == 0 || !RegionIs(parts[i]))
@@ -223,6 +232,24 @@ struct AddressReader {
         return true;
     }
 
+    // "Portland OR", "Sydney NSW": a known city and the abbreviation of its region, in one
+    // part. The city's country must be the region's, so that "Pune IN" stays no address.
+    bool CityAndRegionAbbreviation(qsizetype i) {
+        static const QRegularExpression re(
+            QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s+([A-Z]{2,3})$"));
+        const QRegularExpressionMatch m = re.match(parts[i]);
+        if (!m.hasMatch())
+            return false;
+        const auto region = lists.regionByAbbr.constFind(m.captured(2));
+        if (region == lists.regionByAbbr.constEnd() ||
+            (!country.isEmpty() && country != region->country) ||
+            lists.countryByCity.value(Fold(m.captured(1))) != region->country)
+            return false;
+        RegionIs(m.captured(2));
+        CityAt(i, m.captured(1));
+        return true;
+    }
+
     // The last part names the city alone: beside a country, or a city the lists know.
     bool CityAlone(qsizetype i) {
         if (i != parts.size() - 1)
@@ -242,8 +269,8 @@ struct AddressReader {
     bool ReadPart(qsizetype i) {
         return RegionAndPostal(i) || CanadianPostalAlone(i) || DutchPostal(i) ||
                PostalBeforeCity(i) || BritishPostcode(i) || PostalAfterPlace(i) ||
-               RegionAfterCity(i) || CityWithFourDigits(i) || PostalAfterCityAndState(i) ||
-               CityAlone(i);
+               ProvinceAfterPostalCity(i) || RegionAfterCity(i) || CityWithFourDigits(i) || PostalAfterCityAndState(i) ||
+               CityAndRegionAbbreviation(i) || CityAlone(i);
     }
 
     bool HasPlausibleCity() const {
@@ -252,6 +279,28 @@ struct AddressReader {
                 CityWithDistrictPattern().match(a.municipality).hasMatch());
     }
 };
+
+// The country named at the end of the last part without a comma ("Bergen Norway", "Portland
+// OR USA"), taken only when the words before it name a known city, with its region or not.
+void SplitTrailingCountry(AddressReader* r) {
+    // "Bosnia and Herzegovina": the longest country names written in resumes.
+    constexpr qsizetype kMaxCountryWords = 3;
+    static const QRegularExpression regionAbbreviation(QStringLiteral("\\s+[A-Z]{2,3}$"));
+    const QStringList words = r->parts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (qsizetype n = 1; n <= kMaxCountryWords && n < words.size(); ++n) {
+        const QString code =
+            r->lists.countryByName.value(Fold(words.mid(words.size() - n).join(u' ')));
+        if (code.isEmpty())
+            continue;
+        const QString head = words.mid(0, words.size() - n).join(u' ');
+        if (!r->lists.countryByCity.contains(Fold(head)) &&
+            !r->lists.countryByCity.contains(Fold(QString(head).remove(regionAbbreviation))))
+            continue;
+        r->parts.back() = head;
+        r->country = code;
+        return;
+    }
+}
 
 } // namespace
 
@@ -274,6 +323,8 @@ Address ParseAddressLine(const QString& input, const WordLists& lists) {
     if (const QString c = lists.countryByName.value(Fold(r.parts.back())); !c.isEmpty()) {
         r.country = c;
         r.parts.pop_back();
+    } else {
+        SplitTrailingCountry(&r);
     }
     for (qsizetype i = r.parts.size() - 1; i >= 0 && r.cityPart < 0; --i)
         if (!r.ReadPart(i))

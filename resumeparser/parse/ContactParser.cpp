@@ -87,29 +87,68 @@ QStringList ContactZone(const std::vector<Section>& sections, const QStringList&
     return zone;
 }
 
-// Icon fonts put their glyphs in the private use areas; glued to an address or a number
-// ("\uf3c5Lyon") they would hide it.
-QString WithoutIconGlyphs(QString line) {
+// Icon fonts put their glyphs in the private use areas, and emoji and dingbats ("📍", "☎")
+// stand for contact details too; glued to an address or a number ("\uf3c5Lyon") they would
+// hide it. iconFound tells whether an icon font's glyph was there.
+QString WithoutIconGlyphs(QString line, bool* iconFound) {
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char32_t c = line[i].isHighSurrogate() && i + 1 < line.size()
                                ? QChar::surrogateToUcs4(line[i], line[i + 1])
                                : line[i].unicode();
-        if (QChar::category(c) != QChar::Other_PrivateUse)
+        const QChar::Category category = QChar::category(c);
+        if (category != QChar::Other_PrivateUse && category != QChar::Symbol_Other)
             continue;
+        *iconFound = *iconFound || category == QChar::Other_PrivateUse;
         const qsizetype width = c > 0xFFFF ? 2 : 1;
         line.replace(i, width, QLatin1Char(' '));
     }
     return line;
 }
 
-// The sections without icon glyphs; iconLines receives the lines that had some.
-std::vector<Section> WithoutIconGlyphs(std::vector<Section> sections, QStringList* iconLines) {
+// "[LinkedIn](https://…)" as its text and target in chunks of their own, the target alone
+// when the text repeats it; a "mailto:" target as its address.
+QString MarkdownLinksResolved(const QString& line) {
+    static const QRegularExpression link(
+        QStringLiteral("\\[([^\\[\\]]*)\\]\\(\\s*(?:mailto:)?([^()\\s]+)\\s*\\)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression scheme(QStringLiteral("^(?:https?://)?(?:www\\.)?"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype end = 0;
+    auto it = link.globalMatch(line);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QString text = m.captured(1).trimmed();
+        const QString target = m.captured(2);
+        out += line.mid(end, m.capturedStart() - end);
+        const bool repeats = QString(text).remove(scheme).compare(QString(target).remove(scheme),
+                                                                  Qt::CaseInsensitive) == 0;
+        out += text.isEmpty() || repeats ? target : text + QStringLiteral(" | ") + target;
+        end = m.capturedEnd();
+    }
+    return out + line.mid(end);
+}
+
+// Markdown kept as text ("# Name", "**Email:** name@example.org", "- City: Lyon") without
+// its markup.
+QString WithoutMarkdown(const QString& line) {
+    static const QRegularExpression heading(QStringLiteral("^#{1,6}\\s+"));
+    static const QRegularExpression emphasis(QStringLiteral("\\*\\*|(?<!\\w)__|__(?!\\w)|`"));
+    QString out = MarkdownLinksResolved(line);
+    out.remove(heading).remove(emphasis);
+    out = out.trimmed();
+    return IsBulletLine(out) ? StripBullet(out) : out;
+}
+
+// The sections without icon glyphs and markdown; iconLines receives the lines that had
+// icon glyphs.
+std::vector<Section> ContactSections(std::vector<Section> sections, QStringList* iconLines) {
     for (Section& s : sections)
         for (QString& line : s.lines) {
-            const QString clean = WithoutIconGlyphs(line).trimmed();
-            if (clean != line)
-                *iconLines << clean;
-            line = clean;
+            bool icon = false;
+            line = WithoutMarkdown(WithoutIconGlyphs(line, &icon).trimmed());
+            if (icon)
+                *iconLines << line;
         }
     return sections;
 }
@@ -388,7 +427,7 @@ QString PhoneRegion(const ContactDetails& c, const QStringList& zone, const Word
 ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& lists,
                             const ContactOptions& options) {
     QStringList iconLines;
-    const std::vector<Section> sections = WithoutIconGlyphs(input, &iconLines);
+    const std::vector<Section> sections = ContactSections(input, &iconLines);
     ContactDetails c;
     QStringList all;
     for (const Section& s : sections)
