@@ -250,6 +250,19 @@ struct AddressReader {
         return true;
     }
 
+    // "Araras/SP": a city and its state's code after a slash, as Brazilians write them.
+    bool CitySlashState(qsizetype i) {
+        static const QRegularExpression re(
+            QStringLiteral("^(\\p{L}[\\p{L}\\s.'\\-]+?)\\s*/\\s*([A-Z]{2})\\.?$"));
+        const QRegularExpressionMatch m = re.match(parts[i]);
+        if (!m.hasMatch() ||
+            (country.isEmpty() && !lists.countryByCity.contains(Fold(m.captured(1)))))
+            return false;
+        a.region = m.captured(2);
+        CityAt(i, m.captured(1));
+        return true;
+    }
+
     // The last part names the city alone: beside a country, or a city the lists know.
     bool CityAlone(qsizetype i) {
         if (i != parts.size() - 1)
@@ -269,8 +282,9 @@ struct AddressReader {
     bool ReadPart(qsizetype i) {
         return RegionAndPostal(i) || CanadianPostalAlone(i) || DutchPostal(i) ||
                PostalBeforeCity(i) || BritishPostcode(i) || PostalAfterPlace(i) ||
-               ProvinceAfterPostalCity(i) || RegionAfterCity(i) || CityWithFourDigits(i) || PostalAfterCityAndState(i) ||
-               CityAndRegionAbbreviation(i) || CityAlone(i);
+               ProvinceAfterPostalCity(i) || RegionAfterCity(i) || CityWithFourDigits(i) ||
+               PostalAfterCityAndState(i) || CityAndRegionAbbreviation(i) || CitySlashState(i) ||
+               CityAlone(i);
     }
 
     bool HasPlausibleCity() const {
@@ -285,7 +299,8 @@ struct AddressReader {
 void SplitTrailingCountry(AddressReader* r) {
     // "Bosnia and Herzegovina": the longest country names written in resumes.
     constexpr qsizetype kMaxCountryWords = 3;
-    static const QRegularExpression regionAbbreviation(QStringLiteral("\\s+[A-Z]{2,3}$"));
+    static const QRegularExpression regionAbbreviation(
+        QStringLiteral("(?:\\s+|\\s*/\\s*)[A-Z]{2,3}\\.?$"));
     const QStringList words = r->parts.back().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (qsizetype n = 1; n <= kMaxCountryWords && n < words.size(); ++n) {
         const QString code =

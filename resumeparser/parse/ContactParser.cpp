@@ -56,8 +56,10 @@ constexpr int kMinBareCityPopulation = 50000;
 // lines around an e-mail address (a contact block at the bottom).
 // At most kMaxZoneLines lines: contact details take a few, and a text without headings
 // must not make every line a candidate.
-// iconLines: lines that had icon glyphs, which mark contact details in any part of a page.
-QStringList ContactZone(const std::vector<Section>& sections, const QStringList& iconLines) {
+// iconLines: lines that had icon glyphs, which mark contact details in any part of a page;
+// iconStart receives the index of the first zone line that only an icon brought in.
+QStringList ContactZone(const std::vector<Section>& sections, const QStringList& iconLines,
+                        qsizetype* iconStart) {
     QStringList zone;
     QSet<QString> seen;
     auto add = [&](const QString& line) {
@@ -82,6 +84,7 @@ QStringList ContactZone(const std::vector<Section>& sections, const QStringList&
                      j < std::min<qsizetype>(s.lines.size(), i + kLinesAroundEmail + 1); ++j)
                     add(s.lines[j]);
     }
+    *iconStart = zone.size();
     for (const QString& line : iconLines)
         add(line);
     return zone;
@@ -313,8 +316,11 @@ bool HoldsPhoneNumber(const QString& chunk) {
 QString NormalisedAddressChunk(QString chunk) {
     static const QRegularExpression gluedPostal(QStringLiteral("^(\\d{2}-\\d{3})(?=\\p{Lu})"),
                                                 QRegularExpression::UseUnicodePropertiesOption);
+    // Icons of fonts without Unicode names come out as "+", "#" or "§" before the text.
+    static const QRegularExpression leadingSigns(QStringLiteral("^[^\\p{L}\\p{N}(]+"),
+                                                 QRegularExpression::UseUnicodePropertiesOption);
     chunk.replace(gluedPostal, QStringLiteral("\\1 "));
-    chunk = chunk.trimmed();
+    chunk = chunk.trimmed().remove(leadingSigns);
     while (chunk.endsWith(QLatin1Char('.')) || chunk.endsWith(QLatin1Char(',')))
         chunk.chop(1);
     return chunk;
@@ -349,6 +355,9 @@ Address AddressOfChunk(const QStringList& zone, qsizetype i, const QStringList& 
     if (chunk.contains(QLatin1Char('@')) || WebPattern().match(chunk).hasMatch() ||
         HoldsPhoneNumber(chunk))
         return {};
+    // "Born in Seville", "Place of birth: Graz": a place the candidate does not live in.
+    if (lists.contact.birthWord.match(chunk.normalized(QString::NormalizationForm_C)).hasMatch())
+        return {};
     Address a = ParseAddressLine(chunk, lists);
     if (a.IsEmpty() || !IsPlausibleCity(a.municipality, lists))
         a = ParseAddressLine(StreetSplitFromCity(chunk, lists), lists);
@@ -377,14 +386,25 @@ Address AddressOfChunk(const QStringList& zone, qsizetype i, const QStringList& 
     return a;
 }
 
+// A city that several icon lines outside the header name is where entries took place: a
+// template sets a pin before each employer's town.
+bool IsEntryLocation(const Address& a, const QStringList& iconOnlyLines) {
+    qsizetype count = 0;
+    for (const QString& line : iconOnlyLines)
+        if (line.contains(a.municipality, Qt::CaseInsensitive) && ++count > 1)
+            return true;
+    return false;
+}
+
 // Address: the first chunk of the zone that parses as one.
-Address FindAddress(const QStringList& zone, const WordLists& lists) {
+Address FindAddress(const QStringList& zone, qsizetype iconStart, const WordLists& lists) {
+    const QStringList iconOnly = zone.mid(iconStart);
     for (qsizetype i = 0; i < zone.size(); ++i) {
         // Whole chunks first: "São Paulo – SP, 01310-200" holds a dash of its own.
         for (const QStringList& chunks : {LineChunks(zone[i]), ContactChunks(zone[i])})
             for (qsizetype k = 0; k < chunks.size(); ++k) {
                 Address a = AddressOfChunk(zone, i, chunks, k, lists);
-                if (!a.IsEmpty())
+                if (!a.IsEmpty() && (i < iconStart || !IsEntryLocation(a, iconOnly)))
                     return a;
             }
     }
@@ -432,7 +452,8 @@ ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& 
     QStringList all;
     for (const Section& s : sections)
         all << s.lines;
-    const QStringList zone = ContactZone(sections, iconLines);
+    qsizetype iconStart = 0;
+    const QStringList zone = ContactZone(sections, iconLines, &iconStart);
     for (const QString& line : all) {
         AddEmails(line, &c.emails);
         AddWebAddresses(line, &c.webAddresses);
@@ -455,7 +476,7 @@ ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& 
         c.name = NameInZone(zone, lists);
     if (c.name.IsEmpty())
         c.name = NameBeforeTitle(sections, lists);
-    c.address = FindAddress(zone, lists);
+    c.address = FindAddress(zone, iconStart, lists);
 
     const QString region = PhoneRegion(c, zone, lists, options);
     c.phones = FindPhones(

@@ -61,6 +61,8 @@ void LoadContactWords(const QStringList& lines, ContactWords* words) {
         AnyOf(byKind.value(QStringLiteral("streetending")), QString(), QStringLiteral("\\s*\\d"));
     words->streetSuffix = AnyOf(byKind.value(QStringLiteral("streetsuffix")), QStringLiteral("\\b"),
                                 QStringLiteral("\\.?$"));
+    words->birthWord = AnyOf(byKind.value(QStringLiteral("birth")), QStringLiteral("(?<!\\p{L})"),
+                             QStringLiteral("(?!\\p{L})"));
 }
 
 } // namespace zorv::rp

@@ -65,6 +65,7 @@ struct ContactWords {
     QRegularExpression streetWord;   // a street word anywhere in a line
     QRegularExpression streetEnding; // a street name's ending before its number
     QRegularExpression streetSuffix; // a street word at the end of a text
+    QRegularExpression birthWord;    // "born", "Geburtsort": a place that is no home
 };
 
 // Fills words from the "kind|word|word" lines of contactwords.txt.

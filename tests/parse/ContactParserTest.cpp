@@ -384,6 +384,29 @@ TEST(Addresses, ProvinceCodeAfterThePostalCode) {
     EXPECT_EQ(a.countryCode, QStringLiteral("IT"));
 }
 
+TEST(Addresses, PlacesOfBirthAndEntryLocationsAreNoHome) {
+    EXPECT_TRUE(ContactOf(QStringLiteral("Lucía Romero\nNacida en 1990 en Sevilla (España).\n"))
+                    .address.IsEmpty());
+    const auto c = ContactOf(QStringLiteral("Kim Lee\nPlace of birth: Graz, Austria\n"
+                                            "Home: Lyon, France\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lyon"));
+    // A pin before each employer's town marks entries, not the candidate's home.
+    EXPECT_TRUE(ContactOf(QStringLiteral("Kim Lee\nEXPERIENCE\nEngineer, Acme\t\uF3C5 Madrid\n"
+                                         "Analyst, Beta\t\uF3C5 Madrid\n"))
+                    .address.IsEmpty());
+}
+
+TEST(Addresses, SignsOfIconsAndStateAfterASlash) {
+    // Icon fonts without Unicode names leave "+" or "#" before the city.
+    const auto se = ContactOf(QStringLiteral("Kim Lee\nkim@example.org | + Halmstad, Sverige\n"));
+    EXPECT_EQ(se.address.municipality, QStringLiteral("Halmstad"));
+    EXPECT_EQ(se.address.countryCode, QStringLiteral("SE"));
+    const Address br = ParseAddressLine(QStringLiteral("Araras/SP. Brazil"), Lists());
+    EXPECT_EQ(br.municipality, QStringLiteral("Araras"));
+    EXPECT_EQ(br.region, QStringLiteral("SP"));
+    EXPECT_EQ(br.countryCode, QStringLiteral("BR"));
+}
+
 TEST(Addresses, EmojiGluedToTheDetails) {
     const auto c = ContactOf(QStringLiteral(
         "Tom Whitfield\n📞+44 7911 123456   ✉️tom@example.co.uk   📍Leeds, UK\n"));
