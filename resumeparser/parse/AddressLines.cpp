@@ -263,6 +263,17 @@ struct AddressReader {
         return true;
     }
 
+    // "Campinas, SP": the code of a state after the city, where the country is named.
+    bool RegionCodeAfterCity(qsizetype i) {
+        static const QRegularExpression code(QStringLiteral("^[A-Z]{2,3}$"));
+        if (i == 0 || country.isEmpty() || !code.match(parts[i]).hasMatch() ||
+            !PlaceName().match(parts[i - 1]).hasMatch())
+            return false;
+        a.region = parts[i];
+        CityAt(i - 1, parts[i - 1]);
+        return true;
+    }
+
     // The last part names the city alone: beside a country, or a city the lists know.
     bool CityAlone(qsizetype i) {
         if (i != parts.size() - 1)
@@ -284,7 +295,7 @@ struct AddressReader {
                PostalBeforeCity(i) || BritishPostcode(i) || PostalAfterPlace(i) ||
                ProvinceAfterPostalCity(i) || RegionAfterCity(i) || CityWithFourDigits(i) ||
                PostalAfterCityAndState(i) || CityAndRegionAbbreviation(i) || CitySlashState(i) ||
-               CityAlone(i);
+               RegionCodeAfterCity(i) || CityAlone(i);
     }
 
     bool HasPlausibleCity() const {

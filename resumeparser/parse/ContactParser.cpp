@@ -249,6 +249,13 @@ PersonNameParts NameInZone(const QStringList& zone, const WordLists& lists) {
             if (!n.IsEmpty())
                 return n;
         }
+    // "John Carter — Senior Engineer": the name beside the title, after whole chunks failed.
+    static const QRegularExpression dash(QStringLiteral("\\s+[–—\\-]\\s+"));
+    for (const QString& line : zone)
+        for (const QString& chunk : LineChunks(line))
+            for (const QString& piece : chunk.split(dash, Qt::SkipEmptyParts))
+                if (PersonNameParts n = ParsePersonName(piece, lists); !n.IsEmpty())
+                    return n;
     return {};
 }
 

@@ -53,6 +53,8 @@ void LoadContactWords(const QStringList& lines, ContactWords* words) {
     words->vanityDomains = set("vanitydomain", same);
     const QString label = QStringLiteral("\\s*:\\s*");
     words->nameLabel = AnyOf(byKind.value(QStringLiteral("namelabel")), QStringLiteral("^"), label);
+    words->nameIntro = AnyOf(byKind.value(QStringLiteral("nameintro")), QStringLiteral("^"),
+                             QStringLiteral("\\s+"));
     words->addressLabel =
         AnyOf(byKind.value(QStringLiteral("addresslabel")), QStringLiteral("^"), label);
     words->streetWord =

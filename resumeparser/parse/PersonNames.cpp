@@ -91,7 +91,7 @@ QString NameText(const QString& input, const WordLists& lists) {
     constexpr qsizetype kMaxNameChars = 60;
     // PDF text may spell "é" as "e" and a combining accent, which is no letter of its own.
     QString text = input.normalized(QString::NormalizationForm_C).simplified();
-    text.remove(lists.contact.nameLabel);
+    text.remove(lists.contact.nameLabel).remove(lists.contact.nameIntro);
     if (text.isEmpty() || text.size() > kMaxNameChars)
         return {};
     for (QChar c : text)

@@ -61,6 +61,7 @@ struct ContactWords {
     QSet<QString> qualifications; // "phd", "mba"
     QSet<QString> vanityDomains;  // "io": country domains that tell no country
     QRegularExpression nameLabel; // "Name:" at the start of a line
+    QRegularExpression nameIntro; // "Resume of" before a name
     QRegularExpression addressLabel;
     QRegularExpression streetWord;   // a street word anywhere in a line
     QRegularExpression streetEnding; // a street name's ending before its number

@@ -407,6 +407,21 @@ TEST(Addresses, SignsOfIconsAndStateAfterASlash) {
     EXPECT_EQ(br.countryCode, QStringLiteral("BR"));
 }
 
+TEST(NameSearch, NameBesideATitleOrAfterAnIntroduction) {
+    EXPECT_EQ(ContactOf(QStringLiteral("# John Carter — Senior Engineer\njc@example.com\n"))
+                  .name.formatted,
+              QStringLiteral("John Carter"));
+    EXPECT_EQ(ContactOf(QStringLiteral("Resume of Rahul Sharma\nrs@example.in\n")).name.formatted,
+              QStringLiteral("Rahul Sharma"));
+}
+
+TEST(Addresses, StateCodeAfterTheCityWhereTheCountryIsNamed) {
+    const Address a = ParseAddressLine(QStringLiteral("Campinas, SP, Brasil"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Campinas"));
+    EXPECT_EQ(a.region, QStringLiteral("SP"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
+}
+
 TEST(Addresses, EmojiGluedToTheDetails) {
     const auto c = ContactOf(QStringLiteral(
         "Tom Whitfield\n📞+44 7911 123456   ✉️tom@example.co.uk   📍Leeds, UK\n"));
