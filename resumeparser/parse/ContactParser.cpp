@@ -6,6 +6,7 @@
 #include "PhoneNumbers.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <limits>
 
@@ -449,6 +450,28 @@ QString PhoneRegion(const ContactDetails& c, const QStringList& zone, const Word
     return country.isEmpty() ? QStringLiteral("US") : country;
 }
 
+// Links behind icons and words ("Email", "LinkedIn") hold what the text does not.
+void AddLinkedDetails(const DocumentLayout& layout, ContactDetails* c) {
+    for (const QString& e : MailtoAddresses(layout))
+        AddEmails(e, &c->emails);
+    for (const QString& w : WebLinks(layout))
+        if (WebPattern().match(w).hasMatch() && !IsKnownLink(w, c->webAddresses) &&
+            c->webAddresses.size() < kMaxEach)
+            c->webAddresses << w;
+}
+
+// The numbers of "tel:" links as labelled lines: a page may show them as a word ("Call").
+QStringList TelLinkLines(const DocumentLayout& layout) {
+    static const QString scheme = QStringLiteral("tel:");
+    QStringList out;
+    for (const LayoutLine& line : layout.lines)
+        for (const QString& link : line.links)
+            if (link.startsWith(scheme, Qt::CaseInsensitive))
+                out << QStringLiteral("Tel: ") +
+                           QUrl::fromPercentEncoding(link.mid(scheme.size()).toUtf8()).trimmed();
+    return out;
+}
+
 } // namespace
 
 ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& lists,
@@ -466,13 +489,7 @@ ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& 
         AddWebAddresses(line, &c.webAddresses);
     }
     if (options.layout) {
-        // Links behind icons and words ("Email", "LinkedIn") hold what the text does not.
-        for (const QString& e : MailtoAddresses(*options.layout))
-            AddEmails(e, &c.emails);
-        for (const QString& w : WebLinks(*options.layout))
-            if (WebPattern().match(w).hasMatch() && !IsKnownLink(w, c.webAddresses) &&
-                c.webAddresses.size() < kMaxEach)
-                c.webAddresses << w;
+        AddLinkedDetails(*options.layout, &c);
         c.name = NameByLayout(*options.layout, lists);
     }
     if (c.emails.isEmpty())
@@ -487,7 +504,7 @@ ContactDetails ParseContact(const std::vector<Section>& input, const WordLists& 
 
     const QString region = PhoneRegion(c, zone, lists, options);
     c.phones = FindPhones(
-        zone, all, lists,
+        options.layout ? zone + TelLinkLines(*options.layout) : zone, all, lists,
         PhoneSearch{region, options.cleanupPhoneNumbers, c.address.postalCode, kMaxEach});
     if (c.address.countryCode.isEmpty() && !c.address.IsEmpty()) {
         // The country of the first phone with an international prefix, else the resume's.

@@ -477,4 +477,13 @@ TEST(LayoutSignals, LinksGiveTheEmailAndProfiles) {
     EXPECT_EQ(c.webAddresses, QStringList{QStringLiteral("https://www.linkedin.com/in/kimlee")});
 }
 
+TEST(LayoutSignals, ANumberOnlyInATelLink) {
+    DocumentLayout layout =
+        LayoutOf({{QStringLiteral("Kim Lee"), 20}, {QStringLiteral("Call"), 10}});
+    layout.lines[1].links = {QStringLiteral("tel:+44%207911%20123456")};
+    const auto c = ContactWithLayout(QStringLiteral("Kim Lee\nCall\n"), layout);
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("447911123456"));
+}
+
 } // namespace
