@@ -46,6 +46,7 @@ void LoadContactWords(const QStringList& lines, ContactWords* words) {
     auto same = [](const QString& w) { return w; };
     for (const QString& w : byKind.value(QStringLiteral("notname")))
         words->notNames << Fold(w);
+    words->notNameWords = set("notnameword", Fold);
     words->particles = set("particle", same);
     words->formsOfAddress = set("address", WithoutDots);
     words->generations = set("generation", WithoutDots);

@@ -172,6 +172,9 @@ bool AreNameWords(const QStringList& words, const WordLists& lists) {
     if (capitalised < kMinWords)
         return false;
     const QStringList folded = WordsOf(Fold(words.join(QLatin1Char(' '))));
+    if (std::any_of(folded.begin(), folded.end(),
+                    [&](const QString& w) { return lists.contact.notNameWords.contains(w); }))
+        return false;
     return !lists.titles.Matches(folded) && !lists.schools.Matches(folded) &&
            !lists.orgWords.Matches(folded) && !lists.degrees.Matches(folded);
 }

@@ -55,6 +55,7 @@ struct DateWords {
 // Words of contact details (contactwords.txt); the sets hold lower-case words.
 struct ContactWords {
     QStringList notNames;         // folded starts of lines that are no name
+    QSet<QString> notNameWords;   // folded words that no person's name holds
     QSet<QString> particles;      // "van", "de": words inside family names
     QSet<QString> formsOfAddress; // folded, without dots: "mr", "dr-ing"
     QSet<QString> generations;    // "jr", "iii"

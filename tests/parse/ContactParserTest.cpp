@@ -69,9 +69,10 @@ TEST(PersonNames, AffixesAreSeparated) {
 }
 
 TEST(PersonNames, OtherLinesAreNoNames) {
-    for (const char* text : {"Senior Software Engineer", "Curriculum Vitae", "Paris, France",
-                             "john@example.com", "PROFESSIONAL EXPERIENCE", "Acme Corp GmbH",
-                             "12 Main Street", "University of Leeds", "a b"})
+    for (const char* text :
+         {"Senior Software Engineer", "Curriculum Vitae", "Paris, France", "john@example.com",
+          "PROFESSIONAL EXPERIENCE", "Acme Corp GmbH", "12 Main Street", "University of Leeds",
+          "a b", "Human Resources", "Warehouse Operative", "Cover Letter", "Persönliche Angaben"})
         EXPECT_TRUE(ParsePersonName(QString::fromUtf8(text), Lists()).IsEmpty()) << text;
 }
 
