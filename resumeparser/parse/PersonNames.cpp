@@ -1,6 +1,7 @@
 // Person names: a line's text read as given, middle and family names with the forms of
 // address, generations and qualifications around them.
 #include "ContactParser.h"
+#include "EntryFragments.h"
 
 #include <QRegularExpression>
 
@@ -51,16 +52,6 @@ Affix AffixKind(const QString& word, const ContactWords& vocab, bool atStart,
     if (!atStart && vocab.qualifications.contains(w))
         return Affix::Qualification;
     return Affix::None;
-}
-
-bool IsAllCaps(const QString& word) {
-    bool letter = false;
-    for (QChar c : word) {
-        if (c.isLower())
-            return false;
-        letter = letter || c.isLetter();
-    }
-    return letter;
 }
 
 // "JEAN-PIERRE" -> "Jean-Pierre", "O'BRIEN" -> "O'Brien"
@@ -184,11 +175,11 @@ void FillNameParts(QStringList words, bool familyFirstByComma, const ContactWord
                    PersonNameParts* name) {
     // "DUBOIS Jean": a family name in capitals before given names in mixed case.
     qsizetype capsLead = 0;
-    while (capsLead < words.size() && IsAllCaps(words[capsLead]) && words[capsLead].size() > 1)
+    while (capsLead < words.size() && IsUpperText(words[capsLead]) && words[capsLead].size() > 1)
         ++capsLead;
     const bool familyFirst = !familyFirstByComma && capsLead > 0 && capsLead < words.size() &&
                              std::all_of(words.begin() + capsLead, words.end(),
-                                         [](const QString& w) { return !IsAllCaps(w); });
+                                         [](const QString& w) { return !IsUpperText(w); });
     QStringList family, given;
     if (familyFirst) {
         family = words.mid(0, capsLead);
@@ -205,11 +196,11 @@ void FillNameParts(QStringList words, bool familyFirstByComma, const ContactWord
         given = words.mid(0, start);
     }
     for (QString& w : family)
-        if (IsAllCaps(w))
+        if (IsUpperText(w))
             w = vocab.particles.contains(w.toLower()) && &w != &family.back() ? w.toLower()
                                                                               : TitleCased(w);
     for (QString& w : given)
-        if (IsAllCaps(w) && (w.size() > 2 || !w.contains(QLatin1Char('.'))))
+        if (IsUpperText(w) && (w.size() > 2 || !w.contains(QLatin1Char('.'))))
             w = TitleCased(w);
     QStringList prefix;
     while (family.size() > 1 && vocab.particles.contains(family.front().toLower())) {
