@@ -138,8 +138,14 @@ QString MarkdownLinksResolved(const QString& line) {
 QString WithoutMarkdown(const QString& line) {
     static const QRegularExpression heading(QStringLiteral("^#{1,6}\\s+"));
     static const QRegularExpression emphasis(QStringLiteral("\\*\\*|(?<!\\w)__|__(?!\\w)|`"));
-    QString out = MarkdownLinksResolved(line);
-    out.remove(heading).remove(emphasis);
+    // "*Jane Doe*" and "_Lyon_", but not the underscores inside "jane_doe@example.org".
+    static const QRegularExpression single(
+        QStringLiteral("(?<![\\w*])\\*(?=\\S)([^*]+?)(?<=\\S)\\*(?![\\w*])|"
+                       "(?<!\\w)_(?=\\S)([^_]+?)(?<=\\S)_(?!\\w)"));
+    // Markdown escapes its own signs: "jane\_doe@example.org".
+    static const QRegularExpression escaped(QStringLiteral("\\\\([\\\\`*_{}\\[\\]()#+\\-.!|])"));
+    QString out = MarkdownLinksResolved(QString(line).replace(escaped, QStringLiteral("\\1")));
+    out.remove(heading).remove(emphasis).replace(single, QStringLiteral("\\1\\2"));
     out = out.trimmed();
     return IsBulletLine(out) ? StripBullet(out) : out;
 }

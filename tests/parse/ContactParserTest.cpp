@@ -331,6 +331,14 @@ TEST(MarkdownText, MarkupIsNoPartOfTheDetails) {
                                            QStringLiteral("https://github.com/mholtvik")}));
 }
 
+TEST(MarkdownText, SingleEmphasisAndEscapes) {
+    const auto c =
+        ContactOf(QStringLiteral("*Jane Doe*\njane\\_doe@example.org\n_Lyon, France_\n"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("Jane Doe"));
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("jane_doe@example.org")});
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lyon"));
+}
+
 TEST(MarkdownText, AJobTitleHeadingIsNoName) {
     const auto c = ContactOf(QStringLiteral("# Senior Product Designer\n**Hannah Okafor**\n"
                                             "* **City:** Lagos, Nigeria\n"));
