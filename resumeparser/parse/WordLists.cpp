@@ -295,6 +295,7 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
     }
     LoadPhoneLabels(ListLines(QStringLiteral("phonelabels.txt"), customizePath), lists.get());
     LoadNameLabels(ListLines(QStringLiteral("namelabels.txt"), customizePath), lists.get());
+    LoadContactWords(ListLines(QStringLiteral("contactwords.txt"), customizePath), &lists->contact);
     lists->skills = ListLines(QStringLiteral("skills.txt"), customizePath);
     for (const QString& line : ListLines(QStringLiteral("dates.txt"), customizePath))
         AddDateWords(lists->dates, line);

@@ -52,6 +52,27 @@ struct DateWords {
     QStringList since;   // before a lone date: from then until now
 };
 
+// Words of contact details (contactwords.txt); the sets hold lower-case words.
+struct ContactWords {
+    QStringList notNames;         // folded starts of lines that are no name
+    QSet<QString> notNameWords;   // folded words that no person's name holds
+    QSet<QString> particles;      // "van", "de": words inside family names
+    QSet<QString> formsOfAddress; // folded, without dots: "mr", "dr-ing"
+    QSet<QString> generations;    // "jr", "iii"
+    QSet<QString> qualifications; // "phd", "mba"
+    QSet<QString> vanityDomains;  // "io": country domains that tell no country
+    QRegularExpression nameLabel; // "Name:" at the start of a line
+    QRegularExpression nameIntro; // "Resume of" before a name
+    QRegularExpression addressLabel;
+    QRegularExpression streetWord;   // a street word anywhere in a line
+    QRegularExpression streetEnding; // a street name's ending before its number
+    QRegularExpression streetSuffix; // a street word at the end of a text
+    QRegularExpression birthWord;    // "born", "Geburtsort": a place that is no home
+};
+
+// Fills words from the "kind|word|word" lines of contactwords.txt.
+void LoadContactWords(const QStringList& lines, ContactWords* words);
+
 struct WordLists {
     QHash<QString, QString> headingKind; // folded heading -> kind
     PhraseSet degrees;
@@ -76,6 +97,7 @@ struct WordLists {
     QStringList skills;
     DateWords dates;
     QHash<QString, QString> fieldLabel; // folded label -> "title", "employer", "other" or "place"
+    ContactWords contact;
 };
 
 // The built-in lists extended by the files of customizePath (blank: built-in only).

@@ -69,9 +69,10 @@ TEST(PersonNames, AffixesAreSeparated) {
 }
 
 TEST(PersonNames, OtherLinesAreNoNames) {
-    for (const char* text : {"Senior Software Engineer", "Curriculum Vitae", "Paris, France",
-                             "john@example.com", "PROFESSIONAL EXPERIENCE", "Acme Corp GmbH",
-                             "12 Main Street", "University of Leeds", "a b"})
+    for (const char* text :
+         {"Senior Software Engineer", "Curriculum Vitae", "Paris, France", "john@example.com",
+          "PROFESSIONAL EXPERIENCE", "Acme Corp GmbH", "12 Main Street", "University of Leeds",
+          "a b", "Human Resources", "Warehouse Operative", "Cover Letter", "Persönliche Angaben"})
         EXPECT_TRUE(ParsePersonName(QString::fromUtf8(text), Lists()).IsEmpty()) << text;
 }
 
@@ -312,6 +313,133 @@ TEST(NameSearch, ContactBlockAtTheBottom) {
     EXPECT_EQ(c.name.formatted, QStringLiteral("David Kowalski"));
 }
 
+// Markdown CVs saved as text keep their markup: headings, emphasis, bullets and links.
+TEST(MarkdownText, MarkupIsNoPartOfTheDetails) {
+    const auto c = ContactOf(QStringLiteral(
+        "# Maren Holtvik\n\n"
+        "**Email:** [maren@example.no](mailto:maren@example.no) | **Location:** Bergen, Norway\n"
+        "- Phone: +47 912 34 567\n"
+        "[LinkedIn](https://www.linkedin.com/in/mholtvik) | "
+        "[github.com/mholtvik](https://github.com/mholtvik)\n\n## Experience\n"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("Maren Holtvik"));
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("maren@example.no")});
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Bergen"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("NO"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("4791234567"));
+    EXPECT_EQ(c.webAddresses, (QStringList{QStringLiteral("https://www.linkedin.com/in/mholtvik"),
+                                           QStringLiteral("https://github.com/mholtvik")}));
+}
+
+TEST(MarkdownText, SingleEmphasisAndEscapes) {
+    const auto c =
+        ContactOf(QStringLiteral("*Jane Doe*\njane\\_doe@example.org\n_Lyon, France_\n"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("Jane Doe"));
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("jane_doe@example.org")});
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lyon"));
+}
+
+TEST(MarkdownText, AJobTitleHeadingIsNoName) {
+    const auto c = ContactOf(QStringLiteral("# Senior Product Designer\n**Hannah Okafor**\n"
+                                            "* **City:** Lagos, Nigeria\n"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("Hannah Okafor"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lagos"));
+}
+
+// Job portals write "Label : value" fields, two to a line.
+TEST(PortalFields, LabelledFieldsInColumns) {
+    const auto c = ContactOf(
+        QStringLiteral("RESUME\nPersonal Details\n"
+                       "Full Name : Suresh Kumar            Gender : Male\n"
+                       "Contact No : 98765 43210            E-Mail : suresh.k@example.com\n"
+                       "Current Location : Chennai          Preferred Location : Bangalore\n"),
+        QStringLiteral("IN"));
+    EXPECT_EQ(c.name.formatted, QStringLiteral("Suresh Kumar"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Chennai"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("919876543210"));
+}
+
+TEST(Phones, NumberLabelsOfPortalsAndMoreLanguages) {
+    const auto c = ContactOf(QStringLiteral("Pedro Alves\nSUMMARY\nNurse.\nSKILLS\nCare\n"
+                                            "Telemóvel: 912 345 678\nMobile No.: 913 456 789\n"),
+                             QStringLiteral("PT"));
+    ASSERT_EQ(c.phones.size(), 2u);
+    EXPECT_EQ(c.phones[0].kind, PhoneKind::Mobile);
+    EXPECT_EQ(c.phones[1].digits, QStringLiteral("351913456789"));
+}
+
+TEST(Addresses, CityRegionAndCountryWithoutCommas) {
+    const auto us = ContactOf(QStringLiteral("Emily Carter\nPortland OR USA\n"));
+    EXPECT_EQ(us.address.municipality, QStringLiteral("Portland"));
+    EXPECT_EQ(us.address.region, QStringLiteral("OR"));
+    EXPECT_EQ(us.address.countryCode, QStringLiteral("US"));
+    const auto au = ContactOf(QStringLiteral("Liam Walsh\nBrisbane QLD Australia\n"));
+    EXPECT_EQ(au.address.municipality, QStringLiteral("Brisbane"));
+    EXPECT_EQ(au.address.countryCode, QStringLiteral("AU"));
+    const auto no = ContactOf(QStringLiteral("Ola Nordmann\nTrondheim Norway\n"));
+    EXPECT_EQ(no.address.municipality, QStringLiteral("Trondheim"));
+    EXPECT_EQ(no.address.countryCode, QStringLiteral("NO"));
+    // A region abbreviation of another country than the city's is none.
+    EXPECT_TRUE(ParseAddressLine(QStringLiteral("Pune IN"), Lists()).region.isEmpty());
+    // "New Jersey" ends with a country's name but names no city before it.
+    EXPECT_TRUE(ParseAddressLine(QStringLiteral("New Jersey"), Lists()).countryCode != "JE");
+}
+
+TEST(Addresses, ProvinceCodeAfterThePostalCode) {
+    const Address a = ParseAddressLine(QStringLiteral("Via Roma 10, 20121 Milano (MI)"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Milano"));
+    EXPECT_EQ(a.region, QStringLiteral("MI"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("IT"));
+}
+
+TEST(Addresses, PlacesOfBirthAndEntryLocationsAreNoHome) {
+    EXPECT_TRUE(ContactOf(QStringLiteral("Lucía Romero\nNacida en 1990 en Sevilla (España).\n"))
+                    .address.IsEmpty());
+    const auto c = ContactOf(QStringLiteral("Kim Lee\nPlace of birth: Graz, Austria\n"
+                                            "Home: Lyon, France\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Lyon"));
+    // A pin before each employer's town marks entries, not the candidate's home.
+    EXPECT_TRUE(ContactOf(QStringLiteral("Kim Lee\nEXPERIENCE\nEngineer, Acme\t\uF3C5 Madrid\n"
+                                         "Analyst, Beta\t\uF3C5 Madrid\n"))
+                    .address.IsEmpty());
+}
+
+TEST(Addresses, SignsOfIconsAndStateAfterASlash) {
+    // Icon fonts without Unicode names leave "+" or "#" before the city.
+    const auto se = ContactOf(QStringLiteral("Kim Lee\nkim@example.org | + Halmstad, Sverige\n"));
+    EXPECT_EQ(se.address.municipality, QStringLiteral("Halmstad"));
+    EXPECT_EQ(se.address.countryCode, QStringLiteral("SE"));
+    const Address br = ParseAddressLine(QStringLiteral("Araras/SP. Brazil"), Lists());
+    EXPECT_EQ(br.municipality, QStringLiteral("Araras"));
+    EXPECT_EQ(br.region, QStringLiteral("SP"));
+    EXPECT_EQ(br.countryCode, QStringLiteral("BR"));
+}
+
+TEST(NameSearch, NameBesideATitleOrAfterAnIntroduction) {
+    EXPECT_EQ(ContactOf(QStringLiteral("# John Carter — Senior Engineer\njc@example.com\n"))
+                  .name.formatted,
+              QStringLiteral("John Carter"));
+    EXPECT_EQ(ContactOf(QStringLiteral("Resume of Rahul Sharma\nrs@example.in\n")).name.formatted,
+              QStringLiteral("Rahul Sharma"));
+}
+
+TEST(Addresses, StateCodeAfterTheCityWhereTheCountryIsNamed) {
+    const Address a = ParseAddressLine(QStringLiteral("Campinas, SP, Brasil"), Lists());
+    EXPECT_EQ(a.municipality, QStringLiteral("Campinas"));
+    EXPECT_EQ(a.region, QStringLiteral("SP"));
+    EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
+}
+
+TEST(Addresses, EmojiGluedToTheDetails) {
+    const auto c = ContactOf(QStringLiteral(
+        "Tom Whitfield\n📞+44 7911 123456   ✉️tom@example.co.uk   📍Leeds, UK\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Leeds"));
+    EXPECT_EQ(c.emails, QStringList{QStringLiteral("tom@example.co.uk")});
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].formatted, QStringLiteral("+44 7911 123456"));
+}
+
 // A layout of lines of the given sizes, one under the other on page one.
 DocumentLayout LayoutOf(const std::vector<std::pair<QString, double>>& lines) {
     constexpr double kLineGap = 1.2;
@@ -356,6 +484,15 @@ TEST(LayoutSignals, LinksGiveTheEmailAndProfiles) {
     const auto c = ContactWithLayout(QStringLiteral("Kim Lee\nEmail\n"), layout);
     EXPECT_EQ(c.emails, QStringList{QStringLiteral("kim.lee@example.org")});
     EXPECT_EQ(c.webAddresses, QStringList{QStringLiteral("https://www.linkedin.com/in/kimlee")});
+}
+
+TEST(LayoutSignals, ANumberOnlyInATelLink) {
+    DocumentLayout layout =
+        LayoutOf({{QStringLiteral("Kim Lee"), 20}, {QStringLiteral("Call"), 10}});
+    layout.lines[1].links = {QStringLiteral("tel:+44%207911%20123456")};
+    const auto c = ContactWithLayout(QStringLiteral("Kim Lee\nCall\n"), layout);
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].digits, QStringLiteral("447911123456"));
 }
 
 } // namespace
