@@ -188,8 +188,8 @@ bool IsLabelColumn(const std::vector<const Segment*>& left,
         const Segment* other = dense.value(it.key());
         const double height = std::min(it.value()->bottom - it.value()->top,
                                        other ? other->bottom - other->top : 0.0);
-        aligned += other && std::abs(other->bottom - it.value()->bottom) <=
-                                kBaselineTolerance * height;
+        aligned +=
+            other && std::abs(other->bottom - it.value()->bottom) <= kBaselineTolerance * height;
     }
     return aligned >= kMinAlignedShare * sparse.size();
 }

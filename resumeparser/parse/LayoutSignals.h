@@ -1,10 +1,12 @@
-// What the converted document's layout tells the contact parser: the name set in the
-// largest type at the top of page one, and the targets of its links.
+// What the converted document's layout tells the parser: the name set in the largest type at
+// the top of page one, the targets of its links, and the lines set like its section headings.
 #pragma once
 
 #include "ResumeModel.h"
 #include "ResumeParserCore.h"
 #include "WordLists.h"
+
+#include <QSet>
 
 namespace zorv::rp {
 
@@ -17,5 +19,10 @@ QStringList MailtoAddresses(const DocumentLayout& layout);
 
 // Web links of the layout (http and https), in document order.
 QStringList WebLinks(const DocumentLayout& layout);
+
+// Lines after the first known heading that are set exactly like most of the document's known
+// headings (same size, larger than the body text, same weight and capitals) without being a
+// known heading themselves: headings in words the lists do not hold.
+QSet<QString> HeadingStyledLines(const DocumentLayout& layout, const WordLists& lists);
 
 } // namespace zorv::rp

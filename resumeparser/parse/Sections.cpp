@@ -1,7 +1,9 @@
 // Section headings and line cleaning for the resume parser.
 #include "Sections.h"
 
+#include "LayoutSignals.h"
 #include "ResumeDates.h"
+#include "XmlText.h"
 
 #include <QRegularExpression>
 
@@ -9,6 +11,8 @@
 #include <utility>
 
 namespace zorv::rp {
+
+using input::XmlSafeText;
 
 namespace {
 
@@ -35,6 +39,26 @@ QString CleanHeading(QString text) {
     return Unspaced(text.trimmed());
 }
 
+// "EXPERIENCE – FABRIKAM GMBH": a heading in capitals with the section's first line after a
+// dash. Capitals only: "Projects - an internal tool" inside a job is the job's text.
+QString HeadingBeforeDash(const QString& line, const WordLists& lists, QString* rest) {
+    static const QRegularExpression dash(QStringLiteral("\\s+[-–—]\\s+"));
+    const QString plain = QString(line).replace(QLatin1Char('\t'), QLatin1Char(' ')).trimmed();
+    const QRegularExpressionMatch m = dash.match(plain);
+    if (!m.hasMatch())
+        return {};
+    const QString head = plain.left(m.capturedStart()).trimmed();
+    const QString after = plain.mid(m.capturedEnd()).trimmed();
+    if (after.isEmpty() || head != head.toUpper() || head == head.toLower())
+        return {};
+    const auto it = lists.headingKind.constFind(Fold(CleanHeading(head)));
+    if (it == lists.headingKind.constEnd())
+        return {};
+    if (rest)
+        *rest = after;
+    return *it;
+}
+
 } // namespace
 
 QStringList TextLines(const QString& content) {
@@ -43,20 +67,13 @@ QStringList TextLines(const QString& content) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text.replace(QChar(0x2028), QLatin1Char('\n'));
     text.replace(QChar(0x0C), QLatin1Char('\n'));
+    // Controls and byte order marks stand between words: a space keeps the words apart.
+    for (QChar& c : text)
+        if (c == QChar(0xA0) || c == QChar(0xFEFF) ||
+            (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n')))
+            c = QLatin1Char(' ');
     QStringList lines;
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (c == QChar(0xA0))
-                line[i] = QLatin1Char(' ');
-            else if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar(0xFFFE) ||
-                     c == QChar(0xFFFF) || c == QChar(0xFEFF) ||
-                     (c.isSurrogate() &&
-                      !(c.isHighSurrogate() && i + 1 < line.size() &&
-                        line[i + 1].isLowSurrogate()) &&
-                      !(c.isLowSurrogate() && i > 0 && line[i - 1].isHighSurrogate())))
-                line[i] = QLatin1Char(' ');
-        }
+    for (QString line : XmlSafeText(text).split(QLatin1Char('\n'))) {
         // Tabs separate cells; keep them, but not at the ends.
         while (line.startsWith(QLatin1Char('\t')) || line.startsWith(QLatin1Char(' ')))
             line.remove(0, 1);
@@ -85,6 +102,8 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
     const QString whole = Fold(CleanHeading(QString(line).replace(QLatin1Char('\t'), ' ')));
     if (auto it = lists.headingKind.constFind(whole); it != lists.headingKind.constEnd())
         return *it;
+    if (QString kind = HeadingBeforeDash(line, lists, rest); !kind.isEmpty())
+        return kind;
     // "Heading and Other" and "Heading / Other": the first one that is known.
     static const QRegularExpression joiner(QStringLiteral("\\s*(?:&|/| and | et | und | y )\\s*"));
     const QStringList halves = whole.split(joiner);
@@ -154,17 +173,45 @@ bool IsPartOfEntry(const QString& line, const QString& previous, const QString& 
     return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
 }
 
+// A heading that a narrow column wrapped ("WORK" over "EXPERIENCE", "EXPERIÊNCIA PROFISSIO-"
+// over "NAL"): the joined line when it is a known heading and the first line alone is not.
+QString HeadingOverTwoLines(const QString& first, const QString& second, const WordLists& lists) {
+    constexpr qsizetype kMaxPartChars = 40;
+    if (first.size() > kMaxPartChars || second.size() > kMaxPartChars ||
+        lists.headingKind.contains(Fold(CleanHeading(first))))
+        return {};
+    static const QRegularExpression hyphenEnd(QStringLiteral("\\p{L}[-‐]$"));
+    const QString joined = hyphenEnd.match(first).hasMatch() ? first.chopped(1) + second
+                                                             : first + QLatin1Char(' ') + second;
+    if (!lists.headingKind.contains(Fold(CleanHeading(joined))))
+        return {};
+    return joined;
+}
+
 } // namespace
 
-std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
+std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists,
+                                   const DocumentLayout* layout) {
+    const QSet<QString> styledHeadings =
+        layout ? HeadingStyledLines(*layout, lists) : QSet<QString>();
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
     bool skillsUnderOwnHeading = false;
     QString previous;
-    for (const QString& line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (i + 1 < lines.size()) {
+            if (QString joined = HeadingOverTwoLines(line, lines[i + 1], lists);
+                !joined.isEmpty()) {
+                line = joined;
+                ++i;
+            }
+        }
         const QString before = std::exchange(previous, line);
         QString rest;
-        const QString kind = HeadingKind(line, lists, &rest);
+        QString kind = HeadingKind(line, lists, &rest);
+        if (kind.isEmpty() && styledHeadings.contains(line))
+            kind = QStringLiteral("other");
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");

@@ -1,6 +1,7 @@
 // Section headings in several languages and the cleaning of the text's lines.
 #include "Sections.h"
 #include "QStringPrinter.h"
+#include "ResumeParserCore.h"
 #include "WordLists.h"
 
 #include <gtest/gtest.h>
@@ -108,6 +109,61 @@ TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[1].lines.size(), 3);
     EXPECT_EQ(s[2].kind, QStringLiteral("skills"));
+}
+
+TEST(Headings, AnEmployerAfterTheHeadingStartsTheSection) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("Kim Lee\nWORK EXPERIENCE – FABRIKAM GMBH\nTest Engineer\n"
+                                 "Work - life balance matters")),
+        Lists());
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
+    EXPECT_EQ(s[1].lines,
+              (QStringList{QStringLiteral("FABRIKAM GMBH"), QStringLiteral("Test Engineer"),
+                           QStringLiteral("Work - life balance matters")}));
+    // Only a heading in capitals: in a job's text the words are the job's.
+    EXPECT_TRUE(HeadingKind(QStringLiteral("Projects - an internal tool"), Lists()).isEmpty());
+}
+
+TEST(Headings, AHeadingWrappedOverTwoLines) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("Kim Lee\nWORK\nEXPERIENCE\nFabrikam\nEXPERIÊNCIA PROFISSIO‐\n"
+                                 "NAL\nContoso\nSKILLS\nEXPERIENCE\nQt")),
+        Lists());
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s[1].heading, QStringLiteral("WORK EXPERIENCE"));
+    EXPECT_EQ(s[1].lines, QStringList{QStringLiteral("Fabrikam")});
+    EXPECT_EQ(s[2].heading, QStringLiteral("EXPERIÊNCIA PROFISSIONAL"));
+    EXPECT_EQ(s[2].lines, QStringList{QStringLiteral("Contoso")});
+    // A known heading followed by another stays two headings.
+    EXPECT_EQ(s[3].kind, QStringLiteral("skills"));
+    EXPECT_EQ(s[4].kind, QStringLiteral("experience"));
+}
+
+// A layout line of the given text and size, in document order.
+LayoutLine Styled(const char* text, double size, bool bold = false) {
+    return LayoutLine{QString::fromUtf8(text), size, bold, 0, 0, 0, {}};
+}
+
+TEST(Headings, UnknownWordsSetLikeTheKnownHeadings) {
+    const char* text[] = {"Kim Lee",    "EXPERIENCE",    "Fabrikam, Test Engineer",
+                          "EDUCATION",  "Some College",  "VEREINSLEBEN",
+                          "Bake sales", "FABRIKAM GMBH", "Weekend helper, 2019"};
+    DocumentLayout layout;
+    layout.lines = {Styled(text[0], 20),       Styled(text[1], 14, true), Styled(text[2], 10),
+                    Styled(text[3], 14, true), Styled(text[4], 10),       Styled(text[5], 14, true),
+                    Styled(text[6], 10),       Styled(text[7], 10, true), Styled(text[8], 10)};
+    QStringList lines;
+    for (const char* t : text)
+        lines << QString::fromUtf8(t);
+    const auto s = SplitSections(lines, Lists(), &layout);
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[3].kind, QStringLiteral("other"));
+    EXPECT_EQ(s[3].heading, QStringLiteral("VEREINSLEBEN"));
+    // A bold name in the body's size is no heading.
+    EXPECT_TRUE(s[3].lines.contains(QStringLiteral("FABRIKAM GMBH")));
+    // Without the layout the unknown heading stays in the education section.
+    EXPECT_EQ(SplitSections(lines, Lists()).size(), 3u);
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
