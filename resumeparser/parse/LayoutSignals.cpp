@@ -117,13 +117,13 @@ bool HeadingShaped(const QString& text) {
 
 } // namespace
 
-QSet<QString> HeadingStyledLines(const DocumentLayout& layout, const WordLists& lists) {
+HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists) {
     // Two known headings agreeing on a style make it the document's heading style.
     constexpr int kMinKnownHeadings = 2;
     // Headings set in the body's size look like bold job titles: not enough evidence.
     constexpr double kHeadingSizeRatio = 1.1;
     const double body = BodySize(layout);
-    QSet<QString> out;
+    HeadingLines out;
     if (body <= 0)
         return out;
     size_t first = layout.lines.size();
@@ -155,9 +155,12 @@ QSet<QString> HeadingStyledLines(const DocumentLayout& layout, const WordLists& 
         // The second line of a heading set over two ("EXPERIÊNCIA PROFISSIO-" / "NAL") is
         // part of the heading above it.
         const bool continuesHeading = StyleOf(layout.lines[i - 1]) == style;
-        if (StyleOf(line) == style && !continuesHeading && HeadingShaped(text) &&
-            HeadingKind(text, lists).isEmpty())
-            out.insert(text);
+        // Body text: the body's size, regular, not in capitals.
+        if (line.fontSize < body * kHeadingSizeRatio && !line.bold && !InCapitals(text))
+            out.body.insert(text);
+        else if (StyleOf(line) == style && !continuesHeading && HeadingShaped(text) &&
+                 HeadingKind(text, lists).isEmpty())
+            out.unknown.insert(text);
     }
     return out;
 }

@@ -20,9 +20,14 @@ QStringList MailtoAddresses(const DocumentLayout& layout);
 // Web links of the layout (http and https), in document order.
 QStringList WebLinks(const DocumentLayout& layout);
 
-// Lines after the first known heading that are set exactly like most of the document's known
-// headings (same size, larger than the body text, same weight and capitals) without being a
-// known heading themselves: headings in words the lists do not hold.
-QSet<QString> HeadingStyledLines(const DocumentLayout& layout, const WordLists& lists);
+// What the layout says of the document's headings. When most of its known headings share a
+// style (same size, larger than the body text, same weight and capitals), `unknown` holds the
+// lines after the first known heading set in that style without being known headings (headings
+// in words the lists do not hold), and `body` the lines set as plain body text.
+struct HeadingLines {
+    QSet<QString> unknown;
+    QSet<QString> body;
+};
+HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists);
 
 } // namespace zorv::rp

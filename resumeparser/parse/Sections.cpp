@@ -160,15 +160,39 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
 
 namespace {
 
+// How the document sets the headings it has shown so far, to tell its headings from a heading
+// word inside an entry ("Projects" under a job, "Skills used" in a course).
+struct HeadingHabits {
+    int inCapitals = 0;
+    int otherwise = 0;
+    HeadingLines layout;
+
+    void Accepted(const QString& line) {
+        const QString text = CleanHeading(line);
+        ++(text == text.toUpper() ? inCapitals : otherwise);
+    }
+    // Two or more headings all in capitals, or a layout that sets this line as body text.
+    bool Unlike(const QString& line) const {
+        constexpr int kMinHeadingsForHabit = 2;
+        const QString text = CleanHeading(line);
+        const bool capsHabit = inCapitals >= kMinHeadingsForHabit && otherwise == 0;
+        return (capsHabit && text != text.toUpper()) || layout.body.contains(line);
+    }
+};
+
 // "Key achievements:" inside a job, or "CEO FABRIKAM TECHNOLOGIES" under its dates: a label or
-// a name of the entry, not a heading of its own. Only a heading written out in full ends an
-// experience or education section there.
+// a name of the entry, not a heading of its own. Only a heading written out in full and set
+// like the document's other headings ends an experience or education section there.
 bool IsPartOfEntry(const QString& line, const QString& previous, const QString& kind,
-                   const QString& rest, const QString& sectionKind, const WordLists& lists) {
+                   const QString& rest, const QString& sectionKind, const WordLists& lists,
+                   const HeadingHabits& habits) {
     const bool inHistory =
         sectionKind == QLatin1String("experience") || sectionKind == QLatin1String("education");
-    if (!inHistory || kind == sectionKind || !rest.isEmpty() ||
-        lists.headingKind.contains(Fold(CleanHeading(line))))
+    if (!inHistory || kind == sectionKind || !rest.isEmpty())
+        return false;
+    if (habits.Unlike(line))
+        return true;
+    if (lists.headingKind.contains(Fold(CleanHeading(line))))
         return false;
     return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
 }
@@ -192,8 +216,9 @@ QString HeadingOverTwoLines(const QString& first, const QString& second, const W
 
 std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists,
                                    const DocumentLayout* layout) {
-    const QSet<QString> styledHeadings =
-        layout ? HeadingStyledLines(*layout, lists) : QSet<QString>();
+    HeadingHabits habits;
+    if (layout)
+        habits.layout = HeadingLinesByStyle(*layout, lists);
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
     bool skillsUnderOwnHeading = false;
@@ -210,14 +235,16 @@ std::vector<Section> SplitSections(const QStringList& lines, const WordLists& li
         const QString before = std::exchange(previous, line);
         QString rest;
         QString kind = HeadingKind(line, lists, &rest);
-        if (kind.isEmpty() && styledHeadings.contains(line))
+        if (kind.isEmpty() && habits.layout.unknown.contains(line))
             kind = QStringLiteral("other");
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");
         if (!kind.isEmpty() && !skillGroup &&
-            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists)) {
+            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists, habits)) {
             skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
+            if (rest.isEmpty())
+                habits.Accepted(line);
             Section s;
             s.kind = kind;
             s.heading = line;

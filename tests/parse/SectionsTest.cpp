@@ -140,30 +140,44 @@ TEST(Headings, AHeadingWrappedOverTwoLines) {
     EXPECT_EQ(s[4].kind, QStringLiteral("experience"));
 }
 
+TEST(Headings, AHeadingWordUnlikeTheDocumentsHeadingsStaysInTheJob) {
+    const auto s = SplitSections(
+        TextLines(QStringLiteral("Kim Lee\nPROFILE\nTester.\nEXPERIENCE\nFabrikam\nProjects\n"
+                                 "Billing\nEDUCATION\nSome College")),
+        Lists());
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[2].lines, (QStringList{QStringLiteral("Fabrikam"), QStringLiteral("Projects"),
+                                       QStringLiteral("Billing")}));
+    EXPECT_EQ(s[3].kind, QStringLiteral("education"));
+}
+
 // A layout line of the given text and size, in document order.
 LayoutLine Styled(const char* text, double size, bool bold = false) {
     return LayoutLine{QString::fromUtf8(text), size, bold, 0, 0, 0, {}};
 }
 
 TEST(Headings, UnknownWordsSetLikeTheKnownHeadings) {
-    const char* text[] = {"Kim Lee",    "EXPERIENCE",    "Fabrikam, Test Engineer",
-                          "EDUCATION",  "Some College",  "VEREINSLEBEN",
-                          "Bake sales", "FABRIKAM GMBH", "Weekend helper, 2019"};
     DocumentLayout layout;
-    layout.lines = {Styled(text[0], 20),       Styled(text[1], 14, true), Styled(text[2], 10),
-                    Styled(text[3], 14, true), Styled(text[4], 10),       Styled(text[5], 14, true),
-                    Styled(text[6], 10),       Styled(text[7], 10, true), Styled(text[8], 10)};
+    layout.lines = {Styled("Kim Lee", 20),          Styled("Experience", 14, true),
+                    Styled("Fabrikam, Tester", 10), Styled("Projects", 10),
+                    Styled("Billing service", 10),  Styled("Education", 14, true),
+                    Styled("Some College", 10),     Styled("Vereinsleben", 14, true),
+                    Styled("Bake sales", 10),       Styled("FABRIKAM GMBH", 10, true),
+                    Styled("Weekend helper", 10)};
     QStringList lines;
-    for (const char* t : text)
-        lines << QString::fromUtf8(t);
+    for (const LayoutLine& l : layout.lines)
+        lines << l.text;
     const auto s = SplitSections(lines, Lists(), &layout);
     ASSERT_EQ(s.size(), 4u);
+    // "Projects" set as body text is a word of the job, not a heading.
+    EXPECT_EQ(s[1].lines.size(), 3);
     EXPECT_EQ(s[3].kind, QStringLiteral("other"));
-    EXPECT_EQ(s[3].heading, QStringLiteral("VEREINSLEBEN"));
+    EXPECT_EQ(s[3].heading, QStringLiteral("Vereinsleben"));
     // A bold name in the body's size is no heading.
     EXPECT_TRUE(s[3].lines.contains(QStringLiteral("FABRIKAM GMBH")));
-    // Without the layout the unknown heading stays in the education section.
-    EXPECT_EQ(SplitSections(lines, Lists()).size(), 3u);
+    // Without the layout the unknown words are no heading.
+    for (const Section& plain : SplitSections(lines, Lists()))
+        EXPECT_NE(plain.heading, QStringLiteral("Vereinsleben"));
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
