@@ -12,7 +12,6 @@
 #include <poppler-document.h>
 #include <poppler-global.h>
 #include <poppler-page.h>
-#include <string>
 
 namespace zorv::rp::convert {
 
@@ -39,24 +38,12 @@ double GlyphHeight(const poppler::rectf& box) {
     return std::max(0.0, box.bottom() - box.top());
 }
 
-// PDF fonts carry their weight only in their names: "ABCDEF+Arial-BoldMT", "Lato-Black",
-// TeX's bold extended faces "CMBX12" and "SFBX1000".
-bool IsBoldFontName(const std::string& name) {
-    const QString n = QString::fromLatin1(name.data(), qsizetype(name.size()));
-    static const char* const kBoldMarks[] = {"bold", "black", "heavy", "semibold", "demi"};
-    for (const char* mark : kBoldMarks)
-        if (n.contains(QLatin1String(mark), Qt::CaseInsensitive))
-            return true;
-    return n.contains(QLatin1String("CMBX")) || n.contains(QLatin1String("SFBX"));
-}
-
 std::vector<PdfWord> PageWords(const poppler::page& page) {
     std::vector<PdfWord> words;
-    for (const poppler::text_box& box : page.text_list(poppler::page::text_list_include_font)) {
+    for (const poppler::text_box& box : page.text_list()) {
         const poppler::rectf b = box.bbox();
-        const bool bold = box.has_font_info() && IsBoldFontName(box.get_font_name());
         words.push_back(PdfWord{ToQString(box.text()), b.left(), b.top(), b.right(), b.bottom(),
-                                box.has_space_after(), GlyphHeight(b), bold});
+                                box.has_space_after(), GlyphHeight(b)});
     }
     return words;
 }

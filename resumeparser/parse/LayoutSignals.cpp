@@ -127,8 +127,7 @@ HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& 
     if (body <= 0)
         return out;
     size_t first = layout.lines.size();
-    QHash<int, int> votes; // style index in `styles` -> known headings set in it
-    std::vector<HeadingStyle> styles;
+    std::vector<std::pair<HeadingStyle, int>> votes; // style -> known headings set in it
     for (size_t i = 0; i < layout.lines.size(); ++i) {
         const LayoutLine& line = layout.lines[i];
         QString rest;
@@ -137,18 +136,19 @@ HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& 
             continue;
         first = std::min(first, i);
         const HeadingStyle style = StyleOf(line);
-        const auto it = std::find(styles.begin(), styles.end(), style);
-        ++votes[int(it - styles.begin())];
-        if (it == styles.end())
-            styles.push_back(style);
+        const auto it = std::find_if(votes.begin(), votes.end(),
+                                     [&](const auto& v) { return v.first == style; });
+        if (it == votes.end())
+            votes.emplace_back(style, 1);
+        else
+            ++it->second;
     }
-    int best = -1;
-    for (auto it = votes.cbegin(); it != votes.cend(); ++it)
-        if (it.value() >= kMinKnownHeadings && (best < 0 || it.value() > votes.value(best)))
-            best = it.key();
-    if (best < 0)
+    const auto best =
+        std::max_element(votes.begin(), votes.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (best == votes.end() || best->second < kMinKnownHeadings)
         return out;
-    const HeadingStyle& style = styles[size_t(best)];
+    const HeadingStyle style = best->first;
     for (size_t i = first + 1; i < layout.lines.size(); ++i) {
         const LayoutLine& line = layout.lines[i];
         const QString text = line.text.trimmed();

@@ -14,6 +14,10 @@ const WordLists& Lists() {
     return GetWordLists({});
 }
 
+std::vector<Section> Split(const char* text) {
+    return SplitSections(TextLines(QString::fromUtf8(text)), Lists());
+}
+
 TEST(Headings, LanguagesCasesAndDecorations) {
     const std::pair<const char*, const char*> cases[] = {
         {"EXPERIENCE", "experience"},
@@ -112,10 +116,8 @@ TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
 }
 
 TEST(Headings, AnEmployerAfterTheHeadingStartsTheSection) {
-    const auto s = SplitSections(
-        TextLines(QStringLiteral("Kim Lee\nWORK EXPERIENCE – FABRIKAM GMBH\nTest Engineer\n"
-                                 "Work - life balance matters")),
-        Lists());
+    const auto s = Split("Kim Lee\nWORK EXPERIENCE – FABRIKAM GMBH\nTest Engineer\n"
+                         "Work - life balance matters");
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
     EXPECT_EQ(s[1].lines,
@@ -126,10 +128,8 @@ TEST(Headings, AnEmployerAfterTheHeadingStartsTheSection) {
 }
 
 TEST(Headings, AHeadingWrappedOverTwoLines) {
-    const auto s = SplitSections(
-        TextLines(QStringLiteral("Kim Lee\nWORK\nEXPERIENCE\nFabrikam\nEXPERIÊNCIA PROFISSIO‐\n"
-                                 "NAL\nContoso\nSKILLS\nEXPERIENCE\nQt")),
-        Lists());
+    const auto s = Split("Kim Lee\nWORK\nEXPERIENCE\nFabrikam\nEXPERIÊNCIA PROFISSIO‐\n"
+                         "NAL\nContoso\nSKILLS\nEXPERIENCE\nQt");
     ASSERT_EQ(s.size(), 5u);
     EXPECT_EQ(s[1].heading, QStringLiteral("WORK EXPERIENCE"));
     EXPECT_EQ(s[1].lines, QStringList{QStringLiteral("Fabrikam")});
@@ -141,10 +141,8 @@ TEST(Headings, AHeadingWrappedOverTwoLines) {
 }
 
 TEST(Headings, AHeadingWordUnlikeTheDocumentsHeadingsStaysInTheJob) {
-    const auto s = SplitSections(
-        TextLines(QStringLiteral("Kim Lee\nPROFILE\nTester.\nEXPERIENCE\nFabrikam\nProjects\n"
-                                 "Billing\nEDUCATION\nSome College")),
-        Lists());
+    const auto s = Split("Kim Lee\nPROFILE\nTester.\nEXPERIENCE\nFabrikam\nProjects\n"
+                         "Billing\nEDUCATION\nSome College");
     ASSERT_EQ(s.size(), 4u);
     EXPECT_EQ(s[2].lines, (QStringList{QStringLiteral("Fabrikam"), QStringLiteral("Projects"),
                                        QStringLiteral("Billing")}));
