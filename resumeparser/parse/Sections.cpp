@@ -32,7 +32,9 @@ QString Unspaced(const QString& line) {
 QString CleanHeading(QString text) {
     static const QRegularExpression decoration(
         QStringLiteral("^[\\s#=_*~\\-–—•|:./>]+|[\\s#=_*~\\-–—•|:./<]+$"));
-    static const QRegularExpression numbering(QStringLiteral("^(?:\\d{1,2}|[IVX]{1,4})[.)]\\s+"));
+    // "1. Education", "II) Skills", and LaTeX's "2<tab>Experience" and "6.1 Projects".
+    static const QRegularExpression numbering(
+        QStringLiteral("^(?:\\d{1,2}(?:\\.\\d{1,2})*[.)]?|[IVX]{1,4}[.)])\\s+"));
     text = text.trimmed();
     text.remove(numbering);
     text.remove(decoration);

@@ -38,6 +38,10 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"== SKILLS ==", "skills"},
         {"/// Education", "education"},
         {"1. Education", "education"},
+        {"4\tExperiência Profissional", "experience"},
+        {"6.1 Projects", "other"},
+        {"PRESENTAZIONE", "summary"},
+        {"Erhvervserfaring og praktik", "experience"},
         {"E X P E R I E N C E", "experience"},
         {"Consulting Experience", "experience"},
         {"Education & Training", "education"},
@@ -65,7 +69,7 @@ TEST(Headings, LanguagesCasesAndDecorations) {
 TEST(Headings, OrdinaryLinesAreNoHeadings) {
     for (const char* line :
          {"Senior Software Engineer", "Experience with C++ and Qt in production", "Teaching Fellow",
-          "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
+          "2019 Experience", "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
         EXPECT_TRUE(HeadingKind(QString::fromUtf8(line), Lists()).isEmpty()) << line;
 }
 
