@@ -21,15 +21,45 @@ ActionResult Succeeded(const QString& rawText, const QString& noTextMessage) {
     return r;
 }
 
+namespace {
+
+// A data table's cells hold a line or two; more makes a column of a layout table.
+constexpr qsizetype kMaxDataCellLines = 2;
+
+// "2019 – 2021" or "Occupation" in a narrow cell beside a long entry: the date or label goes on
+// the entry's first line, as a tab-separated cell, so that it stays with its entry. Only when
+// every cell before the last is short and the last one is the only long one.
+bool AppendLabelledEntry(const std::vector<QStringList>& cells, QStringList* out) {
+    constexpr qsizetype kMaxLabelChars = 40;
+    if (cells.size() < 2 || cells.back().size() <= kMaxDataCellLines)
+        return false;
+    QStringList row;
+    for (size_t i = 0; i + 1 < cells.size(); ++i) {
+        const QString label = cells[i].join(u' ').replace(u'\t', u' ').simplified();
+        if (cells[i].size() > kMaxDataCellLines || label.size() > kMaxLabelChars)
+            return false;
+        if (!label.isEmpty())
+            row << label;
+    }
+    if (row.isEmpty())
+        return false;
+    row << cells.back().front();
+    *out << row.join(u'\t') << cells.back().mid(1);
+    return true;
+}
+
+} // namespace
+
 void AppendTableRow(std::vector<QStringList> cells, QStringList* out) {
     qsizetype longest = 0;
     for (QStringList& cell : cells) {
         cell.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
         longest = std::max(longest, cell.size());
     }
-    if (longest > 2) {
-        for (const QStringList& cell : cells)
-            *out << cell;
+    if (longest > kMaxDataCellLines) {
+        if (!AppendLabelledEntry(cells, out))
+            for (const QStringList& cell : cells)
+                *out << cell;
         return;
     }
     QStringList row;

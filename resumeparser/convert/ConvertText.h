@@ -22,7 +22,8 @@ ActionResult Succeeded(const QString& rawText, const QString& noTextMessage);
 
 // Appends one table row. A row of short cells (two lines at most each) becomes one line of
 // tab-separated cells; a row with a longer cell is a layout table (a sidebar beside the
-// main column), whose cells are read one after the other, line by line.
+// main column), whose cells are read one after the other, line by line. A date or label
+// cell before a long last cell goes on that cell's first line.
 void AppendTableRow(std::vector<QStringList> cells, QStringList* out);
 
 // Line ends to "\n", control and format characters removed, no-break spaces to spaces,

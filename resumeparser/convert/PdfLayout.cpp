@@ -160,6 +160,51 @@ void EmitRows(std::vector<const Segment*>& side, std::vector<PdfLine>* out) {
     side.clear();
 }
 
+// A column of labels or dates beside the text they belong to ("2019 - 2021" left of the
+// entry's first line, Europass's labels): the sparse side's lines nearly all stand on the
+// baseline of a line of the other side, which also has lines of its own (the entries'
+// continuation). Such a band is read row by row so that each date stays on its entry's line.
+// A sidebar is about as dense as the main column, or its lines meet the main column's
+// baselines only by chance, and it keeps being read column by column.
+bool IsLabelColumn(const std::vector<const Segment*>& left,
+                   const std::vector<const Segment*>& right) {
+    constexpr size_t kMinLabelRows = 3;
+    constexpr double kMinAlignedShare = 0.7;
+    constexpr double kMaxDensityRatio = 0.7;
+    // Baselines closer than this share of the line height are one baseline.
+    constexpr double kBaselineTolerance = 0.25;
+    QHash<int, const Segment*> leftRows, rightRows;
+    for (const Segment* s : left)
+        leftRows.insert(s->row, s);
+    for (const Segment* s : right)
+        rightRows.insert(s->row, s);
+    const bool leftSparse = leftRows.size() <= rightRows.size();
+    const QHash<int, const Segment*>& sparse = leftSparse ? leftRows : rightRows;
+    const QHash<int, const Segment*>& dense = leftSparse ? rightRows : leftRows;
+    if (size_t(sparse.size()) < kMinLabelRows || sparse.size() > kMaxDensityRatio * dense.size())
+        return false;
+    qsizetype aligned = 0;
+    for (auto it = sparse.cbegin(); it != sparse.cend(); ++it) {
+        const Segment* other = dense.value(it.key());
+        const double height = std::min(it.value()->bottom - it.value()->top,
+                                       other ? other->bottom - other->top : 0.0);
+        aligned +=
+            other && std::abs(other->bottom - it.value()->bottom) <= kBaselineTolerance * height;
+    }
+    return aligned >= kMinAlignedShare * sparse.size();
+}
+
+// One band of a two-column page: column by column, or row by row beside a label column.
+void EmitBand(std::vector<const Segment*>& left, std::vector<const Segment*>& right,
+              std::vector<PdfLine>* out) {
+    if (IsLabelColumn(left, right)) {
+        left.insert(left.end(), right.begin(), right.end());
+        right.clear();
+    }
+    EmitRows(left, out);
+    EmitRows(right, out);
+}
+
 QString RecurrenceKey(const QString& text) {
     static const QRegularExpression digits(QStringLiteral("\\d+"));
     QString key = text.simplified().toLower();
@@ -192,8 +237,7 @@ std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth) {
         for (; end < segs.size() && segs[end].row == segs[i].row; ++end)
             crosses = crosses || (segs[end].x0 < gutter && segs[end].x1 > gutter);
         if (crosses) {
-            EmitRows(left, &out);
-            EmitRows(right, &out);
+            EmitBand(left, right, &out);
             std::vector<const Segment*> row;
             for (size_t k = i; k < end; ++k)
                 row.push_back(&segs[k]);
@@ -204,8 +248,7 @@ std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth) {
         }
         i = end;
     }
-    EmitRows(left, &out);
-    EmitRows(right, &out);
+    EmitBand(left, right, &out);
     return out;
 }
 

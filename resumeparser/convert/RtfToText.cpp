@@ -116,6 +116,11 @@ int CodePageOfCharset(int charset, int fallback) {
     }
 }
 
+// RTF's type size when a document sets none: 12 points.
+constexpr int kDefaultHalfPoints = 24;
+// Sizes past this (in half points) are damaged values, not type.
+constexpr int kMaxHalfPoints = 2000;
+
 struct GroupState {
     bool skip = false;
     bool fontTable = false;
@@ -123,6 +128,8 @@ struct GroupState {
     bool star = false;     // the group began with \*
     int uc = 1;
     int codePage = 1252;
+    int halfPoints = kDefaultHalfPoints; // \fs
+    bool bold = false;                   // \b
 };
 
 class RtfReader {
@@ -159,6 +166,13 @@ public:
     }
 
     QString Text() const { return out_; }
+
+    // One layout line per output line that holds text: its largest size and whether all of
+    // its text is bold.
+    std::vector<LayoutLine> TakeLayout() {
+        EndLayoutLine();
+        return std::move(layout_);
+    }
 
 private:
     void Control() {
@@ -278,6 +292,8 @@ private:
             --skipChars_;
             return;
         }
+        if (CharacterFormat(word, hasParam, param))
+            return;
         if (word == "f" && hasParam) {
             Flush();
             state_.codePage = fontCodePages_.value(static_cast<int>(param), defaultCodePage_);
@@ -326,6 +342,46 @@ private:
             Char(u' ');
     }
 
+    // \fsN, \b, \b0 and \plain: what the layout lines record of the type.
+    bool CharacterFormat(const QByteArray& word, bool hasParam, qint64 param) {
+        if (word != "fs" && word != "b" && word != "plain")
+            return false;
+        Flush();
+        if (word == "fs" && hasParam && param > 0)
+            state_.halfPoints = static_cast<int>(std::min<qint64>(param, kMaxHalfPoints));
+        else if (word == "b")
+            state_.bold = !hasParam || param != 0;
+        else if (word == "plain") {
+            state_.halfPoints = kDefaultHalfPoints;
+            state_.bold = false;
+        }
+        return true;
+    }
+
+    // Text written in the current type.
+    void NoteText(const QString& text) {
+        for (QChar c : text)
+            if (!c.isSpace()) {
+                lineHalfPoints_ = std::max(lineHalfPoints_, state_.halfPoints);
+                lineBold_ = lineBold_ && state_.bold;
+                lineHasText_ = true;
+                return;
+            }
+    }
+
+    void EndLayoutLine() {
+        if (lineHasText_) {
+            constexpr double kHalf = 2.0;
+            const QString text = out_.mid(lineStart_).trimmed();
+            layout_.push_back(LayoutLine{
+                text, lineHalfPoints_ / kHalf, lineBold_, 0, double(layout_.size()), 0, {}});
+        }
+        lineStart_ = out_.size();
+        lineHalfPoints_ = 0;
+        lineBold_ = true;
+        lineHasText_ = false;
+    }
+
     // Inside the font table: \fN starts a font, \fcharsetN and \cpgN give its code page.
     void FontTableWord(const QByteArray& word, qint64 param) {
         if (word == "f")
@@ -352,12 +408,18 @@ private:
             return;
         Flush();
         out_ += QChar(c);
+        if (c == u'\n')
+            EndLayoutLine();
+        else
+            NoteText(QString(QChar(c)));
     }
 
     void Flush() {
         if (pending_.isEmpty())
             return;
-        out_ += DecodeCodePage(pending_, state_.codePage);
+        const QString text = DecodeCodePage(pending_, state_.codePage);
+        out_ += text;
+        NoteText(text);
         pending_.clear();
     }
 
@@ -373,6 +435,11 @@ private:
     int defaultCodePage_ = 1252;
     int currentFont_ = 0;
     QHash<int, int> fontCodePages_;
+    std::vector<LayoutLine> layout_;
+    qsizetype lineStart_ = 0;
+    int lineHalfPoints_ = 0;
+    bool lineBold_ = true;
+    bool lineHasText_ = false;
 };
 
 } // namespace
@@ -385,7 +452,11 @@ ActionResult RtfToText(QByteArrayView bytes) {
     RtfReader reader(bytes.sliced(start + 1));
     if (!reader.Run())
         return Failed(QStringLiteral("The RTF document is nested too deeply to be a resume."));
-    return Succeeded(reader.Text(), QStringLiteral("The RTF document contains no text."));
+    ActionResult result =
+        Succeeded(reader.Text(), QStringLiteral("The RTF document contains no text."));
+    if (result.ok)
+        result.layout = std::make_shared<DocumentLayout>(DocumentLayout{reader.TakeLayout()});
+    return result;
 }
 
 } // namespace zorv::rp::convert

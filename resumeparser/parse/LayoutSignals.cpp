@@ -87,7 +87,83 @@ PersonNameParts NameAt(const std::vector<const LayoutLine*>& lines, size_t i,
     return NameOfLine(lines[i]->text, lists);
 }
 
+// How a heading is set: size in half points, weight, capitals.
+struct HeadingStyle {
+    int halfPoints = 0;
+    bool bold = false;
+    bool caps = false;
+    friend bool operator==(const HeadingStyle&, const HeadingStyle&) = default;
+};
+
+bool InCapitals(const QString& text) {
+    return text == text.toUpper() && text != text.toLower();
+}
+
+HeadingStyle StyleOf(const LayoutLine& line) {
+    return {qRound(line.fontSize * 2), line.bold, InCapitals(line.text)};
+}
+
+// Short, no digits, no sentence or list punctuation: the shape of a heading, not of an entry.
+bool HeadingShaped(const QString& text) {
+    constexpr qsizetype kMaxHeadingWords = 4;
+    constexpr qsizetype kMinHeadingLetters = 3;
+    static const QRegularExpression notInHeadings(QStringLiteral("[\\d@,;.()|\\t]"));
+    qsizetype letters = 0;
+    for (QChar c : text)
+        letters += c.isLetter();
+    return letters >= kMinHeadingLetters && !text.contains(notInHeadings) &&
+           text.split(QLatin1Char(' '), Qt::SkipEmptyParts).size() <= kMaxHeadingWords;
+}
+
 } // namespace
+
+HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists) {
+    // Two known headings agreeing on a style make it the document's heading style.
+    constexpr int kMinKnownHeadings = 2;
+    // Headings set in the body's size look like bold job titles: not enough evidence.
+    constexpr double kHeadingSizeRatio = 1.1;
+    const double body = BodySize(layout);
+    HeadingLines out;
+    if (body <= 0)
+        return out;
+    size_t first = layout.lines.size();
+    std::vector<std::pair<HeadingStyle, int>> votes; // style -> known headings set in it
+    for (size_t i = 0; i < layout.lines.size(); ++i) {
+        const LayoutLine& line = layout.lines[i];
+        QString rest;
+        if (line.fontSize < body * kHeadingSizeRatio ||
+            HeadingKind(line.text, lists, &rest).isEmpty() || !rest.isEmpty())
+            continue;
+        first = std::min(first, i);
+        const HeadingStyle style = StyleOf(line);
+        const auto it = std::find_if(votes.begin(), votes.end(),
+                                     [&](const auto& v) { return v.first == style; });
+        if (it == votes.end())
+            votes.emplace_back(style, 1);
+        else
+            ++it->second;
+    }
+    const auto best =
+        std::max_element(votes.begin(), votes.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (best == votes.end() || best->second < kMinKnownHeadings)
+        return out;
+    const HeadingStyle style = best->first;
+    for (size_t i = first + 1; i < layout.lines.size(); ++i) {
+        const LayoutLine& line = layout.lines[i];
+        const QString text = line.text.trimmed();
+        // The second line of a heading set over two ("EXPERIÊNCIA PROFISSIO-" / "NAL") is
+        // part of the heading above it.
+        const bool continuesHeading = StyleOf(layout.lines[i - 1]) == style;
+        // Body text: the body's size, regular, not in capitals.
+        if (line.fontSize < body * kHeadingSizeRatio && !line.bold && !InCapitals(text))
+            out.body.insert(text);
+        else if (StyleOf(line) == style && !continuesHeading && HeadingShaped(text) &&
+                 HeadingKind(text, lists).isEmpty())
+            out.unknown.insert(text);
+    }
+    return out;
+}
 
 PersonNameParts NameByLayout(const DocumentLayout& layout, const WordLists& lists) {
     const double body = BodySize(layout);

@@ -1,10 +1,12 @@
-// What the converted document's layout tells the contact parser: the name set in the
-// largest type at the top of page one, and the targets of its links.
+// What the converted document's layout tells the parser: the name set in the largest type at
+// the top of page one, the targets of its links, and the lines set like its section headings.
 #pragma once
 
 #include "ResumeModel.h"
 #include "ResumeParserCore.h"
 #include "WordLists.h"
+
+#include <QSet>
 
 namespace zorv::rp {
 
@@ -17,5 +19,15 @@ QStringList MailtoAddresses(const DocumentLayout& layout);
 
 // Web links of the layout (http and https), in document order.
 QStringList WebLinks(const DocumentLayout& layout);
+
+// What the layout says of the document's headings. When most of its known headings share a
+// style (same size, larger than the body text, same weight and capitals), `unknown` holds the
+// lines after the first known heading set in that style without being known headings (headings
+// in words the lists do not hold), and `body` the lines set as plain body text.
+struct HeadingLines {
+    QSet<QString> unknown;
+    QSet<QString> body;
+};
+HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists);
 
 } // namespace zorv::rp

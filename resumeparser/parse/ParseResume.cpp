@@ -59,7 +59,7 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
         return result;
     }
     const WordLists& lists = GetWordLists(settings.CustomizePath);
-    const std::vector<Section> sections = SplitSections(lines, lists);
+    const std::vector<Section> sections = SplitSections(lines, lists, settings.Layout.get());
 
     ParsedResume resume;
     resume.contact =

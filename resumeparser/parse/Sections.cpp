@@ -1,7 +1,9 @@
 // Section headings and line cleaning for the resume parser.
 #include "Sections.h"
 
+#include "LayoutSignals.h"
 #include "ResumeDates.h"
+#include "XmlText.h"
 
 #include <QRegularExpression>
 
@@ -9,6 +11,8 @@
 #include <utility>
 
 namespace zorv::rp {
+
+using input::XmlSafeText;
 
 namespace {
 
@@ -28,11 +32,33 @@ QString Unspaced(const QString& line) {
 QString CleanHeading(QString text) {
     static const QRegularExpression decoration(
         QStringLiteral("^[\\s#=_*~\\-–—•|:./>]+|[\\s#=_*~\\-–—•|:./<]+$"));
-    static const QRegularExpression numbering(QStringLiteral("^(?:\\d{1,2}|[IVX]{1,4})[.)]\\s+"));
+    // "1. Education", "II) Skills", and LaTeX's "2<tab>Experience" and "6.1 Projects".
+    static const QRegularExpression numbering(
+        QStringLiteral("^(?:\\d{1,2}(?:\\.\\d{1,2})*[.)]?|[IVX]{1,4}[.)])\\s+"));
     text = text.trimmed();
     text.remove(numbering);
     text.remove(decoration);
     return Unspaced(text.trimmed());
+}
+
+// "EXPERIENCE – FABRIKAM GMBH": a heading in capitals with the section's first line after a
+// dash. Capitals only: "Projects - an internal tool" inside a job is the job's text.
+QString HeadingBeforeDash(const QString& line, const WordLists& lists, QString* rest) {
+    static const QRegularExpression dash(QStringLiteral("\\s+[-–—]\\s+"));
+    const QString plain = QString(line).replace(QLatin1Char('\t'), QLatin1Char(' ')).trimmed();
+    const QRegularExpressionMatch m = dash.match(plain);
+    if (!m.hasMatch())
+        return {};
+    const QString head = plain.left(m.capturedStart()).trimmed();
+    const QString after = plain.mid(m.capturedEnd()).trimmed();
+    if (after.isEmpty() || head != head.toUpper() || head == head.toLower())
+        return {};
+    const auto it = lists.headingKind.constFind(Fold(CleanHeading(head)));
+    if (it == lists.headingKind.constEnd())
+        return {};
+    if (rest)
+        *rest = after;
+    return *it;
 }
 
 } // namespace
@@ -43,20 +69,13 @@ QStringList TextLines(const QString& content) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text.replace(QChar(0x2028), QLatin1Char('\n'));
     text.replace(QChar(0x0C), QLatin1Char('\n'));
+    // Controls and byte order marks stand between words: a space keeps the words apart.
+    for (QChar& c : text)
+        if (c == QChar(0xA0) || c == QChar(0xFEFF) ||
+            (c.unicode() < 0x20 && c != QLatin1Char('\t') && c != QLatin1Char('\n')))
+            c = QLatin1Char(' ');
     QStringList lines;
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (c == QChar(0xA0))
-                line[i] = QLatin1Char(' ');
-            else if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c == QChar(0xFFFE) ||
-                     c == QChar(0xFFFF) || c == QChar(0xFEFF) ||
-                     (c.isSurrogate() &&
-                      !(c.isHighSurrogate() && i + 1 < line.size() &&
-                        line[i + 1].isLowSurrogate()) &&
-                      !(c.isLowSurrogate() && i > 0 && line[i - 1].isHighSurrogate())))
-                line[i] = QLatin1Char(' ');
-        }
+    for (QString line : XmlSafeText(text).split(QLatin1Char('\n'))) {
         // Tabs separate cells; keep them, but not at the ends.
         while (line.startsWith(QLatin1Char('\t')) || line.startsWith(QLatin1Char(' ')))
             line.remove(0, 1);
@@ -85,6 +104,8 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
     const QString whole = Fold(CleanHeading(QString(line).replace(QLatin1Char('\t'), ' ')));
     if (auto it = lists.headingKind.constFind(whole); it != lists.headingKind.constEnd())
         return *it;
+    if (QString kind = HeadingBeforeDash(line, lists, rest); !kind.isEmpty())
+        return kind;
     // "Heading and Other" and "Heading / Other": the first one that is known.
     static const QRegularExpression joiner(QStringLiteral("\\s*(?:&|/| and | et | und | y )\\s*"));
     const QStringList halves = whole.split(joiner);
@@ -141,36 +162,91 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
 
 namespace {
 
+// How the document sets the headings it has shown so far, to tell its headings from a heading
+// word inside an entry ("Projects" under a job, "Skills used" in a course).
+struct HeadingHabits {
+    int inCapitals = 0;
+    int otherwise = 0;
+    HeadingLines layout;
+
+    void Accepted(const QString& line) {
+        const QString text = CleanHeading(line);
+        ++(text == text.toUpper() ? inCapitals : otherwise);
+    }
+    // Two or more headings all in capitals, or a layout that sets this line as body text.
+    bool Unlike(const QString& line) const {
+        constexpr int kMinHeadingsForHabit = 2;
+        const QString text = CleanHeading(line);
+        const bool capsHabit = inCapitals >= kMinHeadingsForHabit && otherwise == 0;
+        return (capsHabit && text != text.toUpper()) || layout.body.contains(line);
+    }
+};
+
 // "Key achievements:" inside a job, or "CEO FABRIKAM TECHNOLOGIES" under its dates: a label or
-// a name of the entry, not a heading of its own. Only a heading written out in full ends an
-// experience or education section there.
+// a name of the entry, not a heading of its own. Only a heading written out in full and set
+// like the document's other headings ends an experience or education section there.
 bool IsPartOfEntry(const QString& line, const QString& previous, const QString& kind,
-                   const QString& rest, const QString& sectionKind, const WordLists& lists) {
+                   const QString& rest, const QString& sectionKind, const WordLists& lists,
+                   const HeadingHabits& habits) {
     const bool inHistory =
         sectionKind == QLatin1String("experience") || sectionKind == QLatin1String("education");
-    if (!inHistory || kind == sectionKind || !rest.isEmpty() ||
-        lists.headingKind.contains(Fold(CleanHeading(line))))
+    if (!inHistory || kind == sectionKind || !rest.isEmpty())
+        return false;
+    if (habits.Unlike(line))
+        return true;
+    if (lists.headingKind.contains(Fold(CleanHeading(line))))
         return false;
     return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
 }
 
+// A heading that a narrow column wrapped ("WORK" over "EXPERIENCE", "EXPERIÊNCIA PROFISSIO-"
+// over "NAL"): the joined line when it is a known heading and the first line alone is not.
+QString HeadingOverTwoLines(const QString& first, const QString& second, const WordLists& lists) {
+    constexpr qsizetype kMaxPartChars = 40;
+    if (first.size() > kMaxPartChars || second.size() > kMaxPartChars ||
+        lists.headingKind.contains(Fold(CleanHeading(first))))
+        return {};
+    static const QRegularExpression hyphenEnd(QStringLiteral("\\p{L}[-‐]$"));
+    const QString joined = hyphenEnd.match(first).hasMatch() ? first.chopped(1) + second
+                                                             : first + QLatin1Char(' ') + second;
+    if (!lists.headingKind.contains(Fold(CleanHeading(joined))))
+        return {};
+    return joined;
+}
+
 } // namespace
 
-std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists) {
+std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists,
+                                   const DocumentLayout* layout) {
+    HeadingHabits habits;
+    if (layout)
+        habits.layout = HeadingLinesByStyle(*layout, lists);
     std::vector<Section> sections(1);
     sections.front().kind = QStringLiteral("header");
     bool skillsUnderOwnHeading = false;
     QString previous;
-    for (const QString& line : lines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (i + 1 < lines.size()) {
+            if (QString joined = HeadingOverTwoLines(line, lines[i + 1], lists);
+                !joined.isEmpty()) {
+                line = joined;
+                ++i;
+            }
+        }
         const QString before = std::exchange(previous, line);
         QString rest;
-        const QString kind = HeadingKind(line, lists, &rest);
+        QString kind = HeadingKind(line, lists, &rest);
+        if (kind.isEmpty() && habits.layout.unknown.contains(line))
+            kind = QStringLiteral("other");
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&
                                 sections.back().kind == QLatin1String("skills");
         if (!kind.isEmpty() && !skillGroup &&
-            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists)) {
+            !IsPartOfEntry(line, before, kind, rest, sections.back().kind, lists, habits)) {
             skillsUnderOwnHeading = kind == QLatin1String("skills") && rest.isEmpty();
+            if (rest.isEmpty())
+                habits.Accepted(line);
             Section s;
             s.kind = kind;
             s.heading = line;

@@ -2,6 +2,7 @@
 // "Berufserfahrung", "FORMATION :", ...). Lines before the first heading form the "header".
 #pragma once
 
+#include "ResumeParserCore.h"
 #include "WordLists.h"
 
 #include <QString>
@@ -19,8 +20,10 @@ struct Section {
 // The text's lines: line ends of every kind, no control characters, trimmed, no blank lines.
 QStringList TextLines(const QString& content);
 
-// The sections in text order; the first is always the header (possibly empty).
-std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists);
+// The sections in text order; the first is always the header (possibly empty). The layout,
+// when given, adds headings in unknown words set like the document's known ones ("other").
+std::vector<Section> SplitSections(const QStringList& lines, const WordLists& lists,
+                                   const DocumentLayout* layout = nullptr);
 
 // The kind of heading the line is ("" for none); rest receives text after "Heading:".
 QString HeadingKind(const QString& line, const WordLists& lists, QString* rest = nullptr);

@@ -85,6 +85,15 @@ TEST(DocxContent, FootnotesFollowTheBody) {
     EXPECT_EQ(r.text, QStringLiteral("Body\nReferences on request"));
 }
 
+TEST(DocxContent, DateCellStaysOnItsEntrysFirstLine) {
+    const auto r = DocxToText(MakeDocx("<w:tbl><w:tr><w:tc>" + P("03/2019 – 05/2021") +
+                                       "</w:tc><w:tc>" + P("Test Engineer") + P("Fabrikam GmbH") +
+                                       P("Wrote the test plans") + "</w:tc></w:tr></w:tbl>"));
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.text, QStringLiteral("03/2019 – 05/2021\tTest Engineer\nFabrikam GmbH\n"
+                                     "Wrote the test plans"));
+}
+
 TEST(DocxContent, LayoutTableIsReadCellByCell) {
     // A sidebar beside the main column, laid out with a table.
     const auto r = DocxToText(MakeDocx("<w:tbl><w:tr><w:tc>" + P("CONTACT") + P("j@x.org") +

@@ -59,6 +59,37 @@ TEST(LayOutPage, SidebarThenMainColumnBelowAFullWidthName) {
                                   "Politecnico di Milano"}));
 }
 
+TEST(LayOutPage, DateColumnStaysOnItsEntrysLine) {
+    std::vector<PdfWord> w;
+    const char* dates[] = {"03.2019-05.2021", "06.2016-02.2019", "09.2014-05.2016"};
+    double y = 80;
+    for (int i = 0; i < 3; ++i) {
+        Line(&w, 40, y, QString::fromUtf8(dates[i]));
+        Line(&w, 220, y, QStringLiteral("Pflegefachkraft bei Klinik Nummer %1").arg(i + 1));
+        Line(&w, 220, y + 14, QStringLiteral("Station für Innere Medizin und Notaufnahme"));
+        Line(&w, 220, y + 28, QStringLiteral("Schichtleitung und Ausbildung neuer Kollegen"));
+        y += 56;
+    }
+    const QStringList lines = Texts(LayOutPage(w, 612));
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines[0], QStringLiteral("03.2019-05.2021\tPflegefachkraft bei Klinik Nummer 1"));
+    EXPECT_EQ(lines[1], QStringLiteral("Station für Innere Medizin und Notaufnahme"));
+    EXPECT_EQ(lines[6], QStringLiteral("09.2014-05.2016\tPflegefachkraft bei Klinik Nummer 3"));
+}
+
+TEST(LayOutPage, SidebarOnOtherBaselinesIsReadOnItsOwn) {
+    std::vector<PdfWord> w;
+    for (int i = 0; i < 12; ++i)
+        Line(&w, 250, 80 + 12 * i, QStringLiteral("Main column text line number %1").arg(i));
+    // Sidebar lines every 19 points: they meet the main column's baselines now and then.
+    for (int i = 0; i < 5; ++i)
+        Line(&w, 30, 80 + 19 * i, QStringLiteral("Sidebar entry number %1").arg(i));
+    const QStringList lines = Texts(LayOutPage(w, 612));
+    ASSERT_EQ(lines.size(), 17);
+    EXPECT_EQ(lines[4], QStringLiteral("Sidebar entry number 4"));
+    EXPECT_EQ(lines[5], QStringLiteral("Main column text line number 0"));
+}
+
 TEST(LayOutPage, WordsWithoutSpaceAfterJoinDirectly) {
     std::vector<PdfWord> w{{"Jane", 10, 10, 34, 20, false},
                            {"Doe", 34.5, 10, 52, 20, false},

@@ -72,6 +72,23 @@ TEST(RtfContent, LayoutTableCellsAreReadOneAfterTheOther) {
               QStringLiteral("CONTACT\nj@x.org\nEXPERIENCE\nLead"));
 }
 
+TEST(RtfLayout, LinesKeepTheirSizeAndWeight) {
+    const auto r = RtfToText("{\\rtf1\\ansi{\\fs40 Jane Doe\\par}{\\b\\fs28 Experience\\par}"
+                             "Engineer, {\\b Fabrikam}\\par\\b Bold\\b0\\par}");
+    ASSERT_TRUE(r.ok && r.layout);
+    const auto& lines = r.layout->lines;
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].text, QStringLiteral("Jane Doe"));
+    EXPECT_EQ(lines[0].fontSize, 20);
+    EXPECT_FALSE(lines[0].bold);
+    EXPECT_EQ(lines[1].fontSize, 14);
+    EXPECT_TRUE(lines[1].bold);
+    // Partly bold is not bold; the default size is 12 points.
+    EXPECT_EQ(lines[2].fontSize, 12);
+    EXPECT_FALSE(lines[2].bold);
+    EXPECT_TRUE(lines[3].bold);
+}
+
 TEST(RtfContent, BinaryDataIsSkipped) {
     QByteArray body("{\\*\\blipuid x}{\\pict\\bin4 ");
     body.append(QByteArray("\x7b\x7d\\\0", 4));

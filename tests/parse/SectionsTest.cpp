@@ -1,6 +1,7 @@
 // Section headings in several languages and the cleaning of the text's lines.
 #include "Sections.h"
 #include "QStringPrinter.h"
+#include "ResumeParserCore.h"
 #include "WordLists.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,10 @@ using namespace zorv::rp;
 
 const WordLists& Lists() {
     return GetWordLists({});
+}
+
+std::vector<Section> Split(const char* text) {
+    return SplitSections(TextLines(QString::fromUtf8(text)), Lists());
 }
 
 TEST(Headings, LanguagesCasesAndDecorations) {
@@ -33,6 +38,10 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"== SKILLS ==", "skills"},
         {"/// Education", "education"},
         {"1. Education", "education"},
+        {"4\tExperiência Profissional", "experience"},
+        {"6.1 Projects", "other"},
+        {"PRESENTAZIONE", "summary"},
+        {"Erhvervserfaring og praktik", "experience"},
         {"E X P E R I E N C E", "experience"},
         {"Consulting Experience", "experience"},
         {"Education & Training", "education"},
@@ -60,7 +69,7 @@ TEST(Headings, LanguagesCasesAndDecorations) {
 TEST(Headings, OrdinaryLinesAreNoHeadings) {
     for (const char* line :
          {"Senior Software Engineer", "Experience with C++ and Qt in production", "Teaching Fellow",
-          "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
+          "2019 Experience", "Skilled negotiator", "Stripe — San Francisco, CA", "Grace Kim"})
         EXPECT_TRUE(HeadingKind(QString::fromUtf8(line), Lists()).isEmpty()) << line;
 }
 
@@ -108,6 +117,69 @@ TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[1].lines.size(), 3);
     EXPECT_EQ(s[2].kind, QStringLiteral("skills"));
+}
+
+TEST(Headings, AnEmployerAfterTheHeadingStartsTheSection) {
+    const auto s = Split("Kim Lee\nWORK EXPERIENCE – FABRIKAM GMBH\nTest Engineer\n"
+                         "Work - life balance matters");
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
+    EXPECT_EQ(s[1].lines,
+              (QStringList{QStringLiteral("FABRIKAM GMBH"), QStringLiteral("Test Engineer"),
+                           QStringLiteral("Work - life balance matters")}));
+    // Only a heading in capitals: in a job's text the words are the job's.
+    EXPECT_TRUE(HeadingKind(QStringLiteral("Projects - an internal tool"), Lists()).isEmpty());
+}
+
+TEST(Headings, AHeadingWrappedOverTwoLines) {
+    const auto s = Split("Kim Lee\nWORK\nEXPERIENCE\nFabrikam\nEXPERIÊNCIA PROFISSIO‐\n"
+                         "NAL\nContoso\nSKILLS\nEXPERIENCE\nQt");
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s[1].heading, QStringLiteral("WORK EXPERIENCE"));
+    EXPECT_EQ(s[1].lines, QStringList{QStringLiteral("Fabrikam")});
+    EXPECT_EQ(s[2].heading, QStringLiteral("EXPERIÊNCIA PROFISSIONAL"));
+    EXPECT_EQ(s[2].lines, QStringList{QStringLiteral("Contoso")});
+    // A known heading followed by another stays two headings.
+    EXPECT_EQ(s[3].kind, QStringLiteral("skills"));
+    EXPECT_EQ(s[4].kind, QStringLiteral("experience"));
+}
+
+TEST(Headings, AHeadingWordUnlikeTheDocumentsHeadingsStaysInTheJob) {
+    const auto s = Split("Kim Lee\nPROFILE\nTester.\nEXPERIENCE\nFabrikam\nProjects\n"
+                         "Billing\nEDUCATION\nSome College");
+    ASSERT_EQ(s.size(), 4u);
+    EXPECT_EQ(s[2].lines, (QStringList{QStringLiteral("Fabrikam"), QStringLiteral("Projects"),
+                                       QStringLiteral("Billing")}));
+    EXPECT_EQ(s[3].kind, QStringLiteral("education"));
+}
+
+// A layout line of the given text and size, in document order.
+LayoutLine Styled(const char* text, double size, bool bold = false) {
+    return LayoutLine{QString::fromUtf8(text), size, bold, 0, 0, 0, {}};
+}
+
+TEST(Headings, UnknownWordsSetLikeTheKnownHeadings) {
+    DocumentLayout layout;
+    layout.lines = {Styled("Kim Lee", 20),          Styled("Experience", 14, true),
+                    Styled("Fabrikam, Tester", 10), Styled("Projects", 10),
+                    Styled("Billing service", 10),  Styled("Education", 14, true),
+                    Styled("Some College", 10),     Styled("Vereinsleben", 14, true),
+                    Styled("Bake sales", 10),       Styled("FABRIKAM GMBH", 10, true),
+                    Styled("Weekend helper", 10)};
+    QStringList lines;
+    for (const LayoutLine& l : layout.lines)
+        lines << l.text;
+    const auto s = SplitSections(lines, Lists(), &layout);
+    ASSERT_EQ(s.size(), 4u);
+    // "Projects" set as body text is a word of the job, not a heading.
+    EXPECT_EQ(s[1].lines.size(), 3);
+    EXPECT_EQ(s[3].kind, QStringLiteral("other"));
+    EXPECT_EQ(s[3].heading, QStringLiteral("Vereinsleben"));
+    // A bold name in the body's size is no heading.
+    EXPECT_TRUE(s[3].lines.contains(QStringLiteral("FABRIKAM GMBH")));
+    // Without the layout the unknown words are no heading.
+    for (const Section& plain : SplitSections(lines, Lists()))
+        EXPECT_NE(plain.heading, QStringLiteral("Vereinsleben"));
 }
 
 TEST(Lines, LineEndsControlCharactersAndBlankLines) {
