@@ -237,10 +237,11 @@ bool IsProse(const QString& fragment) {
     return lower >= kProseWords;
 }
 
-// A fragment that names nothing: a web address, a share of time ("80% FTE"), a decoration.
+// A fragment that names nothing: a web address ("acme.example/team" too), a share of time
+// ("80% FTE"), a decoration.
 bool IsNoName(const QString& fragment) {
     static const QRegularExpression noName(
-        QStringLiteral("^(?:https?://|www\\.)|%|^[^\\p{L}\\p{N}]*$"),
+        QStringLiteral("^(?:https?://|www\\.)|^[\\w-]+(?:\\.[\\w-]+)+/\\S|%|^[^\\p{L}\\p{N}]*$"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
     return noName.match(fragment).hasMatch();
 }

@@ -23,8 +23,9 @@ constexpr qsizetype kShortDatedLine = 90;
 constexpr int kMaxLinesAbove = 2;
 // A title line under the dates has at most these words.
 constexpr qsizetype kMaxTitleWords = 8;
-// "Employer, title. Description..." on one line: the first sentence at most this long.
-constexpr qsizetype kMaxFirstSentence = 90;
+// "Employer, title. Description..." on one line: the first sentence at most this long (an
+// employer and a title of the longest kind).
+constexpr qsizetype kMaxFirstSentence = 2 * kMaxNameChars;
 // Description lines searched for "Position: ..." labels, and the slot line they get.
 constexpr qsizetype kLabelledLinesLookahead = 3;
 constexpr int kLabelledLine = 100;
@@ -56,6 +57,33 @@ struct Heading {
     bool employerChosen = false;
     bool sameEmployerAsBefore = false;
 };
+
+// Light markup of text resumes shows the names it wraps: "*Developer* at
+// https://acme.example[Acme]", "**Acme**", "[Acme](https://acme.example)". Rule lines under
+// headings ("^^^^", "~~~~") name nothing and go.
+QStringList WithoutMarkup(const QStringList& lines) {
+    static const QRegularExpression rule(QStringLiteral("^([-=~^_*#+`.])\\1{2,}$"));
+    static const QRegularExpression linkText(
+        QStringLiteral("(?:https?://|www\\.)[^\\s\\[]*\\[([^\\]]+)\\]"));
+    static const QRegularExpression mdLink(
+        QStringLiteral("\\[([^\\]]+)\\]\\((?:https?://|www\\.)[^)]*\\)"));
+    static const QRegularExpression emphasis(
+        QStringLiteral("(^|\\s)[*_]{1,2}(?=[^\\s*_])|(?<=[^\\s*_])[*_]{1,2}(?=[\\s,.;:)]|$)"));
+    QStringList out;
+    for (const QString& line : lines) {
+        if (rule.match(line).hasMatch())
+            continue;
+        if (!line.contains(QLatin1Char('*')) && !line.contains(QLatin1Char('_')) &&
+            !line.contains(QLatin1Char('[')))
+            out << line;
+        else
+            out << QString(line)
+                       .replace(linkText, QStringLiteral("\\1"))
+                       .replace(mdLink, QStringLiteral("\\1"))
+                       .replace(emphasis, QStringLiteral("\\1"));
+    }
+    return out;
+}
 
 struct Anchor {
     qsizetype index;
@@ -98,9 +126,15 @@ public:
             labelled_.push_back(!frags.isEmpty() && !frags.front().label.isEmpty() &&
                                 frags.front().label != QLatin1String("other"));
         }
-        // Where the first entry's labelled fields follow its date line, every entry's do.
         if (anchors.empty())
             return;
+        for (const Anchor& an : anchors)
+            bareDates_.push_back(
+                NameCount(WithoutDate(StripBullet(lines[an.index]), an.range), lists) == 0);
+        // A section that opens with a bare date line names its entries under their dates; the
+        // short lines above a later date line end the entry before ("Berlin, Germany").
+        namesBelow_ = anchors[0].index == 0 && bareDates_[0];
+        // Where the first entry's labelled fields follow its date line, every entry's do.
         bool above = false;
         for (qsizetype i = std::max<qsizetype>(0, anchors[0].index - kMaxLinesAbove);
              i < anchors[0].index; ++i)
@@ -118,6 +152,9 @@ private:
     }
     bool TitleBelow(size_t a, const QString& dateLine) const;
     bool Labelled(qsizetype i) const { return labelled_[i]; }
+    bool NamesAPosition(const QString& sentence) const;
+    bool NamesBelow(size_t a) const { return namesBelow_ && bareDates_[a]; }
+    qsizetype JoinContinuation(QString& text, qsizetype i, qsizetype end) const;
     void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
     qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
 
@@ -126,8 +163,10 @@ private:
     const WordLists& lists_;
     std::vector<bool> describes_;
     std::vector<bool> labelled_;
+    std::vector<bool> bareDates_; // per anchor: its line holds nothing but the dates
     qsizetype consumedUpTo_ = -1;
     bool labelsBelow_ = false;
+    bool namesBelow_ = false;
 };
 
 // "Employer, City <dates>" over "Title": the title stands under the date line, and the short
@@ -171,25 +210,50 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
         const QString below = StripBullet(lines_[at + 1]);
         const qsizetype stop = below.indexOf(QStringLiteral(". "));
         if (named == 0 && taken == 0 && stop > 0 && stop <= kMaxFirstSentence &&
-            below.left(stop).contains(QLatin1Char(',')) && TitleScore(below.left(stop), lists_) > 0)
+            below.left(stop).contains(QLatin1Char(',')) && NamesAPosition(below.left(stop)))
             e.heading.insert(e.heading.begin() + 1, {1, below.left(stop)});
         return;
     }
     if (nextNeedsIt)
         return;
-    e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
-    e.descFrom = at + 2;
-    const bool dateLineEmpty = NameCount(e.heading.front().second, lists_) == 0;
-    if (dateLineEmpty && taken == 0 && at + 2 < nextAnchor && !Describes(at + 2)) {
-        e.heading.insert(e.heading.begin() + 2, {2, StripBullet(lines_[at + 2])});
-        e.descFrom = at + 3;
+    const bool dateLineEmpty = bareDates_[a];
+    QString first = StripBullet(lines_[at + 1]);
+    e.descFrom = dateLineEmpty ? JoinContinuation(first, at + 2, nextAnchor) : at + 2;
+    e.heading.insert(e.heading.begin() + 1, {1, first});
+    if (dateLineEmpty && taken == 0 && e.descFrom < nextAnchor && !Describes(e.descFrom)) {
+        QString second = StripBullet(lines_[e.descFrom]);
+        e.descFrom = JoinContinuation(second, e.descFrom + 1, nextAnchor);
+        e.heading.insert(e.heading.begin() + 2, {2, second});
     }
+}
+
+// "Bachelor thesis in data analytics / and condition monitoring": a name wrapped onto the next
+// line, which starts in lower case, is one name. Returns the line after what was taken.
+qsizetype EntryCutter::JoinContinuation(QString& text, qsizetype i, qsizetype end) const {
+    static const QRegularExpression closed(QStringLiteral("[.,;:)]$"));
+    if (i >= end || Describes(i) || closed.match(text).hasMatch())
+        return i;
+    const QString next = StripBullet(lines_[i]);
+    if (next.isEmpty() || !next[0].isLower() || text.size() + next.size() >= kMaxNameChars)
+        return i;
+    text += QLatin1Char(' ') + next;
+    return i + 1;
+}
+
+// "Acme (Acme Holdings S.A.), senior analyst": short names, one of them a title.
+bool EntryCutter::NamesAPosition(const QString& sentence) const {
+    const auto frags = Fragments(sentence, false, lists_);
+    return std::all_of(frags.begin(), frags.end(),
+                       [](const Fragment& f) { return f.text.size() <= kMaxNameChars; }) &&
+           std::any_of(frags.begin(), frags.end(), [&](const Fragment& f) {
+               return !f.note && TitleScore(f.text, lists_) > 0;
+           });
 }
 
 // The description ends where the next entry's heading lines start.
 qsizetype EntryCutter::DescriptionEnd(size_t a, qsizetype descFrom) const {
     const qsizetype nextAnchor = NextAnchor(a);
-    if (a + 1 >= anchors_.size())
+    if (a + 1 >= anchors_.size() || NamesBelow(a + 1))
         return nextAnchor;
     qsizetype back = nextAnchor - 1;
     int n = 0;
@@ -208,7 +272,7 @@ EntryLines EntryCutter::Cut(size_t a) {
     e.heading.push_back({0, dateLine});
     int taken = 0;
     const bool titleBelow = TitleBelow(a, dateLine);
-    if (!titleBelow) {
+    if (!titleBelow && !NamesBelow(a)) {
         for (qsizetype before = at - 1; before > consumedUpTo_ && taken < kMaxLinesAbove &&
                                         !Describes(before) && !(labelsBelow_ && Labelled(before));
              --before)
@@ -238,7 +302,9 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
     int index = 0;
     for (qsizetype k = 0; k < frags.size(); ++k) {
         const QString& f = frags[k].text;
-        if (IsLocation(f, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
+        // "Lyon, France." ends its line with a full stop.
+        const QString plain = f.endsWith(QLatin1Char('.')) ? f.chopped(1) : f;
+        if (IsLocation(plain, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
             if (h.position.location.isEmpty())
                 h.position.location = f;
             continue;
@@ -442,7 +508,8 @@ void ExtendTitle(Heading& h, const WordLists& lists) {
 
 } // namespace
 
-std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& lists) {
+std::vector<Position> ParsePositions(const QStringList& sectionLines, const WordLists& lists) {
+    const QStringList lines = WithoutMarkup(sectionLines);
     const std::vector<Anchor> anchors = FindAnchors(lines, lists);
     const bool allCaps = AllCaps(lines);
     EntryCutter cutter(lines, anchors, lists);
