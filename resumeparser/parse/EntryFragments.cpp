@@ -202,7 +202,13 @@ bool FindDateLine(const QString& line, DateRange* range) {
 QString WithoutDate(const QString& line, const DateRange& r) {
     if (r.position < 0)
         return line;
-    return line.left(r.position) + QStringLiteral("\t") + line.mid(r.position + r.length);
+    const QString rest = line.mid(r.position + r.length);
+    if (r.endPosition < 0)
+        return line.left(r.position) + QStringLiteral("\t") + rest;
+    // The end written apart: the names between the two dates stay.
+    const qsizetype endAt = r.endPosition - r.position - r.length;
+    return line.left(r.position) + QStringLiteral("\t") + rest.left(endAt) + QStringLiteral("\t") +
+           rest.mid(endAt + r.endLength);
 }
 
 bool IsUpperText(const QString& text) {

@@ -55,6 +55,7 @@ struct Heading {
     bool titleByWords = false;
     Slot titleSlot, employerSlot;
     bool employerChosen = false;
+    bool employerLabelled = false; // "Employer: Acme"
     bool sameEmployerAsBefore = false;
 };
 
@@ -153,6 +154,8 @@ private:
     bool TitleBelow(size_t a, const QString& dateLine) const;
     bool Labelled(qsizetype i) const { return labelled_[i]; }
     bool NamesAPosition(const QString& sentence) const;
+    qsizetype FieldCount(const QString& text) const;
+    bool IsOrgLine(const QString& text) const;
     bool NamesBelow(size_t a) const { return namesBelow_ && bareDates_[a]; }
     qsizetype JoinContinuation(QString& text, qsizetype i, qsizetype end) const;
     void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
@@ -197,14 +200,23 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     }
     qsizetype named = 0;
     for (const auto& hl : e.heading)
-        named += NameCount(hl.second, lists_);
+        named += FieldCount(hl.second);
     // The line under the dates names this position unless it opens the next one, whose date
     // line follows with nothing else on it.
     const bool nextNeedsIt =
         a + 1 < anchors_.size() && nextAnchor == at + 2 &&
         NameCount(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), lists_) < 2;
-    if (named >= 2 || at + 1 >= nextAnchor)
+    if (at + 1 >= nextAnchor)
         return;
+    if (named >= 2) {
+        // "Analyst – Risk Team  2019–2021" over "Acme Bank": the organisation on a line of its
+        // own under a heading that named a department.
+        if (!nextNeedsIt && !Describes(at + 1) && IsOrgLine(StripBullet(lines_[at + 1]))) {
+            e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
+            e.descFrom = at + 2;
+        }
+        return;
+    }
     if (Describes(at + 1)) {
         // "Acme Corp, developer. Built the ..." under a bare date line: its first sentence.
         const QString below = StripBullet(lines_[at + 1]);
@@ -238,6 +250,28 @@ qsizetype EntryCutter::JoinContinuation(QString& text, qsizetype i, qsizetype en
         return i;
     text += QLatin1Char(' ') + next;
     return i + 1;
+}
+
+// The names a heading line gives; a labelled line ("Employer: Acme - ACM") gives one.
+qsizetype EntryCutter::FieldCount(const QString& text) const {
+    const auto frags = Fragments(text, false, lists_);
+    if (!frags.isEmpty() && !frags.front().label.isEmpty())
+        return 1;
+    return NameCount(text, lists_);
+}
+
+// A line that names one organisation and nothing else but its place.
+bool EntryCutter::IsOrgLine(const QString& text) const {
+    const auto frags = Fragments(text, false, lists_);
+    qsizetype names = 0;
+    bool org = false;
+    for (const Fragment& f : frags) {
+        if (f.note || IsLocation(f.text, lists_))
+            continue;
+        ++names;
+        org = OrgScore(f.text, lists_, false) > 0 && TitleScore(f.text, lists_) <= 0;
+    }
+    return names == 1 && org;
 }
 
 // "Acme (Acme Holdings S.A.), senior analyst": short names, one of them a title.
@@ -390,6 +424,11 @@ Heading BuildHeading(const QStringList& lines, const Anchor& anchor, const Entry
 // title; notes in parentheses only when nothing else is left.
 void ChooseEmployer(Heading& h, const WordLists& lists, bool allCaps) {
     int bestScore = -100;
+    int bestCell = -1;
+    int titleCell = -1;
+    for (const Candidate& c : h.candidates)
+        if (c.slot == h.titleSlot && !h.position.title.isEmpty())
+            titleCell = c.cell;
     for (const Candidate& c : h.candidates) {
         if ((c.slot == h.titleSlot && !h.position.title.isEmpty()) || c.text.size() > kMaxNameChars)
             continue;
@@ -405,11 +444,18 @@ void ChooseEmployer(Heading& h, const WordLists& lists, bool allCaps) {
         const bool pairedWithTitle = s == bestScore && !h.position.title.isEmpty() &&
                                      c.slot.line == h.titleSlot.line && h.employerSlot.line == 0 &&
                                      h.titleSlot.line != 0;
-        if (s > bestScore || pairedWithTitle) {
+        // "Director, CSM at Acme": between equals, a name after "at" (another cell) beats a
+        // piece of the title's own cell.
+        const bool outsideTitleCell = s == bestScore && titleCell >= 0 &&
+                                      c.slot.line == h.titleSlot.line && c.cell != titleCell &&
+                                      h.employerSlot.line == c.slot.line && bestCell == titleCell;
+        if (s > bestScore || pairedWithTitle || outsideTitleCell) {
+            bestCell = c.cell;
             bestScore = s;
             h.position.employer = c.text;
             h.employerSlot = c.slot;
             h.employerChosen = true;
+            h.employerLabelled = c.label == QLatin1String("employer");
         }
     }
 }
@@ -506,6 +552,31 @@ void ExtendTitle(Heading& h, const WordLists& lists) {
     }
 }
 
+// The positions the headings name. A heading that names only a title is another role at the
+// employer before when its words say it is a title, or when that employer was labelled
+// ("Employer: Acme" over several dated roles).
+std::vector<Position> Positions(std::vector<Heading>& headings, const WordLists& lists) {
+    std::vector<Position> positions;
+    bool labelledBefore = false;
+    for (Heading& h : headings) {
+        ExtendTitle(h, lists);
+        const bool onlyTitle =
+            (h.titleByWords || labelledBefore) && !h.position.title.isEmpty() &&
+            std::all_of(h.candidates.begin(), h.candidates.end(),
+                        [&](const Candidate& c) { return c.text == h.position.title || c.note; });
+        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
+            !positions.empty())
+            h.position.employer = positions.back().employer;
+        else
+            labelledBefore = h.employerLabelled;
+        // Nothing that names a position: a date in the text, not an entry.
+        if (h.position.title.isEmpty() && h.position.employer.isEmpty())
+            continue;
+        positions.push_back(std::move(h.position));
+    }
+    return positions;
+}
+
 } // namespace
 
 std::vector<Position> ParsePositions(const QStringList& sectionLines, const WordLists& lists) {
@@ -526,23 +597,7 @@ std::vector<Position> ParsePositions(const QStringList& sectionLines, const Word
         if (!h.titleByWords)
             FillByLayout(h, layout, lists, allCaps);
 
-    std::vector<Position> positions;
-    for (Heading& h : headings) {
-        ExtendTitle(h, lists);
-        // Another role at the same employer: a title by its words and nothing else named.
-        const bool onlyTitle =
-            h.titleByWords &&
-            std::all_of(h.candidates.begin(), h.candidates.end(),
-                        [&](const Candidate& c) { return c.slot == h.titleSlot || c.note; });
-        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
-            !positions.empty())
-            h.position.employer = positions.back().employer; // another role, same employer
-        // Nothing that names a position: a date in the text, not an entry.
-        if (h.position.title.isEmpty() && h.position.employer.isEmpty())
-            continue;
-        positions.push_back(std::move(h.position));
-    }
-    return positions;
+    return Positions(headings, lists);
 }
 
 } // namespace zorv::rp

@@ -222,6 +222,34 @@ void TakeMonthsAfterYear(const QString& folded, const QString& text, DateRange* 
     range->length += m.capturedLength();
 }
 
+// "From: Jan 2013  Acme  To: Mar 2013  Analyst": a labelled start and a labelled end with the
+// entry's names between them. Both labels need their colon; without it "from" and "to" are
+// ordinary words of a sentence.
+void TakeLabelledEnd(const QString& folded, const QString& text, DateRange* range) {
+    static const QRegularExpression startLabel(
+        QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().since)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression endLabel(
+        QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().until)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    const auto start = startLabel.match(folded.left(range->position));
+    if (!start.hasMatch())
+        return;
+    auto it = DatePattern().globalMatch(folded, range->position + range->length);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const auto end = endLabel.match(folded.left(m.capturedStart()));
+        if (!end.hasMatch())
+            continue;
+        range->end = FromMatch(m, text);
+        range->length += range->position - start.capturedStart();
+        range->position = start.capturedStart();
+        range->endPosition = end.capturedStart();
+        range->endLength = m.capturedEnd() - end.capturedStart();
+        return;
+    }
+}
+
 } // namespace
 
 DateRange FindDateRange(const QString& text) {
@@ -264,6 +292,8 @@ DateRange FindDateRange(const QString& text) {
         TakeSharedYearStart(folded, text, &range);
         if (!range.end.IsSet())
             TakeMonthsAfterYear(folded, text, &range);
+        if (!range.end.IsSet())
+            TakeLabelledEnd(folded, text, &range);
     }
     return range;
 }
