@@ -486,7 +486,7 @@ std::optional<Layout> CommonLayout(const std::vector<Heading>& headings) {
 // the title ("Project Manager, Payments").
 void MarkRolesUnderOneEmployer(std::vector<Heading>& headings, const Layout& layout,
                                const WordLists& lists, bool allCaps) {
-    if (layout.second.line == 0)
+    if (layout.second.line == 0 || layout.second.line == layout.first.line)
         return;
     for (size_t i = 1; i < headings.size(); ++i) {
         Heading& h = headings[i];

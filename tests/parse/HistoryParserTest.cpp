@@ -197,6 +197,88 @@ TEST(Positions, DatedLinesWithoutNamesAreNoPositions) {
     EXPECT_TRUE(PositionsOf("2019 – 2020\n2017 – 2018\n").empty());
 }
 
+TEST(Positions, NamesUnderBareDateLines) {
+    // The place closing one entry stands above the next dates; a title wrapped onto a second
+    // line starts in lower case.
+    const auto p = PositionsOf("03/2021 – 09/2022\n"
+                               "Werkstudent im Bereich Datenanalyse\n"
+                               "und Qualitätssicherung\n"
+                               "Contoso GmbH\n"
+                               "• Auswertung von Messreihen\n"
+                               "Hamburg, Germany\n"
+                               "07/2018 – 02/2021\n"
+                               "Software Engineer\n"
+                               "Fabrikam Labs\n"
+                               "• Built the billing service.\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title,
+              QStringLiteral("Werkstudent im Bereich Datenanalyse und Qualitätssicherung"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso GmbH"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Software Engineer"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Fabrikam Labs"));
+}
+
+TEST(Positions, LightMarkupOfTextResumes) {
+    const auto p =
+        PositionsOf("*Web Developer, UX* at https://northwind.example[Northwind Traders]\n"
+                    "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^\n"
+                    "_June 2011 - May 2013_ (2 years)\n"
+                    "Built the shop front and its search.\n"
+                    "**Support Engineer** at [Tailspin Toys](https://tailspin.example)\n"
+                    "_2009 - 2011_\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Web Developer, UX"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Northwind Traders"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Support Engineer"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Tailspin Toys"));
+}
+
+TEST(Positions, LongFirstSentenceWithTheLegalName) {
+    const auto p =
+        PositionsOf("08/2014 - 06/2015\n"
+                    "Wingtip (Wingtip Sistemas Digitales S.A.), analista de interfaces "
+                    "web senior. Lideró el proyecto de la aplicación móvil del cliente.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Wingtip"));
+    EXPECT_EQ(p[0].title, QStringLiteral("analista de interfaces web senior"));
+}
+
+TEST(Positions, OrganisationUnderATitleNamingADepartment) {
+    const auto p = PositionsOf("Research Assistant – Department of Hydrology\t04/2022 – 02/2023\n"
+                               "Fabrikam University\n"
+                               "Field data for two research projects.\n"
+                               "Research Assistant – Institute of Geodesy\t03/2020 – 09/2021\n"
+                               "Fabrikam University\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Fabrikam University"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Fabrikam University"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Research Assistant"));
+}
+
+TEST(Positions, LabelledEmployerCoversTheRolesUnderIt) {
+    const auto p = PositionsOf("Empresa: Contoso Varejo S.A - CVSA\n"
+                               "Período: 01/2022 à 04/2022\n"
+                               "Operador de caixa\n"
+                               "Atendimento ao cliente e fechamento do caixa diário da loja.\n"
+                               "Período: 03/2021 à 12/2021\n"
+                               "Repositor de loja\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].title, QStringLiteral("Operador de caixa"));
+    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso Varejo S.A"));
+    EXPECT_EQ(p[1].title, QStringLiteral("Repositor de loja"));
+    EXPECT_EQ(p[1].employer, QStringLiteral("Contoso Varejo S.A"));
+}
+
+TEST(Positions, LabelledStartAndEndAroundTheNames) {
+    const auto p = PositionsOf("From: Jan 2013\tContoso Health\tGrand Rapids, MI To: Mar 2014\t"
+                               "System Analyst\n"
+                               "• Built interfaces between the clinics.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso Health"));
+    EXPECT_EQ(p[0].title, QStringLiteral("System Analyst"));
+    EXPECT_EQ(p[0].end.Iso(), QStringLiteral("2014-03"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
