@@ -17,7 +17,7 @@ namespace {
 // from labels.txt, or "" for none.
 QString LabelKind(const QString& fragment, const WordLists& lists) {
     const QString kind = lists.fieldLabel.value(Fold(fragment));
-    return kind == QLatin1String("place") ? QString() : kind;
+    return kind == QLatin1String("place") || kind == QLatin1String("terms") ? QString() : kind;
 }
 
 // The pieces of a cell cut at ", ", except inside parentheses ("Bachelor of Engineering
@@ -244,10 +244,11 @@ bool IsProse(const QString& fragment) {
 }
 
 // A fragment that names nothing: a web address ("acme.example/team" too), a share of time
-// ("80% FTE"), a decoration.
+// ("80% FTE"), a duration ("3 years"), a decoration.
 bool IsNoName(const QString& fragment) {
     static const QRegularExpression noName(
-        QStringLiteral("^(?:https?://|www\\.)|^[\\w-]+(?:\\.[\\w-]+)+/\\S|%|^[^\\p{L}\\p{N}]*$"),
+        QStringLiteral("^(?:https?://|www\\.)|^[\\w-]+(?:\\.[\\w-]+)+/\\S|%|^[^\\p{L}\\p{N}]*$"
+                       "|^\\d+(?:[.,]\\d+)?\\+?\\s+\\p{L}{1,8}\\.?$"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
     return noName.match(fragment).hasMatch();
 }

@@ -19,6 +19,9 @@ namespace {
 
 // A dated line this short heads an entry even when it reads like a sentence.
 constexpr qsizetype kShortDatedLine = 90;
+// Cells of a dated table row: its dates and at least two names.
+constexpr qsizetype kMinTableCells = 3;
+constexpr qsizetype kMinLabelCells = 2;
 // Lines above a date line that can name its entry.
 constexpr int kMaxLinesAbove = 2;
 // A title line under the dates has at most these words.
@@ -91,13 +94,30 @@ struct Anchor {
     DateRange range;
 };
 
+// A row of a table ("Acme Ltd <tab> 3 years <tab> 2019 – 2021 <tab> Sales Officer"): many
+// words in all, but short cells.
+bool IsTableRow(const QString& line) {
+    const QStringList cells = LineChunks(line);
+    return cells.size() >= kMinTableCells &&
+           std::all_of(cells.begin(), cells.end(),
+                       [](const QString& c) { return c.size() <= kMaxNameChars; });
+}
+
+// The heading row of a table ("Company <tab> Period <tab> Role"): two cells or more are labels.
+bool IsColumnHeadings(const QString& line, const WordLists& lists) {
+    const QStringList cells = LineChunks(line);
+    return std::count_if(cells.begin(), cells.end(), [&](const QString& c) {
+               return lists.fieldLabel.contains(Fold(c));
+           }) >= kMinLabelCells;
+}
+
 std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists) {
     std::vector<Anchor> anchors;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
-        if (FindDateLine(line, &r) &&
-            (!IsDescriptionLine(lines[i], lists) || line.size() < kShortDatedLine))
+        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) ||
+                                       line.size() < kShortDatedLine || IsTableRow(line)))
             anchors.push_back({i, r});
     }
     return anchors;
@@ -120,7 +140,7 @@ public:
         // entry; labelled title and employer lines belong to one entry.
         for (const QString& line : lines) {
             const auto frags = Fragments(StripBullet(line), false, lists);
-            describes_.push_back(IsDescriptionLine(line, lists) ||
+            describes_.push_back(IsDescriptionLine(line, lists) || IsColumnHeadings(line, lists) ||
                                  std::any_of(frags.begin(), frags.end(), [](const Fragment& f) {
                                      return f.label == QLatin1String("other");
                                  }));
@@ -349,7 +369,8 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
             h.candidates.back().text += QStringLiteral(", ") + f;
             continue;
         }
-        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0))
+        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0) ||
+            lists.fieldLabel.value(Fold(f)) == QLatin1String("terms"))
             continue;
         h.candidates.push_back(
             {f, {offset, index++}, frags[k].cell, frags[k].label, frags[k].note});

@@ -37,23 +37,24 @@ QString NameAlternation(const std::vector<DateWords::Named>& names) {
     return Alternation(words);
 }
 
-// One date in folded text; an underscore around it is emphasis ("_May 2019 - Present_"), not
-// part of a word. Groups: 1 day, 2 month name, 3 year (named month);
-// 4 season, 5 year; 6 year, 7 month (ISO); 8 day, 9 month, 10 year (numeric);
-// 11 month, 12 year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
+// One date in folded text ("-2010" only after a year: "2006 -2010"); an underscore around it is
+// emphasis ("_May 2019 - Present_"), not part of a word. Groups: 1 day, 2 month name, 3 year (named
+// month); 4 season, 5 year; 6 year, 7 month (ISO); 8 day, 9 month, 10 year (numeric); 11 month, 12
+// year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
 const QRegularExpression& DatePattern() {
     static const QRegularExpression re(
-        QStringLiteral("(?<![\\p{L}\\p{N}/.])(?:(?<=(?:19|20)\\d\\d-)|(?<!-))(?:"
-                       "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
-                       "\\d\\d|’\\d\\d)"
-                       "|(%2)\\s+((?:19|20)\\d\\d)"
-                       "|((?:19|20)\\d\\d)[\\-/.](0?[1-9]|1[0-2])(?:[\\-/.]\\d{1,2})?(?![\\d])"
-                       "|(\\d{1,2})[/.\\-](\\d{1,2})[/.\\-]((?:19|20)\\d\\d)"
-                       "|(0?[1-9]|1[0-2])\\s?[/.\\-]\\s?((?:19|20)\\d\\d)"
-                       "|['’](\\d\\d)"
-                       "|((?:19|20)\\d\\d)"
-                       "|(%3)"
-                       ")(?![\\p{L}\\p{N}])")
+        QStringLiteral(
+            "(?<![\\p{L}\\p{N}/.])(?:(?<=(?:19|20)\\d\\d-)|(?<=(?:19|20)\\d\\d\\s-)|(?<!-))(?:"
+            "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
+            "\\d\\d|’\\d\\d)"
+            "|(%2)\\s+((?:19|20)\\d\\d)"
+            "|((?:19|20)\\d\\d)[\\-/.](0?[1-9]|1[0-2])(?:[\\-/.]\\d{1,2})?(?![\\d])"
+            "|(\\d{1,2})[/.\\-](\\d{1,2})[/.\\-]((?:19|20)\\d\\d)"
+            "|(0?[1-9]|1[0-2])\\s?[/.\\-]\\s?((?:19|20)\\d\\d)"
+            "|['’](\\d\\d)"
+            "|((?:19|20)\\d\\d)"
+            "|(%3)"
+            ")(?![\\p{L}\\p{N}])")
             .arg(NameAlternation(Words().months), NameAlternation(Words().seasons),
                  Alternation(Words().present)),
         QRegularExpression::UseUnicodePropertiesOption);

@@ -279,6 +279,23 @@ TEST(Positions, LabelledStartAndEndAroundTheNames) {
     EXPECT_EQ(p[0].end.Iso(), QStringLiteral("2014-03"));
 }
 
+TEST(Positions, TableRowsWithDurationsAndTerms) {
+    // Rows of many words with short cells; "3 Years" and "Part time" name nothing.
+    const auto p = PositionsOf("Company\tExperience\tPeriod\tRole\n"
+                               "CONTOSO FOODS PRIVATE LIMITED (RETAIL DIVISION)\t3 Years\t2019 – "
+                               "Till date\tArea Sales Executive (NORTH ZONE)\n"
+                               "FABRIKAM HOME CARE PVT LTD. ( WEST REGION )\t8 Years\t2010 -2018\t"
+                               "K.A.M ( NORTH & EAST )\n"
+                               "Litware\t1 Year\t2008 – 2010\tSales Officer - Part time\n");
+    ASSERT_EQ(p.size(), 3u);
+    EXPECT_EQ(p[1].employer, QStringLiteral("FABRIKAM HOME CARE PVT LTD."));
+    EXPECT_EQ(p[1].title, QStringLiteral("K.A.M"));
+    EXPECT_EQ(p[1].start.Iso(), QStringLiteral("2010"));
+    EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2018"));
+    EXPECT_EQ(p[2].employer, QStringLiteral("Litware"));
+    EXPECT_EQ(p[2].title, QStringLiteral("Sales Officer"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
