@@ -175,6 +175,7 @@ private:
     bool Labelled(qsizetype i) const { return labelled_[i]; }
     bool NamesAPosition(const QString& sentence) const;
     qsizetype FieldCount(const QString& text) const;
+    bool OpensNextEntry(size_t a, qsizetype i) const;
     bool IsOrgLine(const QString& text) const;
     bool NamesBelow(size_t a) const { return namesBelow_ && bareDates_[a]; }
     qsizetype JoinContinuation(QString& text, qsizetype i, qsizetype end) const;
@@ -231,7 +232,8 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     if (named >= 2) {
         // "Analyst – Risk Team  2019–2021" over "Acme Bank": the organisation on a line of its
         // own under a heading that named a department.
-        if (!nextNeedsIt && !Describes(at + 1) && IsOrgLine(StripBullet(lines_[at + 1]))) {
+        if (!nextNeedsIt && !Describes(at + 1) && IsOrgLine(StripBullet(lines_[at + 1])) &&
+            !OpensNextEntry(a, at + 1)) {
             e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
             e.descFrom = at + 2;
         }
@@ -270,6 +272,18 @@ qsizetype EntryCutter::JoinContinuation(QString& text, qsizetype i, qsizetype en
         return i;
     text += QLatin1Char(' ') + next;
     return i + 1;
+}
+
+// Line i, under entry a's dates, opens the next entry when only heading lines follow it up to
+// the next date line and that date line names too little by itself.
+bool EntryCutter::OpensNextEntry(size_t a, qsizetype i) const {
+    if (a + 1 >= anchors_.size())
+        return false;
+    const qsizetype next = anchors_[a + 1].index;
+    for (qsizetype j = i + 1; j < next; ++j)
+        if (Describes(j))
+            return false;
+    return NameCount(WithoutDate(StripBullet(lines_[next]), anchors_[a + 1].range), lists_) < 2;
 }
 
 // The names a heading line gives; a labelled line ("Employer: Acme - ACM") gives one.
