@@ -60,6 +60,17 @@ std::vector<Position> PositionsWithoutHeading(const QStringList& lines, const Wo
     return out;
 }
 
+// Newest first; positions without a start keep their place after the dated ones.
+void SortNewestFirst(std::vector<Position>& positions) {
+    std::stable_sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
+        const int ka = std::max(a.end.SortKey(), a.start.SortKey());
+        const int kb = std::max(b.end.SortKey(), b.start.SortKey());
+        if (ka != kb)
+            return ka > kb;
+        return a.start.SortKey() > b.start.SortKey();
+    });
+}
+
 } // namespace
 
 ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
@@ -128,15 +139,7 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
             resume.skills = FindKnownSkills(lines, lists);
         if (resume.positions.empty())
             resume.positions = PositionsWithoutHeading(sections.front().lines, lists);
-        // Newest first; positions without a start keep their place after the dated ones.
-        std::stable_sort(resume.positions.begin(), resume.positions.end(),
-                         [](const Position& a, const Position& b) {
-                             const int ka = std::max(a.end.SortKey(), a.start.SortKey());
-                             const int kb = std::max(b.end.SortKey(), b.start.SortKey());
-                             if (ka != kb)
-                                 return ka > kb;
-                             return a.start.SortKey() > b.start.SortKey();
-                         });
+        SortNewestFirst(resume.positions);
     }
 
     HrXmlContent out;
