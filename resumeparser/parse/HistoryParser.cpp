@@ -254,7 +254,12 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     QString first = StripBullet(lines_[at + 1]);
     e.descFrom = dateLineEmpty ? JoinContinuation(first, at + 2, nextAnchor) : at + 2;
     e.heading.insert(e.heading.begin() + 1, {1, first});
-    if (dateLineEmpty && taken == 0 && e.descFrom < nextAnchor && !Describes(e.descFrom)) {
+    // A second line in prose starts the description, unless an organisation names itself so.
+    const auto names = [&](const QString& line) {
+        return !IsProse(line) || OrgScore(line, lists_, false) > 0;
+    };
+    if (dateLineEmpty && taken == 0 && e.descFrom < nextAnchor && !Describes(e.descFrom) &&
+        names(StripBullet(lines_[e.descFrom]))) {
         QString second = StripBullet(lines_[e.descFrom]);
         e.descFrom = JoinContinuation(second, e.descFrom + 1, nextAnchor);
         e.heading.insert(e.heading.begin() + 2, {2, second});

@@ -185,7 +185,9 @@ TEST(Positions, TitleAndEmployerRunTogetherInCapitals) {
                                "MANAGING PARTNER NORTHWIND CAPITAL\n"
                                "Early stage fund for industrial start-ups.\n"
                                "2017 - 2021\n"
-                               "SOFTWARE ARCHITECT FABRIKAM\n");
+                               "SOFTWARE ARCHITECT FABRIKAM\n"
+                               "Interim head of engineering for a document management product "
+                               "and its\n");
     ASSERT_EQ(p.size(), 2u);
     EXPECT_EQ(p[0].title, QStringLiteral("MANAGING PARTNER"));
     EXPECT_EQ(p[0].employer, QStringLiteral("NORTHWIND CAPITAL"));
