@@ -18,6 +18,11 @@ std::vector<Position> PositionsOf(const char* text) {
     return ParsePositions(TextLines(QString::fromUtf8(text)), Lists());
 }
 
+void ExpectNames(const Position& p, const char* title, const char* employer) {
+    EXPECT_EQ(p.title, QString::fromUtf8(title));
+    EXPECT_EQ(p.employer, QString::fromUtf8(employer));
+}
+
 TEST(Positions, EmployerLineThenTitleAndDates) {
     const auto p = PositionsOf("Stripe — San Francisco, CA\n"
                                "Senior Software Engineer        March 2020 – Present\n"
@@ -213,11 +218,8 @@ TEST(Positions, NamesUnderBareDateLines) {
                                "Fabrikam Labs\n"
                                "• Built the billing service.\n");
     ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[0].title,
-              QStringLiteral("Werkstudent im Bereich Datenanalyse und Qualitätssicherung"));
-    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso GmbH"));
-    EXPECT_EQ(p[1].title, QStringLiteral("Software Engineer"));
-    EXPECT_EQ(p[1].employer, QStringLiteral("Fabrikam Labs"));
+    ExpectNames(p[0], "Werkstudent im Bereich Datenanalyse und Qualitätssicherung", "Contoso GmbH");
+    ExpectNames(p[1], "Software Engineer", "Fabrikam Labs");
 }
 
 TEST(Positions, LightMarkupOfTextResumes) {
@@ -229,10 +231,8 @@ TEST(Positions, LightMarkupOfTextResumes) {
                     "**Support Engineer** at [Tailspin Toys](https://tailspin.example)\n"
                     "_2009 - 2011_\n");
     ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[0].title, QStringLiteral("Web Developer, UX"));
-    EXPECT_EQ(p[0].employer, QStringLiteral("Northwind Traders"));
-    EXPECT_EQ(p[1].title, QStringLiteral("Support Engineer"));
-    EXPECT_EQ(p[1].employer, QStringLiteral("Tailspin Toys"));
+    ExpectNames(p[0], "Web Developer, UX", "Northwind Traders");
+    ExpectNames(p[1], "Support Engineer", "Tailspin Toys");
 }
 
 TEST(Positions, LongFirstSentenceWithTheLegalName) {
@@ -241,8 +241,7 @@ TEST(Positions, LongFirstSentenceWithTheLegalName) {
                     "Wingtip (Wingtip Sistemas Digitales S.A.), analista de interfaces "
                     "web senior. Lideró el proyecto de la aplicación móvil del cliente.\n");
     ASSERT_EQ(p.size(), 1u);
-    EXPECT_EQ(p[0].employer, QStringLiteral("Wingtip"));
-    EXPECT_EQ(p[0].title, QStringLiteral("analista de interfaces web senior"));
+    ExpectNames(p[0], "analista de interfaces web senior", "Wingtip");
 }
 
 TEST(Positions, OrganisationUnderATitleNamingADepartment) {
@@ -253,8 +252,7 @@ TEST(Positions, OrganisationUnderATitleNamingADepartment) {
                                "Fabrikam University\n");
     ASSERT_EQ(p.size(), 2u);
     EXPECT_EQ(p[0].employer, QStringLiteral("Fabrikam University"));
-    EXPECT_EQ(p[1].employer, QStringLiteral("Fabrikam University"));
-    EXPECT_EQ(p[1].title, QStringLiteral("Research Assistant"));
+    ExpectNames(p[1], "Research Assistant", "Fabrikam University");
 }
 
 TEST(Positions, LabelledEmployerCoversTheRolesUnderIt) {
@@ -265,10 +263,8 @@ TEST(Positions, LabelledEmployerCoversTheRolesUnderIt) {
                                "Período: 03/2021 à 12/2021\n"
                                "Repositor de loja\n");
     ASSERT_EQ(p.size(), 2u);
-    EXPECT_EQ(p[0].title, QStringLiteral("Operador de caixa"));
-    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso Varejo S.A"));
-    EXPECT_EQ(p[1].title, QStringLiteral("Repositor de loja"));
-    EXPECT_EQ(p[1].employer, QStringLiteral("Contoso Varejo S.A"));
+    ExpectNames(p[0], "Operador de caixa", "Contoso Varejo S.A");
+    ExpectNames(p[1], "Repositor de loja", "Contoso Varejo S.A");
 }
 
 TEST(Positions, LabelledStartAndEndAroundTheNames) {
@@ -276,8 +272,7 @@ TEST(Positions, LabelledStartAndEndAroundTheNames) {
                                "System Analyst\n"
                                "• Built interfaces between the clinics.\n");
     ASSERT_EQ(p.size(), 1u);
-    EXPECT_EQ(p[0].employer, QStringLiteral("Contoso Health"));
-    EXPECT_EQ(p[0].title, QStringLiteral("System Analyst"));
+    ExpectNames(p[0], "System Analyst", "Contoso Health");
     EXPECT_EQ(p[0].end.Iso(), QStringLiteral("2014-03"));
 }
 
@@ -290,12 +285,10 @@ TEST(Positions, TableRowsWithDurationsAndTerms) {
                                "K.A.M ( NORTH & EAST )\n"
                                "Litware\t1 Year\t2008 – 2010\tSales Officer - Part time\n");
     ASSERT_EQ(p.size(), 3u);
-    EXPECT_EQ(p[1].employer, QStringLiteral("FABRIKAM HOME CARE PVT LTD."));
-    EXPECT_EQ(p[1].title, QStringLiteral("K.A.M"));
+    ExpectNames(p[1], "K.A.M", "FABRIKAM HOME CARE PVT LTD.");
     EXPECT_EQ(p[1].start.Iso(), QStringLiteral("2010"));
     EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2018"));
-    EXPECT_EQ(p[2].employer, QStringLiteral("Litware"));
-    EXPECT_EQ(p[2].title, QStringLiteral("Sales Officer"));
+    ExpectNames(p[2], "Sales Officer", "Litware");
 }
 
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
