@@ -21,6 +21,7 @@ namespace {
 constexpr qsizetype kShortDatedLine = 90;
 // Cells of a dated table row: its dates and at least two names.
 constexpr qsizetype kMinTableCells = 3;
+// Cells of a table's heading row that are column labels ("Company", "Period", "Role").
 constexpr qsizetype kMinLabelCells = 2;
 // Lines above a date line that can name its entry.
 constexpr int kMaxLinesAbove = 2;
