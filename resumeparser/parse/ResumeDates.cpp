@@ -227,26 +227,34 @@ void TakeMonthsAfterYear(const QString& folded, const QString& text, DateRange* 
 // entry's names between them. Both labels need their colon; without it "from" and "to" are
 // ordinary words of a sentence.
 void TakeLabelledEnd(const QString& folded, const QString& text, DateRange* range) {
+    // The longest label with its colon and spaces ("à partir de :").
+    constexpr qsizetype kMaxLabelSpan = 24;
     static const QRegularExpression startLabel(
         QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().since)),
         QRegularExpression::UseUnicodePropertiesOption);
     static const QRegularExpression endLabel(
         QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().until)),
         QRegularExpression::UseUnicodePropertiesOption);
-    const auto start = startLabel.match(folded.left(range->position));
-    if (!start.hasMatch())
+    // Only the text just before a date can be its label: long lines stay cheap.
+    const auto labelBefore = [&](const QRegularExpression& label, qsizetype at) {
+        const qsizetype from = std::max<qsizetype>(0, at - kMaxLabelSpan);
+        const auto m = label.match(folded.mid(from, at - from));
+        return m.hasMatch() ? from + m.capturedStart() : qsizetype(-1);
+    };
+    const qsizetype start = labelBefore(startLabel, range->position);
+    if (start < 0)
         return;
     auto it = DatePattern().globalMatch(folded, range->position + range->length);
     while (it.hasNext()) {
         const auto m = it.next();
-        const auto end = endLabel.match(folded.left(m.capturedStart()));
-        if (!end.hasMatch())
+        const qsizetype end = labelBefore(endLabel, m.capturedStart());
+        if (end < 0)
             continue;
         range->end = FromMatch(m, text);
-        range->length += range->position - start.capturedStart();
-        range->position = start.capturedStart();
-        range->endPosition = end.capturedStart();
-        range->endLength = m.capturedEnd() - end.capturedStart();
+        range->length += range->position - start;
+        range->position = start;
+        range->endPosition = end;
+        range->endLength = m.capturedEnd() - end;
         return;
     }
 }
