@@ -17,7 +17,7 @@ namespace {
 // from labels.txt, or "" for none.
 QString LabelKind(const QString& fragment, const WordLists& lists) {
     const QString kind = lists.fieldLabel.value(Fold(fragment));
-    return kind == QLatin1String("place") ? QString() : kind;
+    return kind == QLatin1String("place") || kind == QLatin1String("terms") ? QString() : kind;
 }
 
 // The pieces of a cell cut at ", ", except inside parentheses ("Bachelor of Engineering
@@ -202,7 +202,13 @@ bool FindDateLine(const QString& line, DateRange* range) {
 QString WithoutDate(const QString& line, const DateRange& r) {
     if (r.position < 0)
         return line;
-    return line.left(r.position) + QStringLiteral("\t") + line.mid(r.position + r.length);
+    const QString rest = line.mid(r.position + r.length);
+    if (r.endPosition < 0)
+        return line.left(r.position) + QStringLiteral("\t") + rest;
+    // The end written apart: the names between the two dates stay.
+    const qsizetype endAt = r.endPosition - r.position - r.length;
+    return line.left(r.position) + QStringLiteral("\t") + rest.left(endAt) + QStringLiteral("\t") +
+           rest.mid(endAt + r.endLength);
 }
 
 bool IsUpperText(const QString& text) {
@@ -237,10 +243,12 @@ bool IsProse(const QString& fragment) {
     return lower >= kProseWords;
 }
 
-// A fragment that names nothing: a web address, a share of time ("80% FTE"), a decoration.
+// A fragment that names nothing: a web address ("acme.example/team" too), a share of time
+// ("80% FTE"), a duration ("3 years"), a decoration.
 bool IsNoName(const QString& fragment) {
     static const QRegularExpression noName(
-        QStringLiteral("^(?:https?://|www\\.)|%|^[^\\p{L}\\p{N}]*$"),
+        QStringLiteral("^(?:https?://|www\\.)|^[\\w-]+(?:\\.[\\w-]+)+/\\S|%|^[^\\p{L}\\p{N}]*$"
+                       "|^\\d+(?:[.,]\\d+)?\\+?\\s+\\p{L}{1,8}\\.?$"),
         QRegularExpression::UseUnicodePropertiesOption | QRegularExpression::CaseInsensitiveOption);
     return noName.match(fragment).hasMatch();
 }

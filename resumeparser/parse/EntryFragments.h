@@ -44,7 +44,8 @@ bool HasLetter(const QString& text);
 // All capitals everywhere says nothing about what is an employer.
 bool AllCaps(const QStringList& lines);
 bool IsProse(const QString& fragment);
-// A fragment that names nothing: a web address, a share of time ("80% FTE"), a decoration.
+// A fragment that names nothing: a web address, a share of time ("80% FTE"), a duration
+// ("3 years"), a decoration.
 bool IsNoName(const QString& fragment);
 // How many fragments of the text could name a title or an employer.
 qsizetype NameCount(const QString& text, const WordLists& lists);

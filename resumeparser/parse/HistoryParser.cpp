@@ -19,12 +19,17 @@ namespace {
 
 // A dated line this short heads an entry even when it reads like a sentence.
 constexpr qsizetype kShortDatedLine = 90;
+// Cells of a dated table row: its dates and at least two names.
+constexpr qsizetype kMinTableCells = 3;
+// Cells of a table's heading row that are column labels ("Company", "Period", "Role").
+constexpr qsizetype kMinLabelCells = 2;
 // Lines above a date line that can name its entry.
 constexpr int kMaxLinesAbove = 2;
 // A title line under the dates has at most these words.
 constexpr qsizetype kMaxTitleWords = 8;
-// "Employer, title. Description..." on one line: the first sentence at most this long.
-constexpr qsizetype kMaxFirstSentence = 90;
+// "Employer, title. Description..." on one line: the first sentence at most this long (an
+// employer and a title of the longest kind).
+constexpr qsizetype kMaxFirstSentence = 2 * kMaxNameChars;
 // Description lines searched for "Position: ..." labels, and the slot line they get.
 constexpr qsizetype kLabelledLinesLookahead = 3;
 constexpr int kLabelledLine = 100;
@@ -54,21 +59,66 @@ struct Heading {
     bool titleByWords = false;
     Slot titleSlot, employerSlot;
     bool employerChosen = false;
+    bool employerLabelled = false; // "Employer: Acme"
     bool sameEmployerAsBefore = false;
 };
+
+// Light markup of text resumes shows the names it wraps: "*Developer* at
+// https://acme.example[Acme]", "**Acme**", "[Acme](https://acme.example)". Rule lines under
+// headings ("^^^^", "~~~~") name nothing and go.
+QStringList WithoutMarkup(const QStringList& lines) {
+    static const QRegularExpression rule(QStringLiteral("^([-=~^_*#+`.])\\1{2,}$"));
+    static const QRegularExpression linkText(
+        QStringLiteral("(?:https?://|www\\.)[^\\s\\[]*\\[([^\\]]+)\\]"));
+    static const QRegularExpression mdLink(
+        QStringLiteral("\\[([^\\]]+)\\]\\((?:https?://|www\\.)[^)]*\\)"));
+    static const QRegularExpression emphasis(
+        QStringLiteral("(^|\\s)[*_]{1,2}(?=[^\\s*_])|(?<=[^\\s*_])[*_]{1,2}(?=[\\s,.;:)]|$)"));
+    QStringList out;
+    for (const QString& line : lines) {
+        if (rule.match(line).hasMatch())
+            continue;
+        if (!line.contains(QLatin1Char('*')) && !line.contains(QLatin1Char('_')) &&
+            !line.contains(QLatin1Char('[')))
+            out << line;
+        else
+            out << QString(line)
+                       .replace(linkText, QStringLiteral("\\1"))
+                       .replace(mdLink, QStringLiteral("\\1"))
+                       .replace(emphasis, QStringLiteral("\\1"));
+    }
+    return out;
+}
 
 struct Anchor {
     qsizetype index;
     DateRange range;
 };
 
+// A row of a table ("Acme Ltd <tab> 3 years <tab> 2019 – 2021 <tab> Sales Officer"): many
+// words in all, but short cells.
+bool IsTableRow(const QString& line) {
+    const QStringList cells = LineChunks(line);
+    return cells.size() >= kMinTableCells &&
+           std::all_of(cells.begin(), cells.end(),
+                       [](const QString& c) { return c.size() <= kMaxNameChars; });
+}
+
+// The heading row of a table ("Company <tab> Period <tab> Role"): two cells or more are labels.
+bool IsColumnHeadings(const QString& line, const WordLists& lists) {
+    const QStringList cells = LineChunks(line);
+    return std::count_if(cells.begin(), cells.end(), [&](const QString& c) {
+               return lists.fieldLabel.contains(Fold(c));
+           }) >= kMinLabelCells;
+}
+
 std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists) {
     std::vector<Anchor> anchors;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
-        if (FindDateLine(line, &r) &&
-            (!IsDescriptionLine(lines[i], lists) || line.size() < kShortDatedLine))
+        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) ||
+                                       line.size() < kShortDatedLine || IsTableRow(line)))
             anchors.push_back({i, r});
     }
     return anchors;
@@ -91,16 +141,22 @@ public:
         // entry; labelled title and employer lines belong to one entry.
         for (const QString& line : lines) {
             const auto frags = Fragments(StripBullet(line), false, lists);
-            describes_.push_back(IsDescriptionLine(line, lists) ||
+            describes_.push_back(IsDescriptionLine(line, lists) || IsColumnHeadings(line, lists) ||
                                  std::any_of(frags.begin(), frags.end(), [](const Fragment& f) {
                                      return f.label == QLatin1String("other");
                                  }));
             labelled_.push_back(!frags.isEmpty() && !frags.front().label.isEmpty() &&
                                 frags.front().label != QLatin1String("other"));
         }
-        // Where the first entry's labelled fields follow its date line, every entry's do.
         if (anchors.empty())
             return;
+        for (const Anchor& an : anchors)
+            bareDates_.push_back(
+                NameCount(WithoutDate(StripBullet(lines[an.index]), an.range), lists) == 0);
+        // A section that opens with a bare date line names its entries under their dates; the
+        // short lines above a later date line end the entry before ("Berlin, Germany").
+        namesBelow_ = anchors[0].index == 0 && bareDates_[0];
+        // Where the first entry's labelled fields follow its date line, every entry's do.
         bool above = false;
         for (qsizetype i = std::max<qsizetype>(0, anchors[0].index - kMaxLinesAbove);
              i < anchors[0].index; ++i)
@@ -118,6 +174,12 @@ private:
     }
     bool TitleBelow(size_t a, const QString& dateLine) const;
     bool Labelled(qsizetype i) const { return labelled_[i]; }
+    bool NamesAPosition(const QString& sentence) const;
+    qsizetype FieldCount(const QString& text) const;
+    bool OpensNextEntry(size_t a, qsizetype i) const;
+    bool IsOrgLine(const QString& text) const;
+    bool NamesBelow(size_t a) const { return namesBelow_ && bareDates_[a]; }
+    qsizetype JoinContinuation(QString& text, qsizetype i, qsizetype end) const;
     void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
     qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
 
@@ -126,8 +188,10 @@ private:
     const WordLists& lists_;
     std::vector<bool> describes_;
     std::vector<bool> labelled_;
+    std::vector<bool> bareDates_; // per anchor: its line holds nothing but the dates
     qsizetype consumedUpTo_ = -1;
     bool labelsBelow_ = false;
+    bool namesBelow_ = false;
 };
 
 // "Employer, City <dates>" over "Title": the title stands under the date line, and the short
@@ -158,38 +222,112 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     }
     qsizetype named = 0;
     for (const auto& hl : e.heading)
-        named += NameCount(hl.second, lists_);
+        named += FieldCount(hl.second);
     // The line under the dates names this position unless it opens the next one, whose date
     // line follows with nothing else on it.
     const bool nextNeedsIt =
         a + 1 < anchors_.size() && nextAnchor == at + 2 &&
         NameCount(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), lists_) < 2;
-    if (named >= 2 || at + 1 >= nextAnchor)
+    if (at + 1 >= nextAnchor)
         return;
+    if (named >= 2) {
+        // "Analyst – Risk Team  2019–2021" over "Acme Bank": the organisation on a line of its
+        // own under a heading that named a department.
+        if (!nextNeedsIt && !Describes(at + 1) && IsOrgLine(StripBullet(lines_[at + 1])) &&
+            !OpensNextEntry(a, at + 1)) {
+            e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
+            e.descFrom = at + 2;
+        }
+        return;
+    }
     if (Describes(at + 1)) {
         // "Acme Corp, developer. Built the ..." under a bare date line: its first sentence.
         const QString below = StripBullet(lines_[at + 1]);
         const qsizetype stop = below.indexOf(QStringLiteral(". "));
         if (named == 0 && taken == 0 && stop > 0 && stop <= kMaxFirstSentence &&
-            below.left(stop).contains(QLatin1Char(',')) && TitleScore(below.left(stop), lists_) > 0)
+            below.left(stop).contains(QLatin1Char(',')) && NamesAPosition(below.left(stop)))
             e.heading.insert(e.heading.begin() + 1, {1, below.left(stop)});
         return;
     }
     if (nextNeedsIt)
         return;
-    e.heading.insert(e.heading.begin() + 1, {1, StripBullet(lines_[at + 1])});
-    e.descFrom = at + 2;
-    const bool dateLineEmpty = NameCount(e.heading.front().second, lists_) == 0;
-    if (dateLineEmpty && taken == 0 && at + 2 < nextAnchor && !Describes(at + 2)) {
-        e.heading.insert(e.heading.begin() + 2, {2, StripBullet(lines_[at + 2])});
-        e.descFrom = at + 3;
+    const bool dateLineEmpty = bareDates_[a];
+    QString first = StripBullet(lines_[at + 1]);
+    e.descFrom = dateLineEmpty ? JoinContinuation(first, at + 2, nextAnchor) : at + 2;
+    e.heading.insert(e.heading.begin() + 1, {1, first});
+    // A second line in prose starts the description, unless an organisation names itself so.
+    const auto names = [&](const QString& line) {
+        return !IsProse(line) || OrgScore(line, lists_, false) > 0;
+    };
+    if (dateLineEmpty && taken == 0 && e.descFrom < nextAnchor && !Describes(e.descFrom) &&
+        names(StripBullet(lines_[e.descFrom]))) {
+        QString second = StripBullet(lines_[e.descFrom]);
+        e.descFrom = JoinContinuation(second, e.descFrom + 1, nextAnchor);
+        e.heading.insert(e.heading.begin() + 2, {2, second});
     }
+}
+
+// "Bachelor thesis in data analytics / and condition monitoring": a name wrapped onto the next
+// line, which starts in lower case, is one name. Returns the line after what was taken.
+qsizetype EntryCutter::JoinContinuation(QString& text, qsizetype i, qsizetype end) const {
+    static const QRegularExpression closed(QStringLiteral("[.,;:)]$"));
+    if (i >= end || Describes(i) || closed.match(text).hasMatch())
+        return i;
+    const QString next = StripBullet(lines_[i]);
+    if (next.isEmpty() || !next[0].isLower() || text.size() + next.size() >= kMaxNameChars)
+        return i;
+    text += QLatin1Char(' ') + next;
+    return i + 1;
+}
+
+// Line i, under entry a's dates, opens the next entry when only heading lines follow it up to
+// the next date line and that date line names too little by itself.
+bool EntryCutter::OpensNextEntry(size_t a, qsizetype i) const {
+    if (a + 1 >= anchors_.size())
+        return false;
+    const qsizetype next = anchors_[a + 1].index;
+    for (qsizetype j = i + 1; j < next; ++j)
+        if (Describes(j))
+            return false;
+    return NameCount(WithoutDate(StripBullet(lines_[next]), anchors_[a + 1].range), lists_) < 2;
+}
+
+// The names a heading line gives; a labelled line ("Employer: Acme - ACM") gives one.
+qsizetype EntryCutter::FieldCount(const QString& text) const {
+    const auto frags = Fragments(text, false, lists_);
+    if (!frags.isEmpty() && !frags.front().label.isEmpty())
+        return 1;
+    return NameCount(text, lists_);
+}
+
+// A line that names one organisation and nothing else but its place.
+bool EntryCutter::IsOrgLine(const QString& text) const {
+    const auto frags = Fragments(text, false, lists_);
+    qsizetype names = 0;
+    bool org = false;
+    for (const Fragment& f : frags) {
+        if (f.note || IsLocation(f.text, lists_))
+            continue;
+        ++names;
+        org = OrgScore(f.text, lists_, false) > 0 && TitleScore(f.text, lists_) <= 0;
+    }
+    return names == 1 && org;
+}
+
+// "Acme (Acme Holdings S.A.), senior analyst": short names, one of them a title.
+bool EntryCutter::NamesAPosition(const QString& sentence) const {
+    const auto frags = Fragments(sentence, false, lists_);
+    return std::all_of(frags.begin(), frags.end(),
+                       [](const Fragment& f) { return f.text.size() <= kMaxNameChars; }) &&
+           std::any_of(frags.begin(), frags.end(), [&](const Fragment& f) {
+               return !f.note && TitleScore(f.text, lists_) > 0;
+           });
 }
 
 // The description ends where the next entry's heading lines start.
 qsizetype EntryCutter::DescriptionEnd(size_t a, qsizetype descFrom) const {
     const qsizetype nextAnchor = NextAnchor(a);
-    if (a + 1 >= anchors_.size())
+    if (a + 1 >= anchors_.size() || NamesBelow(a + 1))
         return nextAnchor;
     qsizetype back = nextAnchor - 1;
     int n = 0;
@@ -208,7 +346,7 @@ EntryLines EntryCutter::Cut(size_t a) {
     e.heading.push_back({0, dateLine});
     int taken = 0;
     const bool titleBelow = TitleBelow(a, dateLine);
-    if (!titleBelow) {
+    if (!titleBelow && !NamesBelow(a)) {
         for (qsizetype before = at - 1; before > consumedUpTo_ && taken < kMaxLinesAbove &&
                                         !Describes(before) && !(labelsBelow_ && Labelled(before));
              --before)
@@ -238,7 +376,9 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
     int index = 0;
     for (qsizetype k = 0; k < frags.size(); ++k) {
         const QString& f = frags[k].text;
-        if (IsLocation(f, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
+        // "Lyon, France." ends its line with a full stop.
+        const QString plain = f.endsWith(QLatin1Char('.')) ? f.chopped(1) : f;
+        if (IsLocation(plain, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
             if (h.position.location.isEmpty())
                 h.position.location = f;
             continue;
@@ -249,7 +389,8 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
             h.candidates.back().text += QStringLiteral(", ") + f;
             continue;
         }
-        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0))
+        if (IsNoName(f) || (IsProse(f) && TitleScore(f, lists) <= 0) ||
+            lists.fieldLabel.value(Fold(f)) == QLatin1String("terms"))
             continue;
         h.candidates.push_back(
             {f, {offset, index++}, frags[k].cell, frags[k].label, frags[k].note});
@@ -324,6 +465,11 @@ Heading BuildHeading(const QStringList& lines, const Anchor& anchor, const Entry
 // title; notes in parentheses only when nothing else is left.
 void ChooseEmployer(Heading& h, const WordLists& lists, bool allCaps) {
     int bestScore = -100;
+    int bestCell = -1;
+    int titleCell = -1;
+    for (const Candidate& c : h.candidates)
+        if (c.slot == h.titleSlot && !h.position.title.isEmpty())
+            titleCell = c.cell;
     for (const Candidate& c : h.candidates) {
         if ((c.slot == h.titleSlot && !h.position.title.isEmpty()) || c.text.size() > kMaxNameChars)
             continue;
@@ -339,11 +485,18 @@ void ChooseEmployer(Heading& h, const WordLists& lists, bool allCaps) {
         const bool pairedWithTitle = s == bestScore && !h.position.title.isEmpty() &&
                                      c.slot.line == h.titleSlot.line && h.employerSlot.line == 0 &&
                                      h.titleSlot.line != 0;
-        if (s > bestScore || pairedWithTitle) {
+        // "Director, CSM at Acme": between equals, a name after "at" (another cell) beats a
+        // piece of the title's own cell.
+        const bool outsideTitleCell = s == bestScore && titleCell >= 0 &&
+                                      c.slot.line == h.titleSlot.line && c.cell != titleCell &&
+                                      h.employerSlot.line == c.slot.line && bestCell == titleCell;
+        if (s > bestScore || pairedWithTitle || outsideTitleCell) {
+            bestCell = c.cell;
             bestScore = s;
             h.position.employer = c.text;
             h.employerSlot = c.slot;
             h.employerChosen = true;
+            h.employerLabelled = c.label == QLatin1String("employer");
         }
     }
 }
@@ -374,7 +527,7 @@ std::optional<Layout> CommonLayout(const std::vector<Heading>& headings) {
 // the title ("Project Manager, Payments").
 void MarkRolesUnderOneEmployer(std::vector<Heading>& headings, const Layout& layout,
                                const WordLists& lists, bool allCaps) {
-    if (layout.second.line == 0)
+    if (layout.second.line == 0 || layout.second.line == layout.first.line)
         return;
     for (size_t i = 1; i < headings.size(); ++i) {
         Heading& h = headings[i];
@@ -440,9 +593,35 @@ void ExtendTitle(Heading& h, const WordLists& lists) {
     }
 }
 
+// The positions the headings name. A heading that names only a title is another role at the
+// employer before when its words say it is a title, or when that employer was labelled
+// ("Employer: Acme" over several dated roles).
+std::vector<Position> Positions(std::vector<Heading>& headings, const WordLists& lists) {
+    std::vector<Position> positions;
+    bool labelledBefore = false;
+    for (Heading& h : headings) {
+        ExtendTitle(h, lists);
+        const bool onlyTitle =
+            (h.titleByWords || labelledBefore) && !h.position.title.isEmpty() &&
+            std::all_of(h.candidates.begin(), h.candidates.end(),
+                        [&](const Candidate& c) { return c.text == h.position.title || c.note; });
+        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
+            !positions.empty())
+            h.position.employer = positions.back().employer;
+        else
+            labelledBefore = h.employerLabelled;
+        // Nothing that names a position: a date in the text, not an entry.
+        if (h.position.title.isEmpty() && h.position.employer.isEmpty())
+            continue;
+        positions.push_back(std::move(h.position));
+    }
+    return positions;
+}
+
 } // namespace
 
-std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& lists) {
+std::vector<Position> ParsePositions(const QStringList& sectionLines, const WordLists& lists) {
+    const QStringList lines = WithoutMarkup(sectionLines);
     const std::vector<Anchor> anchors = FindAnchors(lines, lists);
     const bool allCaps = AllCaps(lines);
     EntryCutter cutter(lines, anchors, lists);
@@ -459,23 +638,7 @@ std::vector<Position> ParsePositions(const QStringList& lines, const WordLists& 
         if (!h.titleByWords)
             FillByLayout(h, layout, lists, allCaps);
 
-    std::vector<Position> positions;
-    for (Heading& h : headings) {
-        ExtendTitle(h, lists);
-        // Another role at the same employer: a title by its words and nothing else named.
-        const bool onlyTitle =
-            h.titleByWords &&
-            std::all_of(h.candidates.begin(), h.candidates.end(),
-                        [&](const Candidate& c) { return c.slot == h.titleSlot || c.note; });
-        if (h.position.employer.isEmpty() && (h.sameEmployerAsBefore || onlyTitle) &&
-            !positions.empty())
-            h.position.employer = positions.back().employer; // another role, same employer
-        // Nothing that names a position: a date in the text, not an entry.
-        if (h.position.title.isEmpty() && h.position.employer.isEmpty())
-            continue;
-        positions.push_back(std::move(h.position));
-    }
-    return positions;
+    return Positions(headings, lists);
 }
 
 } // namespace zorv::rp

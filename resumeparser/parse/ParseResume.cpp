@@ -22,6 +22,8 @@ namespace {
 constexpr qsizetype kMaxResumeChars = 4 * 1024 * 1024;
 // Competencies kept from all skills sections together.
 constexpr qsizetype kMaxCompetencies = 300;
+// Dated lines with known titles that make the text before any heading a list of positions.
+constexpr qsizetype kMinListedPositions = 3;
 
 QString JoinedText(const QStringList& lines) {
     QStringList out;
@@ -39,6 +41,34 @@ QStringList ListBeforeName(const QStringList& lines, const QString& name, const 
         if (ParsePersonName(lines[i], lists).formatted == name)
             return lines.first(i);
     return lines;
+}
+
+// No experience heading: a dated line under the contact details that names a job title
+// ("Warehouse Associate, Amazon, 2021 - present") is still a position. Where most such lines
+// name a known title, they are a list of positions, and the rest of the list counts too.
+std::vector<Position> PositionsWithoutHeading(const QStringList& lines, const WordLists& lists) {
+    std::vector<Position> found = ParsePositions(lines, lists);
+    const auto knownTitle = [&](const Position& p) {
+        return !p.employer.isEmpty() && lists.titles.Matches(WordsOf(Fold(p.title)));
+    };
+    const auto known = std::count_if(found.begin(), found.end(), knownTitle);
+    const bool list = known >= kMinListedPositions && 2 * known >= std::ssize(found);
+    std::vector<Position> out;
+    for (Position& p : found)
+        if (knownTitle(p) || (list && !p.employer.isEmpty() && !p.title.isEmpty()))
+            out.push_back(std::move(p));
+    return out;
+}
+
+// Newest first; positions without a start keep their place after the dated ones.
+void SortNewestFirst(std::vector<Position>& positions) {
+    std::stable_sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
+        const int ka = std::max(a.end.SortKey(), a.start.SortKey());
+        const int kb = std::max(b.end.SortKey(), b.start.SortKey());
+        if (ka != kb)
+            return ka > kb;
+        return a.start.SortKey() > b.start.SortKey();
+    });
 }
 
 } // namespace
@@ -107,22 +137,9 @@ ActionResult ParseResume(const ParserSettings& settings, bool contactOnly) {
         }
         if (!hasSkillsSection)
             resume.skills = FindKnownSkills(lines, lists);
-        if (resume.positions.empty()) {
-            // No experience heading: a dated line under the contact details that names a job
-            // title ("Warehouse Associate, Amazon, 2021 - present") is still a position.
-            for (Position& p : ParsePositions(sections.front().lines, lists))
-                if (!p.employer.isEmpty() && lists.titles.Matches(WordsOf(Fold(p.title))))
-                    resume.positions.push_back(std::move(p));
-        }
-        // Newest first; positions without a start keep their place after the dated ones.
-        std::stable_sort(resume.positions.begin(), resume.positions.end(),
-                         [](const Position& a, const Position& b) {
-                             const int ka = std::max(a.end.SortKey(), a.start.SortKey());
-                             const int kb = std::max(b.end.SortKey(), b.start.SortKey());
-                             if (ka != kb)
-                                 return ka > kb;
-                             return a.start.SortKey() > b.start.SortKey();
-                         });
+        if (resume.positions.empty())
+            resume.positions = PositionsWithoutHeading(sections.front().lines, lists);
+        SortNewestFirst(resume.positions);
     }
 
     HrXmlContent out;

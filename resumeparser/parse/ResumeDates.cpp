@@ -37,22 +37,24 @@ QString NameAlternation(const std::vector<DateWords::Named>& names) {
     return Alternation(words);
 }
 
-// One date in folded text. Groups: 1 day, 2 month name, 3 year (named month);
-// 4 season, 5 year; 6 year, 7 month (ISO); 8 day, 9 month, 10 year (numeric);
-// 11 month, 12 year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
+// One date in folded text ("-2010" only after a year: "2006 -2010"); an underscore around it is
+// emphasis ("_May 2019 - Present_"), not part of a word. Groups: 1 day, 2 month name, 3 year (named
+// month); 4 season, 5 year; 6 year, 7 month (ISO); 8 day, 9 month, 10 year (numeric); 11 month, 12
+// year; 13 two-digit year after an apostrophe; 14 year alone; 15 present.
 const QRegularExpression& DatePattern() {
     static const QRegularExpression re(
-        QStringLiteral("(?<![\\w/.])(?:(?<=(?:19|20)\\d\\d-)|(?<!-))(?:"
-                       "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
-                       "\\d\\d|’\\d\\d)"
-                       "|(%2)\\s+((?:19|20)\\d\\d)"
-                       "|((?:19|20)\\d\\d)[\\-/.](0?[1-9]|1[0-2])(?:[\\-/.]\\d{1,2})?(?![\\d])"
-                       "|(\\d{1,2})[/.\\-](\\d{1,2})[/.\\-]((?:19|20)\\d\\d)"
-                       "|(0?[1-9]|1[0-2])\\s?[/.\\-]\\s?((?:19|20)\\d\\d)"
-                       "|['’](\\d\\d)"
-                       "|((?:19|20)\\d\\d)"
-                       "|(%3)"
-                       ")(?![\\w])")
+        QStringLiteral(
+            "(?<![\\p{L}\\p{N}/.])(?:(?<=(?:19|20)\\d\\d-)|(?<=(?:19|20)\\d\\d\\s-)|(?<!-))(?:"
+            "(?:(\\d{1,2})\\.?\\s+)?(%1)\\.?,?(?:\\s+de|\\s+of)?\\s*((?:19|20)\\d\\d|'"
+            "\\d\\d|’\\d\\d)"
+            "|(%2)\\s+((?:19|20)\\d\\d)"
+            "|((?:19|20)\\d\\d)[\\-/.](0?[1-9]|1[0-2])(?:[\\-/.]\\d{1,2})?(?![\\d])"
+            "|(\\d{1,2})[/.\\-](\\d{1,2})[/.\\-]((?:19|20)\\d\\d)"
+            "|(0?[1-9]|1[0-2])\\s?[/.\\-]\\s?((?:19|20)\\d\\d)"
+            "|['’](\\d\\d)"
+            "|((?:19|20)\\d\\d)"
+            "|(%3)"
+            ")(?![\\p{L}\\p{N}])")
             .arg(NameAlternation(Words().months), NameAlternation(Words().seasons),
                  Alternation(Words().present)),
         QRegularExpression::UseUnicodePropertiesOption);
@@ -221,6 +223,42 @@ void TakeMonthsAfterYear(const QString& folded, const QString& text, DateRange* 
     range->length += m.capturedLength();
 }
 
+// "From: Jan 2013  Acme  To: Mar 2013  Analyst": a labelled start and a labelled end with the
+// entry's names between them. Both labels need their colon; without it "from" and "to" are
+// ordinary words of a sentence.
+void TakeLabelledEnd(const QString& folded, const QString& text, DateRange* range) {
+    // The longest label with its colon and spaces ("à partir de :").
+    constexpr qsizetype kMaxLabelSpan = 24;
+    static const QRegularExpression startLabel(
+        QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().since)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    static const QRegularExpression endLabel(
+        QStringLiteral("(?<![\\p{L}])(?:%1)\\s*:\\s*$").arg(Alternation(Words().until)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    // Only the text just before a date can be its label: long lines stay cheap.
+    const auto labelBefore = [&](const QRegularExpression& label, qsizetype at) {
+        const qsizetype from = std::max<qsizetype>(0, at - kMaxLabelSpan);
+        const auto m = label.match(folded.mid(from, at - from));
+        return m.hasMatch() ? from + m.capturedStart() : qsizetype(-1);
+    };
+    const qsizetype start = labelBefore(startLabel, range->position);
+    if (start < 0)
+        return;
+    auto it = DatePattern().globalMatch(folded, range->position + range->length);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const qsizetype end = labelBefore(endLabel, m.capturedStart());
+        if (end < 0)
+            continue;
+        range->end = FromMatch(m, text);
+        range->length += range->position - start;
+        range->position = start;
+        range->endPosition = end;
+        range->endLength = m.capturedEnd() - end;
+        return;
+    }
+}
+
 } // namespace
 
 DateRange FindDateRange(const QString& text) {
@@ -263,6 +301,8 @@ DateRange FindDateRange(const QString& text) {
         TakeSharedYearStart(folded, text, &range);
         if (!range.end.IsSet())
             TakeMonthsAfterYear(folded, text, &range);
+        if (!range.end.IsSet())
+            TakeLabelledEnd(folded, text, &range);
     }
     return range;
 }

@@ -26,6 +26,10 @@ struct DateRange {
     ResumeDate end;
     qsizetype position = -1; // where the range (or the single date) starts in the text
     qsizetype length = 0;    // how much of the text it covers
+    // An end written apart from the start ("From: Jan 2013  Acme  To: Mar 2013"): where its
+    // label starts and how much it covers; -1 when the end follows the start.
+    qsizetype endPosition = -1;
+    qsizetype endLength = 0;
     bool IsSet() const { return start.IsSet() || end.IsSet(); }
 };
 
@@ -33,7 +37,8 @@ struct DateRange {
 ResumeDate ParseDate(const QString& text);
 
 // The first date range in the text: "05/2019 - Present", "since 2020", "2018 to 2019",
-// or a single date (start set, end unset). position -1 when the text holds no date.
+// "From: 05/2019 ... To: 06/2020", or a single date (start set, end unset). position -1 when the
+// text holds no date.
 DateRange FindDateRange(const QString& text);
 
 } // namespace zorv::rp

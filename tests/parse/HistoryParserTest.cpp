@@ -18,6 +18,11 @@ std::vector<Position> PositionsOf(const char* text) {
     return ParsePositions(TextLines(QString::fromUtf8(text)), Lists());
 }
 
+void ExpectNames(const Position& p, const char* title, const char* employer) {
+    EXPECT_EQ(p.title, QString::fromUtf8(title));
+    EXPECT_EQ(p.employer, QString::fromUtf8(employer));
+}
+
 TEST(Positions, EmployerLineThenTitleAndDates) {
     const auto p = PositionsOf("Stripe — San Francisco, CA\n"
                                "Senior Software Engineer        March 2020 – Present\n"
@@ -185,7 +190,9 @@ TEST(Positions, TitleAndEmployerRunTogetherInCapitals) {
                                "MANAGING PARTNER NORTHWIND CAPITAL\n"
                                "Early stage fund for industrial start-ups.\n"
                                "2017 - 2021\n"
-                               "SOFTWARE ARCHITECT FABRIKAM\n");
+                               "SOFTWARE ARCHITECT FABRIKAM\n"
+                               "Interim head of engineering for a document management product "
+                               "and its\n");
     ASSERT_EQ(p.size(), 2u);
     EXPECT_EQ(p[0].title, QStringLiteral("MANAGING PARTNER"));
     EXPECT_EQ(p[0].employer, QStringLiteral("NORTHWIND CAPITAL"));
@@ -195,6 +202,93 @@ TEST(Positions, TitleAndEmployerRunTogetherInCapitals) {
 
 TEST(Positions, DatedLinesWithoutNamesAreNoPositions) {
     EXPECT_TRUE(PositionsOf("2019 – 2020\n2017 – 2018\n").empty());
+}
+
+TEST(Positions, NamesUnderBareDateLines) {
+    // The place closing one entry stands above the next dates; a title wrapped onto a second
+    // line starts in lower case.
+    const auto p = PositionsOf("03/2021 – 09/2022\n"
+                               "Werkstudent im Bereich Datenanalyse\n"
+                               "und Qualitätssicherung\n"
+                               "Contoso GmbH\n"
+                               "• Auswertung von Messreihen\n"
+                               "Hamburg, Germany\n"
+                               "07/2018 – 02/2021\n"
+                               "Software Engineer\n"
+                               "Fabrikam Labs\n"
+                               "• Built the billing service.\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[0], "Werkstudent im Bereich Datenanalyse und Qualitätssicherung", "Contoso GmbH");
+    ExpectNames(p[1], "Software Engineer", "Fabrikam Labs");
+}
+
+TEST(Positions, LightMarkupOfTextResumes) {
+    const auto p =
+        PositionsOf("*Web Developer, UX* at https://northwind.example[Northwind Traders]\n"
+                    "^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^^\n"
+                    "_June 2011 - May 2013_ (2 years)\n"
+                    "Built the shop front and its search.\n"
+                    "**Support Engineer** at [Tailspin Toys](https://tailspin.example)\n"
+                    "_2009 - 2011_\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[0], "Web Developer, UX", "Northwind Traders");
+    ExpectNames(p[1], "Support Engineer", "Tailspin Toys");
+}
+
+TEST(Positions, LongFirstSentenceWithTheLegalName) {
+    const auto p =
+        PositionsOf("08/2014 - 06/2015\n"
+                    "Wingtip (Wingtip Sistemas Digitales S.A.), analista de interfaces "
+                    "web senior. Lideró el proyecto de la aplicación móvil del cliente.\n");
+    ASSERT_EQ(p.size(), 1u);
+    ExpectNames(p[0], "analista de interfaces web senior", "Wingtip");
+}
+
+TEST(Positions, OrganisationUnderATitleNamingADepartment) {
+    const auto p = PositionsOf("Research Assistant – Department of Hydrology\t04/2022 – 02/2023\n"
+                               "Fabrikam University\n"
+                               "Field data for two research projects.\n"
+                               "Research Assistant – Institute of Geodesy\t03/2020 – 09/2021\n"
+                               "Fabrikam University\n");
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Fabrikam University"));
+    ExpectNames(p[1], "Research Assistant", "Fabrikam University");
+}
+
+TEST(Positions, LabelledEmployerCoversTheRolesUnderIt) {
+    const auto p = PositionsOf("Empresa: Contoso Varejo S.A - CVSA\n"
+                               "Período: 01/2022 à 04/2022\n"
+                               "Operador de caixa\n"
+                               "Atendimento ao cliente e fechamento do caixa diário da loja.\n"
+                               "Período: 03/2021 à 12/2021\n"
+                               "Repositor de loja\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[0], "Operador de caixa", "Contoso Varejo S.A");
+    ExpectNames(p[1], "Repositor de loja", "Contoso Varejo S.A");
+}
+
+TEST(Positions, LabelledStartAndEndAroundTheNames) {
+    const auto p = PositionsOf("From: Jan 2013\tContoso Health\tGrand Rapids, MI To: Mar 2014\t"
+                               "System Analyst\n"
+                               "• Built interfaces between the clinics.\n");
+    ASSERT_EQ(p.size(), 1u);
+    ExpectNames(p[0], "System Analyst", "Contoso Health");
+    EXPECT_EQ(p[0].end.Iso(), QStringLiteral("2014-03"));
+}
+
+TEST(Positions, TableRowsWithDurationsAndTerms) {
+    // Rows of many words with short cells; "3 Years" and "Part time" name nothing.
+    const auto p = PositionsOf("Company\tExperience\tPeriod\tRole\n"
+                               "CONTOSO FOODS PRIVATE LIMITED (RETAIL DIVISION)\t3 Years\t2019 – "
+                               "Till date\tArea Sales Executive (NORTH ZONE)\n"
+                               "FABRIKAM HOME CARE PVT LTD. ( WEST REGION )\t8 Years\t2010 -2018\t"
+                               "K.A.M ( NORTH & EAST )\n"
+                               "Litware\t1 Year\t2008 – 2010\tSales Officer - Part time\n");
+    ASSERT_EQ(p.size(), 3u);
+    ExpectNames(p[1], "K.A.M", "FABRIKAM HOME CARE PVT LTD.");
+    EXPECT_EQ(p[1].start.Iso(), QStringLiteral("2010"));
+    EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2018"));
+    ExpectNames(p[2], "Sales Officer", "Litware");
 }
 
 TEST(Education, DegreeSchoolAndDateOnOneLine) {

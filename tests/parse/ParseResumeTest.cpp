@@ -82,6 +82,21 @@ TEST(FullParse, EveryPartInItsPlace) {
     ExpectValid(r.text, QStringLiteral("full parse"));
 }
 
+TEST(FullParse, DatedRolesWithoutAHeadingAreAList) {
+    // Most lines name a known title, so the others of the list count too.
+    const auto r =
+        ParseResume(Settings(QStringLiteral("Sam Doe\nsam.doe@example.com\n"
+                                            "7/2021-Present, Security Manager, Contoso\n"
+                                            "3/2018-7/2021, Security Assessor, Contoso\n"
+                                            "3/2016-3/2018, Pipe Fitter, Fabrikam Inc.\n"
+                                            "3/2014-3/2016, Network Engineer, Litware\n"
+                                            "3/2012-3/2014, Supply Specialist, Litware\n")),
+                    false);
+    ASSERT_TRUE(r.ok) << qPrintable(r.message);
+    const HrXmlDoc doc(r.text);
+    EXPECT_EQ(doc.Values("//h:PositionHistory/h:Title").size(), 5);
+}
+
 TEST(FullParse, TextResumeWhenAsked) {
     ParserSettings s = Settings(QString::fromUtf8(kResume));
     s.PutResumeContentInXML = true;

@@ -112,6 +112,22 @@ TEST(DateRanges, FromAndToIsARangeNotUntilNow) {
     EXPECT_TRUE(FindDateRange(QStringLiteral("since May 2021")).end.present);
 }
 
+TEST(DateRanges, LabelledStartAndEndWithNamesBetween) {
+    const QString line = QStringLiteral("From: Jan 2013\tContoso Ltd\tTo: Mar 2014\tAnalyst");
+    const DateRange r = FindDateRange(line);
+    EXPECT_EQ(r.start.Iso(), QStringLiteral("2013-01"));
+    EXPECT_EQ(r.end.Iso(), QStringLiteral("2014-03"));
+    EXPECT_EQ(line.mid(r.endPosition, r.endLength), QStringLiteral("To: Mar 2014"));
+    // Without the labels' colons "to" is a word of the sentence, not the end of a range.
+    EXPECT_NE(FindDateRange(QStringLiteral("from 2013 we moved to Berlin in 2014")).end.year, 2014);
+}
+
+TEST(DateRanges, EmphasisAroundTheRange) {
+    const DateRange r = FindDateRange(QStringLiteral("_June 2011 - Present_"));
+    EXPECT_EQ(r.start.Iso(), QStringLiteral("2011-06"));
+    EXPECT_TRUE(r.end.present);
+}
+
 TEST(DateRanges, MonthsAndNowInManyLanguages) {
     const char* const present[] = {"03/2019 – atual",       "Marzo 2019 - in corso",
                                    "marzec 2019 – obecnie", "март 2019 – по настоящее время",
