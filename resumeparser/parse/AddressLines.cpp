@@ -39,7 +39,7 @@ QString CountryOfPostalPrefix(const QString& prefix) {
 // ("Montréal (Québec) H3B 4W8").
 QStringList AddressParts(const QString& input, const WordLists& lists) {
     QString text = input.simplified();
-    text.remove(lists.contact.addressLabel);
+    text.remove(lists.contact.addressLabel).remove(lists.contact.addressIntro);
     if (text.isEmpty() || text.contains(QLatin1Char('@')) || text.size() > kMaxAddressChars)
         return {};
     static const QRegularExpression parenthesised(QStringLiteral("\\s*\\(([^()]{2,30})\\)\\s*"));

@@ -58,6 +58,8 @@ void LoadContactWords(const QStringList& lines, ContactWords* words) {
                              QStringLiteral("\\s+"));
     words->addressLabel =
         AnyOf(byKind.value(QStringLiteral("addresslabel")), QStringLiteral("^"), label);
+    words->addressIntro = AnyOf(byKind.value(QStringLiteral("addressintro")), QStringLiteral("^"),
+                                QStringLiteral("\\s+"));
     words->streetWord =
         AnyOf(byKind.value(QStringLiteral("street")), QStringLiteral("\\b"), QStringLiteral("\\b"));
     words->streetEnding =

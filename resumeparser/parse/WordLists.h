@@ -64,6 +64,7 @@ struct ContactWords {
     QRegularExpression nameLabel; // "Name:" at the start of a line
     QRegularExpression nameIntro; // "Resume of" before a name
     QRegularExpression addressLabel;
+    QRegularExpression addressIntro; // "Based in" before an address
     QRegularExpression streetWord;   // a street word anywhere in a line
     QRegularExpression streetEnding; // a street name's ending before its number
     QRegularExpression streetSuffix; // a street word at the end of a text

@@ -431,6 +431,12 @@ TEST(Addresses, StateCodeAfterTheCityWhereTheCountryIsNamed) {
     EXPECT_EQ(a.countryCode, QStringLiteral("BR"));
 }
 
+TEST(Addresses, BasedInWithoutALabel) {
+    const auto c = ContactOf(QStringLiteral("Nora Lund\nBased in Gothenburg, Sweden\n"));
+    EXPECT_EQ(c.address.municipality, QStringLiteral("Gothenburg"));
+    EXPECT_EQ(c.address.countryCode, QStringLiteral("SE"));
+}
+
 TEST(Addresses, EmojiGluedToTheDetails) {
     const auto c = ContactOf(QStringLiteral(
         "Tom Whitfield\n📞+44 7911 123456   ✉️tom@example.co.uk   📍Leeds, UK\n"));
