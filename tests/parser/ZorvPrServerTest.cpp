@@ -155,7 +155,7 @@ TEST_F(Server, AFailingDoneHandlerFailsTheTryWithItsError) {
         if (ok)
             throw std::runtime_error("the handler broke");
     };
-    auto pr = ParserObject::Create(std::move(events));
+    auto pr = ParserObject::Create(std::move(events), Programs().Server());
     pr->Call(QStringLiteral("Prepare"));
     pr->SetProperty(QStringLiteral("ResumeFileName"),
                     WriteResume(QStringLiteral("r.txt"), "Jane Doe\nEngineer\n"));
