@@ -15,11 +15,12 @@ QString Unreadable(const QString& path, const QFile& file) {
 
 // What the file's metadata alone says against it, or "".
 QString StatProblem(const QString& path) {
+    const QFileInfo info(path);
+    // A folder or device "exists" but is no file: say so rather than "not found".
+    if (!IsBlank(path) && info.exists() && !info.isFile())
+        return QStringLiteral("The resume is not a file: ") + path;
     if (QString problem = ResumeFileGiven(path); !problem.isEmpty())
         return problem;
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return QStringLiteral("The resume is not a file: ") + path;
     if (info.size() == 0)
         return QStringLiteral("The resume file is empty: ") + path;
     if (info.size() > kMaxResumeBytes)

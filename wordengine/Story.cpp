@@ -55,6 +55,147 @@ std::vector<Item> SplitReplacement(const QString& r) {
     return items;
 }
 
+// Where each segment of a paragraph starts in its text, kept in step with its edits.
+struct SegmentIndex {
+    explicit SegmentIndex(Story::Paragraph& p) : para(p), starts(p.segs.size()) {
+        qsizetype pos = 0;
+        for (size_t i = 0; i < para.segs.size(); ++i) {
+            starts[i] = pos;
+            pos += para.segs[i].text.size();
+        }
+    }
+    // The first segment with a character at pos (empty text elements are skipped).
+    size_t At(qsizetype pos) const {
+        size_t i = size_t(std::upper_bound(starts.begin(), starts.end(), pos) - starts.begin()) - 1;
+        while (para.segs[i].text.isEmpty())
+            ++i;
+        return i;
+    }
+    void Erase(size_t i) {
+        RemoveNode(para.segs[i].node);
+        para.segs.erase(para.segs.begin() + std::ptrdiff_t(i));
+        starts.erase(starts.begin() + std::ptrdiff_t(i));
+    }
+    Story::Paragraph& para;
+    std::vector<qsizetype> starts;
+};
+
+// The common case: the whole match inside one text element, plain text in. False when the
+// match needs the general splice.
+bool ReplaceInOneText(SegmentIndex& index, qsizetype s, int length, size_t i0, size_t iLast,
+                      const std::vector<Item>& items) {
+    Story::Segment& seg = index.para.segs[i0];
+    if (i0 != iLast || seg.kind != Story::Kind::Text || items.size() > 1 ||
+        (!items.empty() && items[0].kind != Story::Kind::Text))
+        return false;
+    seg.text.replace(s - index.starts[i0], length, items.empty() ? QString() : items[0].text);
+    seg.dirty = true;
+    if (seg.text.isEmpty())
+        index.Erase(i0);
+    return true;
+}
+
+// Characters of the match after its first segment: trimmed off or removed; markup between
+// them (bookmarks, proofing marks, run boundaries) stays where it is.
+void TrimAfterFirst(SegmentIndex& index, size_t i0, size_t iLast, qsizetype e) {
+    for (size_t i = iLast; i > i0; --i) {
+        Story::Segment& seg = index.para.segs[i];
+        if (seg.kind == Story::Kind::Text) {
+            const qsizetype cut = std::min<qsizetype>(e - index.starts[i], seg.text.size());
+            seg.text.remove(0, cut);
+            seg.dirty = true;
+            if (!seg.text.isEmpty())
+                continue;
+        }
+        index.Erase(i);
+    }
+}
+
+// An LF right after a CR that an earlier piece ended with belongs to that CR: 1 to skip it.
+size_t SkipLFAfterCR(const Story::Paragraph& para, size_t i0, const QString& head,
+                     const std::vector<Item>& items) {
+    if (items.empty() || !items[0].fromLF || !head.isEmpty() || i0 == 0)
+        return 0;
+    size_t p = i0;
+    while (p > 0 && para.segs[p - 1].kind == Story::Kind::Text && para.segs[p - 1].text.isEmpty())
+        --p;
+    return p > 0 && para.segs[p - 1].kind == Story::Kind::Break && para.segs[p - 1].fromCR ? 1 : 0;
+}
+
+// New elements after `after` for the pieces from k on, with the first segment's tail last.
+std::vector<Story::Segment> NewSegments(xmlNode* after, const std::vector<Item>& items, size_t k,
+                                        Story::Segment& anchor, const QString& tail) {
+    std::vector<Story::Segment> added;
+    for (; k < items.size(); ++k) {
+        const Item& it = items[k];
+        const char* name = it.kind == Story::Kind::Text  ? "t"
+                           : it.kind == Story::Kind::Tab ? "tab"
+                                                         : "br";
+        xmlNode* node = NewWElement(after, name);
+        xmlAddNextSibling(after, node);
+        after = node;
+        added.push_back({it.kind, it.fromCR, it.kind == Story::Kind::Text, node, it.text});
+    }
+    if (!tail.isEmpty()) {
+        if (!added.empty() && added.back().kind == Story::Kind::Text) {
+            added.back().text += tail;
+        } else if (added.empty()) {
+            anchor.text += tail;
+        } else {
+            xmlNode* node = NewWElement(after, "t");
+            xmlAddNextSibling(after, node);
+            added.push_back({Story::Kind::Text, false, true, node, tail});
+        }
+    }
+    return added;
+}
+
+// The first character's element takes the inserted text, so the replacement has the
+// formatting of the match's first character.
+void SpliceReplacement(SegmentIndex& index, qsizetype s, int length, size_t i0,
+                       const std::vector<Item>& items) {
+    Story::Paragraph& para = index.para;
+    Story::Segment* anchor = &para.segs[i0];
+    QString head, tail;
+    if (anchor->kind == Story::Kind::Text) {
+        const qsizetype o = s - index.starts[i0];
+        head = anchor->text.left(o);
+        tail = anchor->text.mid(std::min<qsizetype>(o + length, anchor->text.size()));
+    } else {
+        xmlNode* t = NewWElement(anchor->node, "t");
+        xmlAddPrevSibling(anchor->node, t);
+        RemoveNode(anchor->node);
+        *anchor = {Story::Kind::Text, false, true, t, {}};
+    }
+    size_t k = SkipLFAfterCR(para, i0, head, items);
+    anchor->dirty = true;
+    anchor->text = head;
+    if (k < items.size() && items[k].kind == Story::Kind::Text)
+        anchor->text += items[k++].text;
+    const std::vector<Story::Segment> added = NewSegments(anchor->node, items, k, *anchor, tail);
+    size_t insertAt = i0 + 1;
+    if (anchor->text.isEmpty() && (!added.empty() || tail.isEmpty())) {
+        // Nothing left in the first element: drop it rather than keep an empty one.
+        index.Erase(i0);
+        insertAt = i0;
+    }
+    para.segs.insert(para.segs.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
+    // Starts to the right of the match are stale but no longer read: the remaining matches
+    // lie to the left.
+    index.starts.insert(index.starts.begin() + std::ptrdiff_t(insertAt), added.size(), s);
+}
+
+QString JoinedText(const Story::Paragraph& para) {
+    qsizetype size = 0;
+    for (const Story::Segment& seg : para.segs)
+        size += seg.text.size();
+    QString text;
+    text.reserve(size);
+    for (const Story::Segment& seg : para.segs)
+        text += seg.text;
+    return text;
+}
+
 } // namespace
 
 Story::Story(_xmlDoc* doc, _xmlNode* container) : doc_(doc), container_(container) {
@@ -267,125 +408,18 @@ int Story::ReplaceAll(const QString& find, const QString& replacement, bool matc
 
 void Story::ApplyMatches(Paragraph& para, const std::vector<int>& matchStarts, int length,
                          const std::vector<Piece>& items) {
-    std::vector<qsizetype> segStart(para.segs.size());
-    {
-        qsizetype pos = 0;
-        for (size_t i = 0; i < para.segs.size(); ++i) {
-            segStart[i] = pos;
-            pos += para.segs[i].text.size();
-        }
-    }
-    auto segAt = [&](qsizetype pos) {
-        // The first segment with a character at pos (empty text elements are skipped).
-        size_t i =
-            size_t(std::upper_bound(segStart.begin(), segStart.end(), pos) - segStart.begin()) - 1;
-        while (para.segs[i].text.isEmpty())
-            ++i;
-        return i;
-    };
+    SegmentIndex index(para);
     // Right to left, so the segment positions to the left stay valid.
     for (auto m = matchStarts.rbegin(); m != matchStarts.rend(); ++m) {
         const qsizetype s = *m, e = s + length;
-        const size_t i0 = segAt(s);
-        const size_t iLast = segAt(e - 1);
-        if (i0 == iLast && para.segs[i0].kind == Kind::Text && items.size() <= 1 &&
-            (items.empty() || items[0].kind == Kind::Text)) {
-            // The common case: the whole match inside one text element, plain text in.
-            Segment& seg = para.segs[i0];
-            seg.text.replace(s - segStart[i0], length, items.empty() ? QString() : items[0].text);
-            seg.dirty = true;
-            if (seg.text.isEmpty()) {
-                RemoveNode(seg.node);
-                para.segs.erase(para.segs.begin() + std::ptrdiff_t(i0));
-                segStart.erase(segStart.begin() + std::ptrdiff_t(i0));
-            }
+        const size_t i0 = index.At(s);
+        const size_t iLast = index.At(e - 1);
+        if (ReplaceInOneText(index, s, length, i0, iLast, items))
             continue;
-        }
-        // Characters of the match after its first segment: trimmed off or removed; markup
-        // between them (bookmarks, proofing marks, run boundaries) stays where it is.
-        for (size_t i = iLast; i > i0; --i) {
-            Segment& seg = para.segs[i];
-            if (seg.kind == Kind::Text) {
-                const qsizetype cut = std::min<qsizetype>(e - segStart[i], seg.text.size());
-                seg.text.remove(0, cut);
-                seg.dirty = true;
-                if (!seg.text.isEmpty())
-                    continue;
-            }
-            RemoveNode(seg.node);
-            para.segs.erase(para.segs.begin() + std::ptrdiff_t(i));
-            segStart.erase(segStart.begin() + std::ptrdiff_t(i));
-        }
-        // The first character's element takes the inserted text, so the replacement has
-        // the formatting of the match's first character.
-        Segment* anchor = &para.segs[i0];
-        QString head, tail;
-        if (anchor->kind == Kind::Text) {
-            const qsizetype o = s - segStart[i0];
-            head = anchor->text.left(o);
-            tail = anchor->text.mid(std::min<qsizetype>(o + length, anchor->text.size()));
-        } else {
-            xmlNode* t = NewWElement(anchor->node, "t");
-            xmlAddPrevSibling(anchor->node, t);
-            RemoveNode(anchor->node);
-            *anchor = {Kind::Text, false, true, t, {}};
-        }
-        // An LF right after a CR that an earlier piece ended with belongs to that CR.
-        size_t first = 0;
-        if (!items.empty() && items[0].fromLF && head.isEmpty() && i0 > 0) {
-            size_t p = i0;
-            while (p > 0 && para.segs[p - 1].kind == Kind::Text && para.segs[p - 1].text.isEmpty())
-                --p;
-            if (p > 0 && para.segs[p - 1].kind == Kind::Break && para.segs[p - 1].fromCR)
-                first = 1;
-        }
-        anchor->dirty = true;
-        anchor->text = head;
-        size_t k = first;
-        if (k < items.size() && items[k].kind == Kind::Text)
-            anchor->text += items[k++].text;
-        xmlNode* after = anchor->node;
-        size_t insertAt = i0 + 1;
-        std::vector<Segment> added;
-        for (; k < items.size(); ++k) {
-            const Item& it = items[k];
-            const char* name = it.kind == Kind::Text ? "t" : it.kind == Kind::Tab ? "tab" : "br";
-            xmlNode* node = NewWElement(after, name);
-            xmlAddNextSibling(after, node);
-            after = node;
-            added.push_back({it.kind, it.fromCR, it.kind == Kind::Text, node, it.text});
-        }
-        if (!tail.isEmpty()) {
-            if (!added.empty() && added.back().kind == Kind::Text) {
-                added.back().text += tail;
-            } else if (added.empty()) {
-                anchor->text += tail;
-            } else {
-                xmlNode* node = NewWElement(after, "t");
-                xmlAddNextSibling(after, node);
-                added.push_back({Kind::Text, false, true, node, tail});
-            }
-        }
-        if (anchor->text.isEmpty() && (!added.empty() || tail.isEmpty())) {
-            // Nothing left in the first element: drop it rather than keep an empty one.
-            RemoveNode(anchor->node);
-            para.segs.erase(para.segs.begin() + std::ptrdiff_t(i0));
-            segStart.erase(segStart.begin() + std::ptrdiff_t(i0));
-            insertAt = i0;
-        }
-        para.segs.insert(para.segs.begin() + std::ptrdiff_t(insertAt), added.begin(), added.end());
-        segStart.insert(segStart.begin() + std::ptrdiff_t(insertAt), added.size(), s);
-        // segStart to the right of the match is stale but no longer read: the remaining
-        // matches lie to the left.
+        TrimAfterFirst(index, i0, iLast, e);
+        SpliceReplacement(index, s, length, i0, items);
     }
-    qsizetype size = 0;
-    for (const Segment& seg : para.segs)
-        size += seg.text.size();
-    QString text;
-    text.reserve(size);
-    for (const Segment& seg : para.segs)
-        text += seg.text;
-    para.text = std::move(text);
+    para.text = JoinedText(para);
     treeChanged_ = true;
 }
 

@@ -20,7 +20,8 @@ TEST(ResumeFile, EachRefusalSaysWhyAndNamesTheFile) {
     const QString missing = dir.filePath("missing.doc");
     EXPECT_EQ(ResumeFileProblem("  "), "Resume not given.");
     EXPECT_EQ(ResumeFileProblem(missing), "Resume not found.\r\n" + missing);
-    EXPECT_EQ(ResumeFileProblem(dir.path()), "Resume not found.\r\n" + dir.path());
+    EXPECT_EQ(ResumeFileProblem(dir.path()), "The resume is not a file: " + dir.path());
+    EXPECT_EQ(ResumeFileGiven(dir.path()), "Resume not found.\r\n" + dir.path());
     EXPECT_EQ(ResumeFileProblem(empty), "The resume file is empty: " + empty);
     EXPECT_EQ(ResumeFileProblem(huge), "The resume file is larger than 50 MiB: " + huge);
     QByteArray bytes = "stale";

@@ -65,11 +65,11 @@ TEST_F(Server, RefusesFilesThatCannotBeConvertedWithAClearMessage) {
         ASSERT_TRUE(f.resize(50LL * 1024 * 1024 + 1)); // sparse: no disk used
     }
     const std::vector<Case> cases = {
-        {Path(QStringLiteral("missing.txt")), "not found"},
+        {Path(QStringLiteral("missing.txt")), "Resume not found."},
         {WriteResume(QStringLiteral("empty.txt"), QByteArray()), "empty"},
         {big, "larger than 50 MiB"},
         {Path(QStringLiteral("system")), "not a file"},
-        {QString(), "No resume file"},
+        {QString(), "Resume not given."},
     };
     for (const Case& c : cases) {
         const DoneEvent done = Convert(c.file);
