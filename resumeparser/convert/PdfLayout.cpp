@@ -1,7 +1,7 @@
 // Line building, column detection and header/footer removal for PDF text.
 #include "PdfLayout.h"
 
-#include "PdfLabelColumn.h"
+#include "PdfDateColumn.h"
 
 #include <QHash>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 // Date column detection: a common left edge of the body text that many rows reach only
 // after a short piece and a gap wider than a space, the pieces holding dates.
-#include "PdfLabelColumn.h"
+#include "PdfDateColumn.h"
 
 #include <QMap>
 #include <algorithm>
