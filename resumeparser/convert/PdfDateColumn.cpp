@@ -10,8 +10,8 @@ namespace zorv::rp::convert {
 
 namespace {
 
-// Wider than a word space (about a quarter of the line height): the pieces are apart. Gaps
-// wider than the most are already cut into pieces by the line builder and its gutter search.
+// Wider than a word space (about a quarter of the line height): the pieces are apart. Wider
+// gaps than the largest one here are already cut into pieces by the line builder.
 constexpr double kMinColumnGap = 0.6;
 constexpr double kMaxColumnGap = 1.5;
 // Body lines starting this close to the edge count as starting on it.
@@ -69,7 +69,7 @@ size_t LabelWords(const std::vector<PdfWord>& row, double edge, double columnLef
     size_t n = 0;
     while (n < row.size() && row[n].x0 < edge - kEdgeTolerance)
         ++n;
-    if (n == 0 || row.front().x0 < columnLeft - kEdgeTolerance ||
+    if (n == 0 || row.front().x0 < columnLeft - kEdgeTolerance || row[n - 1].x1 > edge ||
         row[n - 1].x1 - row.front().x0 > maxLabelWidth)
         return 0;
     const double gap = n < row.size() ? row[n].x0 - row[n - 1].x1 : 0;
