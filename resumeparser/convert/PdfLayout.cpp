@@ -1,6 +1,8 @@
 // Line building, column detection and header/footer removal for PDF text.
 #include "PdfLayout.h"
 
+#include "PdfDateColumn.h"
+
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -216,7 +218,8 @@ QString RecurrenceKey(const QString& text) {
 
 std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth) {
     std::erase_if(words, [](const PdfWord& w) { return w.text.trimmed().isEmpty(); });
-    const auto rows = RawLines(std::move(words));
+    auto rows = RawLines(std::move(words));
+    JoinDateColumn(&rows, pageWidth);
     std::vector<Segment> segs;
     for (size_t r = 0; r < rows.size(); ++r)
         SplitIntoSegments(rows[r], static_cast<int>(r), &segs);

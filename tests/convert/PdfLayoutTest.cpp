@@ -77,6 +77,32 @@ TEST(LayOutPage, DateColumnStaysOnItsEntrysLine) {
     EXPECT_EQ(lines[6], QStringLiteral("09.2014-05.2016\tPflegefachkraft bei Klinik Nummer 3"));
 }
 
+// A date column set close to the entries (a gap of one line height, not a gutter), its
+// ranges wrapped over two lines: each range is read whole, on its entry's first line.
+TEST(LayOutPage, WrappedDatesInANarrowColumnStayWithTheirEntry) {
+    std::vector<PdfWord> w;
+    auto date = [&w](double y, const QString& text) { // right-aligned at x 120
+        Line(&w, 120 - 6.0 * text.size() + 3.0 * text.count(u' '), y, text);
+    };
+    const char* entries[][3] = {{"Mar 2019 –", "Jun 2021", "Acme Robotics, Berlin"},
+                                {"2015 –", "2019", "Globex Logistics, Hamburg"},
+                                {"Sep 2012 –", "2014", "Initech, Bremen"}};
+    double y = 100;
+    for (const auto& e : entries) {
+        date(y, QString::fromUtf8(e[0]));
+        Line(&w, 130, y, QString::fromUtf8(e[2]));
+        date(y + 14, QString::fromUtf8(e[1]));
+        Line(&w, 130, y + 14, QStringLiteral("Software Engineer"));
+        Line(&w, 130, y + 28, QStringLiteral("Built the firmware of the delivery robots"));
+        y += 50;
+    }
+    const QStringList lines = Texts(LayOutPage(w, 612));
+    ASSERT_EQ(lines.size(), 9);
+    EXPECT_EQ(lines[0], QStringLiteral("Mar 2019 – Jun 2021\tAcme Robotics, Berlin"));
+    EXPECT_EQ(lines[1], QStringLiteral("Software Engineer"));
+    EXPECT_EQ(lines[6], QStringLiteral("Sep 2012 – 2014\tInitech, Bremen"));
+}
+
 TEST(LayOutPage, SidebarOnOtherBaselinesIsReadOnItsOwn) {
     std::vector<PdfWord> w;
     for (int i = 0; i < 12; ++i)
