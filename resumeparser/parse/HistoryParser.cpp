@@ -117,6 +117,9 @@ std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
+        // "2021 Design Awards winner:" leads in a list; it heads no entry.
+        if (line.endsWith(QLatin1Char(':')))
+            continue;
         if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) ||
                                        line.size() < kShortDatedLine || IsTableRow(line)))
             anchors.push_back({i, r});
