@@ -61,6 +61,7 @@ struct Heading {
     bool employerChosen = false;
     bool employerLabelled = false; // "Employer: Acme"
     bool sameEmployerAsBefore = false;
+    bool byLayout = false; // a name taken from where the other entries hold it
 };
 
 // Light markup of text resumes shows the names it wraps: "*Developer* at
@@ -559,6 +560,7 @@ void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLis
                 h.position.title = c.text;
             if (c.slot == layout->second)
                 h.position.employer = c.text;
+            h.byLayout = h.byLayout || c.slot == layout->first || c.slot == layout->second;
         }
         if (!h.position.title.isEmpty())
             h.titleSlot = layout->first;
@@ -596,6 +598,14 @@ void ExtendTitle(Heading& h, const WordLists& lists) {
     }
 }
 
+// A position is written only when something says it is one: a title word, an organisation
+// word, a label, or the place the document's other entries keep their names in.
+bool HasEvidence(const Heading& h, const WordLists& lists) {
+    return h.titleByWords || h.byLayout || h.employerLabelled || h.sameEmployerAsBefore ||
+           OrgScore(h.position.employer, lists, false) > 0 ||
+           TitleScore(h.position.title, lists) > 0;
+}
+
 // The positions the headings name. A heading that names only a title is another role at the
 // employer before when its words say it is a title, or when that employer was labelled
 // ("Employer: Acme" over several dated roles).
@@ -615,6 +625,8 @@ std::vector<Position> Positions(std::vector<Heading>& headings, const WordLists&
             labelledBefore = h.employerLabelled;
         // Nothing that names a position: a date in the text, not an entry.
         if (h.position.title.isEmpty() && h.position.employer.isEmpty())
+            continue;
+        if (!HasEvidence(h, lists))
             continue;
         positions.push_back(std::move(h.position));
     }
