@@ -560,8 +560,9 @@ void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLis
                 h.position.title = c.text;
             if (c.slot == layout->second)
                 h.position.employer = c.text;
-            h.byLayout = h.byLayout || c.slot == layout->first || c.slot == layout->second;
         }
+        // Both names where the other entries keep them; one of them alone may be a sentence.
+        h.byLayout = !h.position.title.isEmpty() && !h.position.employer.isEmpty();
         if (!h.position.title.isEmpty())
             h.titleSlot = layout->first;
     }
