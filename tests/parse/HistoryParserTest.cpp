@@ -114,6 +114,13 @@ TEST(Positions, DatedLinesWithoutEvidenceAreNoPositions) {
     EXPECT_EQ(p[0].employer, QStringLiteral("Fabrikam Inc."));
 }
 
+TEST(Positions, ACityNameWhereTheEmployersStand) {
+    const auto p = PositionsOf("Data Engineer\nFabrikam Ltd\t2021 – 2023\n• Built pipelines.\n"
+                               "Intern Engineer IA\nLincoln\t2019 – 2020\n• Tested models.\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[1], "Intern Engineer IA", "Lincoln");
+}
+
 TEST(Positions, AYearWrappedOntoItsOwnLineIsNoPosition) {
     const auto p = PositionsOf("Account Executive\nHubSpot, Dublin\nSep 2017 – Jan 2021\n"
                                "Mid-market sales across DACH and Nordics; 128% of quota in\n"
