@@ -184,8 +184,9 @@ struct HeadingHabits {
                CleanHeading(line).split(QLatin1Char(' ')).size() <= kMaxMarkedHeadingWords;
     }
     // A run of one punctuation mark, two or more long, and a space before the heading's words.
+    // Not "##": markdown sets an entry's name with the marker of a section's heading too.
     static QString HeadingMarker(const QString& line) {
-        static const QRegularExpression marker(QStringLiteral("^([#=/*~>+])\\1+(?= \\p{L})"));
+        static const QRegularExpression marker(QStringLiteral("^([=/*~>+])\\1+(?= \\p{L})"));
         const auto m = marker.match(line);
         return m.hasMatch() ? m.captured() : QString();
     }
