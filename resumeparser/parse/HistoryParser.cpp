@@ -61,6 +61,8 @@ struct Heading {
     bool employerChosen = false;
     bool employerLabelled = false; // "Employer: Acme"
     bool sameEmployerAsBefore = false;
+    bool byLayout = false;         // a name taken from where the other entries hold it
+    std::optional<Candidate> city; // a city's name alone on its line ("Orange", "Lincoln")
 };
 
 // Light markup of text resumes shows the names it wraps: "*Developer* at
@@ -117,6 +119,9 @@ std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists
     for (qsizetype i = 0; i < lines.size(); ++i) {
         DateRange r;
         const QString line = StripBullet(lines[i]);
+        // "2021 Design Awards winner:" leads in a list; it heads no entry.
+        if (line.endsWith(QLatin1Char(':')))
+            continue;
         if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) ||
                                        line.size() < kShortDatedLine || IsTableRow(line)))
             anchors.push_back({i, r});
@@ -381,6 +386,8 @@ void AddCandidates(Heading& h, int offset, const QString& text, const WordLists&
         if (IsLocation(plain, lists) || IsPlaceBeforeRegion(frags, k, lists)) {
             if (h.position.location.isEmpty())
                 h.position.location = f;
+            if (frags.size() == 1 && !IsRegionOrCountry(plain, lists))
+                h.city = Candidate{f, {offset, index}, frags[k].cell, frags[k].label, false};
             continue;
         }
         // "Acme, Inc." was cut at its comma.
@@ -428,7 +435,7 @@ void ChooseTitle(Heading& h, const WordLists& lists) {
 // "MANAGING PARTNER NORTHWIND CAPITAL": a title and an employer run together in one name. The
 // title ends with its last title word; the rest, in capitals, is the employer.
 void SplitRunTogether(Heading& h, const WordLists& lists) {
-    if (h.candidates.size() != 1 || !h.candidates.front().label.isEmpty())
+    if (h.candidates.size() != 1 || !h.candidates.front().label.isEmpty() || h.city)
         return;
     const Candidate only = h.candidates.front();
     const QStringList words = only.text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -557,6 +564,8 @@ void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLis
             if (c.slot == layout->second)
                 h.position.employer = c.text;
         }
+        // Both names where the other entries keep them; one of them alone may be a sentence.
+        h.byLayout = !h.position.title.isEmpty() && !h.position.employer.isEmpty();
         if (!h.position.title.isEmpty())
             h.titleSlot = layout->first;
     }
@@ -593,6 +602,27 @@ void ExtendTitle(Heading& h, const WordLists& lists) {
     }
 }
 
+// A position is written only when something says it is one: a title word, an organisation
+// word, a label, or the place the document's other entries keep their names in.
+bool HasEvidence(const Heading& h, const WordLists& lists) {
+    return h.titleByWords || h.byLayout || h.employerLabelled || h.sameEmployerAsBefore ||
+           OrgScore(h.position.employer, lists, false) > 0 ||
+           TitleScore(h.position.title, lists) > 0;
+}
+
+// "Stagiaire ingénieur" over "Orange <tab> 2022": a city's name alone where the other entries
+// name their employer is the employer.
+void TakeCityNamedEmployers(std::vector<Heading>& headings, const Layout& layout) {
+    for (Heading& h : headings) {
+        if (!h.city || h.city->slot != layout.second || !h.position.employer.isEmpty() ||
+            h.position.title.isEmpty())
+            continue;
+        h.position.employer = h.city->text;
+        if (h.position.location == h.city->text)
+            h.position.location.clear();
+    }
+}
+
 // The positions the headings name. A heading that names only a title is another role at the
 // employer before when its words say it is a title, or when that employer was labelled
 // ("Employer: Acme" over several dated roles).
@@ -613,6 +643,8 @@ std::vector<Position> Positions(std::vector<Heading>& headings, const WordLists&
         // Nothing that names a position: a date in the text, not an entry.
         if (h.position.title.isEmpty() && h.position.employer.isEmpty())
             continue;
+        if (!HasEvidence(h, lists))
+            continue;
         positions.push_back(std::move(h.position));
     }
     return positions;
@@ -632,8 +664,10 @@ std::vector<Position> ParsePositions(const QStringList& sectionLines, const Word
         if (h.titleByWords)
             ChooseEmployer(h, lists, allCaps);
     const std::optional<Layout> layout = CommonLayout(headings);
-    if (layout)
+    if (layout) {
         MarkRolesUnderOneEmployer(headings, *layout, lists, allCaps);
+        TakeCityNamedEmployers(headings, *layout);
+    }
     for (Heading& h : headings)
         if (!h.titleByWords)
             FillByLayout(h, layout, lists, allCaps);

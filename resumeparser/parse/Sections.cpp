@@ -168,10 +168,27 @@ struct HeadingHabits {
     int inCapitals = 0;
     int otherwise = 0;
     HeadingLines layout;
+    QString marker; // "///" or "==" written before the document's headings
 
     void Accepted(const QString& line) {
         const QString text = CleanHeading(line);
         ++(text == text.toUpper() ? inCapitals : otherwise);
+        marker = HeadingMarker(line);
+    }
+    // "/// Outbreak responses" after "/// Positions": a heading the vocabulary does not know,
+    // set with the marker of the document's headings.
+    bool MarkedLikeHeadings(const QString& line) const {
+        constexpr qsizetype kMaxMarkedHeadingWords = 6;
+        return !marker.isEmpty() && HeadingMarker(line) == marker &&
+               line.size() <= kMaxHeadingChars &&
+               CleanHeading(line).split(QLatin1Char(' ')).size() <= kMaxMarkedHeadingWords;
+    }
+    // A run of one punctuation mark, two or more long, and a space before the heading's words.
+    // Not "##": markdown sets an entry's name with the marker of a section's heading too.
+    static QString HeadingMarker(const QString& line) {
+        static const QRegularExpression marker(QStringLiteral("^([=/*~>+])\\1+(?= \\p{L})"));
+        const auto m = marker.match(line);
+        return m.hasMatch() ? m.captured() : QString();
     }
     // Two or more headings all in capitals, or a layout that sets this line as body text.
     bool Unlike(const QString& line) const {
@@ -194,7 +211,7 @@ bool IsPartOfEntry(const QString& line, const QString& previous, const QString& 
         return false;
     if (habits.Unlike(line))
         return true;
-    if (lists.headingKind.contains(Fold(CleanHeading(line))))
+    if (lists.headingKind.contains(Fold(CleanHeading(line))) || habits.MarkedLikeHeadings(line))
         return false;
     return line.trimmed().endsWith(QLatin1Char(':')) || FindDateRange(previous).position >= 0;
 }
@@ -237,7 +254,8 @@ std::vector<Section> SplitSections(const QStringList& lines, const WordLists& li
         const QString before = std::exchange(previous, line);
         QString rest;
         QString kind = HeadingKind(line, lists, &rest);
-        if (kind.isEmpty() && habits.layout.unknown.contains(line))
+        if (kind.isEmpty() &&
+            (habits.layout.unknown.contains(line) || habits.MarkedLikeHeadings(line)))
             kind = QStringLiteral("other");
         // "Languages: Python, SQL" inside a skills section is a group of skills.
         const bool skillGroup = !rest.isEmpty() && skillsUnderOwnHeading &&

@@ -103,6 +103,24 @@ TEST(Positions, ProseWithAYearIsNoPosition) {
                     .empty());
 }
 
+TEST(Positions, DatedLinesWithoutEvidenceAreNoPositions) {
+    // A list lead-in and dated sentences name no title or organisation.
+    const auto p = PositionsOf("Senior Engineer, Fabrikam Inc.\t2018 – 2022\n"
+                               "2021 Open Source Awards winner:\n"
+                               "Best tool of the year\n"
+                               "Featured in the weekly review\n"
+                               "Received the bonus for the years 2019-2020.\n");
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].employer, QStringLiteral("Fabrikam Inc."));
+}
+
+TEST(Positions, ACityNameWhereTheEmployersStand) {
+    const auto p = PositionsOf("Data Engineer\nFabrikam Ltd\t2021 – 2023\n• Built pipelines.\n"
+                               "Intern Engineer IA\nLincoln\t2019 – 2020\n• Tested models.\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[1], "Intern Engineer IA", "Lincoln");
+}
+
 TEST(Positions, AYearWrappedOntoItsOwnLineIsNoPosition) {
     const auto p = PositionsOf("Account Executive\nHubSpot, Dublin\nSep 2017 – Jan 2021\n"
                                "Mid-market sales across DACH and Nordics; 128% of quota in\n"

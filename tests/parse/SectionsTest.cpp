@@ -119,6 +119,17 @@ TEST(Headings, ANameUnderItsDatesKeepsTheSection) {
     EXPECT_EQ(s[2].kind, QStringLiteral("skills"));
 }
 
+TEST(Headings, UnknownHeadingsWithTheDocumentsMarker) {
+    const auto s = Split("Kim Lee\n/// Positions\n2019 – 2021: Tester, Fabrikam\n"
+                         "/// Invited talks and panels\n2020: Testing at scale\n"
+                         "// not a heading\n");
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
+    EXPECT_EQ(s[1].lines.size(), 1);
+    EXPECT_EQ(s[2].kind, QStringLiteral("other"));
+    EXPECT_EQ(s[2].lines.size(), 2);
+}
+
 TEST(Headings, AnEmployerAfterTheHeadingStartsTheSection) {
     const auto s = Split("Kim Lee\nWORK EXPERIENCE – FABRIKAM GMBH\nTest Engineer\n"
                          "Work - life balance matters");
