@@ -101,8 +101,10 @@ bool WithoutLineLabel(QString* line, const WordLists& lists) {
         restDegree = restDegree || IsEduDegree(f.text, lists);
         restSchool = restSchool || IsSchool(f.text, lists);
     }
+    // "From: 2009 <tab> X College ... To: 2012": a dated school line, not a note.
+    const bool datedSchool = restSchool && FindDateRange(rest).position >= 0;
     if (!degree && !school)
-        return restDegree || lists.fieldLabel.contains(Fold(label));
+        return restDegree || datedSchool || lists.fieldLabel.contains(Fold(label));
     if ((degree && restDegree) || (school && restSchool))
         *line = rest;
     return true;

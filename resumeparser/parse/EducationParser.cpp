@@ -21,11 +21,22 @@ constexpr qsizetype kMaxDatedNoteFragments = 3;
 constexpr qsizetype kMinAbbreviation = 2;
 constexpr qsizetype kMaxAbbreviation = 8;
 
-// "Universidad del Norte (UN)." ends a sentence, not an abbreviation.
-QString WithoutFullStop(const QString& name) {
+// "Universidad del Norte (UN)." ends a sentence, not an abbreviation; "X University in"
+// lost its year ("... in 1994"), and no name ends with a preposition.
+QString TidySchoolName(const QString& name) {
     static const QRegularExpression fullStop(QStringLiteral("(?:\\)|\\p{Ll}{4})\\K\\.$"),
                                              QRegularExpression::UseUnicodePropertiesOption);
-    return QString(name).remove(fullStop);
+    static const QRegularExpression preposition(
+        QStringLiteral("\\s+(?:in|at|from|since|till|until|en|em|im|seit|desde)$"));
+    return QString(name).remove(fullStop).remove(preposition);
+}
+
+// "In Electronics and Communication Engg." under a degree goes on with its field; it names
+// no school.
+bool OpensWithFieldConnector(const QString& text) {
+    static const QRegularExpression connector(QStringLiteral("^(?:in|of|en|em|im|for|für)\\s"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    return connector.match(text).hasMatch();
 }
 
 // Education entries from fragments that name a school, a degree or a date, line by line.
@@ -116,7 +127,7 @@ void EducationReader::TakeSchool(const Fragment& fragment) {
         const bool replace = inherited_ && degreeLine_ == lineNo_;
         if (!current_.school.isEmpty() && !replace)
             Push();
-        current_.school = WithoutFullStop(fragment.text);
+        current_.school = TidySchoolName(fragment.text);
         inherited_ = false;
         schoolLine_ = lineNo_;
     }
@@ -251,7 +262,8 @@ void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedL
     const QString first = frags.isEmpty() ? QString() : frags.front().text;
     bool candidate = !usedLine && !first.isEmpty() && first.size() <= kMaxNameChars &&
                      first[0].isUpper() && !IsProse(first) && !IsHonours(first) &&
-                     !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first);
+                     !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first) &&
+                     !OpensWithFieldConnector(first);
     if (candidate && degreeOnLastLine_ && current_.school.isEmpty() && !current_.degree.isEmpty()) {
         current_.school = first; // the line under the degree
         candidate = false;
