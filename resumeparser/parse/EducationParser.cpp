@@ -39,6 +39,29 @@ bool OpensWithFieldConnector(const QString& text) {
     return connector.match(text).hasMatch();
 }
 
+// One school word alone ("Grundschule", "Gymnasium") names a kind of school, not a school;
+// an abbreviation ("MIT") names one.
+bool IsSchoolKind(const QString& text) {
+    return !text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('-')) &&
+           std::none_of(text.begin() + 1, text.end(), [](QChar c) { return c.isUpper(); });
+}
+
+// "E.E.T No 6", "HTL 2": a name written as an abbreviation, with at least this many capitals.
+constexpr qsizetype kMinNameCapitals = 3;
+bool IsAbbreviatedName(const QString& text) {
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return c.isUpper(); }) >=
+               kMinNameCapitals &&
+           !text.contains(QLatin1Char(':'));
+}
+
+// A page's running title inside a section ("Curriculum Vitae  Jane Doe") names no school.
+bool IsDocumentTitle(const QString& text, const WordLists& lists) {
+    const QString folded = Fold(text);
+    return std::any_of(
+        lists.contact.notNames.begin(), lists.contact.notNames.end(),
+        [&](const QString& n) { return folded == n || folded.startsWith(n + QLatin1Char(' ')); });
+}
+
 // Education entries from fragments that name a school, a degree or a date, line by line.
 class EducationReader {
 public:
@@ -58,7 +81,7 @@ private:
     void Push();
     void TakeSchool(const Fragment& fragment);
     void TakeDegree(const Fragment& fragment);
-    bool ReadFragment(const Fragment& fragment, Role role);
+    bool ReadFragment(const Fragment& fragment, Role role, bool beforePlace);
     bool ContinueSchool(const QList<Fragment>& frags, bool dated);
     void TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
     bool TakeAbbreviatedSchool(const QList<Fragment>& frags);
@@ -120,7 +143,12 @@ void EducationReader::LearnOrder() {
 }
 
 void EducationReader::TakeSchool(const Fragment& fragment) {
-    if (last_ == Last::School && lastCell_ == fragment.cell) {
+    if (last_ == Last::School && lastCell_ == fragment.cell && IsSchoolKind(current_.school)) {
+        // "Grundschule, Lindenschule": the kind of school, then its name.
+        if (current_.degree.isEmpty())
+            current_.degree = current_.school;
+        current_.school = TidySchoolName(fragment.text);
+    } else if (last_ == Last::School && lastCell_ == fragment.cell) {
         // "Rotman School of Management, University of Toronto"
         current_.school += QStringLiteral(", ") + fragment.text;
     } else {
@@ -162,7 +190,7 @@ void EducationReader::TakeDegree(const Fragment& fragment) {
     LearnOrder();
 }
 
-bool EducationReader::ReadFragment(const Fragment& fragment, Role role) {
+bool EducationReader::ReadFragment(const Fragment& fragment, Role role, bool beforePlace) {
     const QString& f = fragment.text;
     // A degree cut from a school's name is one even when it spells a place ("MS").
     if (IsLocation(f, lists_) && !cutDegrees_->contains(f)) {
@@ -186,6 +214,10 @@ bool EducationReader::ReadFragment(const Fragment& fragment, Role role) {
         TakeSchool(fragment);
     } else if (degree) {
         TakeDegree(fragment);
+    } else if (last_ == Last::Degree && beforePlace && current_.school.isEmpty() &&
+               IsAbbreviatedName(f)) {
+        // "Técnico en Electrónica, E.E.T No 6, Lakeside": degree, school, place.
+        TakeSchool(fragment);
     } else if (last_ == Last::Degree && lastCell_ == fragment.cell && f.size() < kMaxNameChars &&
                !f.contains(QLatin1Char(':'))) {
         // "Bachelor of Applied Science, Civil Engineering"
@@ -263,7 +295,7 @@ void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedL
     bool candidate = !usedLine && !first.isEmpty() && first.size() <= kMaxNameChars &&
                      first[0].isUpper() && !IsProse(first) && !IsHonours(first) &&
                      !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first) &&
-                     !OpensWithFieldConnector(first);
+                     !OpensWithFieldConnector(first) && !IsDocumentTitle(first, lists_);
     if (candidate && degreeOnLastLine_ && current_.school.isEmpty() && !current_.degree.isEmpty()) {
         current_.school = first; // the line under the degree
         candidate = false;
@@ -323,7 +355,8 @@ void EducationReader::ReadLine(const EducationLine& line) {
                           : i == shape_.school ? Role::School
                           : i == shape_.degree ? Role::Degree
                                                : Role::Any;
-        usedLine = ReadFragment(frags[i], role) || usedLine;
+        const bool beforePlace = i + 1 < frags.size() && IsLocation(frags[i + 1].text, lists_);
+        usedLine = ReadFragment(frags[i], role, beforePlace) || usedLine;
     }
     schoolEndedLine_ = last_ == Last::School;
     if (line.dateLine && !usedLine && TakeAbbreviatedSchool(frags))
