@@ -3,6 +3,7 @@
 #include "HistoryParser.h"
 
 #include "EducationLines.h"
+#include "Sections.h"
 
 #include <QRegularExpression>
 
@@ -22,13 +23,17 @@ constexpr qsizetype kMinAbbreviation = 2;
 constexpr qsizetype kMaxAbbreviation = 8;
 
 // "Universidad del Norte (UN)." ends a sentence, not an abbreviation; "X University in"
-// lost its year ("... in 1994"), and no name ends with a preposition.
+// lost its year ("... in 1994"), and no name starts or ends with a preposition.
 QString TidySchoolName(const QString& name) {
     static const QRegularExpression fullStop(QStringLiteral("(?:\\)|\\p{Ll}{4})\\K\\.$"),
                                              QRegularExpression::UseUnicodePropertiesOption);
     static const QRegularExpression preposition(
         QStringLiteral("\\s+(?:in|at|from|since|till|until|en|em|im|seit|desde)$"));
-    return QString(name).remove(fullStop).remove(preposition);
+    // "From   Northfield Institute": the words before a school name on a line of its own.
+    static const QRegularExpression leading(QStringLiteral("^(?:from|at)\\s+(?=\\p{Lu})"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    return QString(name).remove(fullStop).remove(preposition).remove(leading);
 }
 
 // "In Electronics and Communication Engg." under a degree goes on with its field; it names
@@ -83,7 +88,7 @@ private:
     void TakeDegree(const Fragment& fragment);
     bool ReadFragment(const Fragment& fragment, Role role, bool beforePlace);
     bool ContinueSchool(const QList<Fragment>& frags, bool dated);
-    void TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
+    bool TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
     bool TakeAbbreviatedSchool(const QList<Fragment>& frags);
     void TakeDate(const DateRange& r, bool usedLine, const QList<Fragment>& frags);
     void LearnOrder();
@@ -106,6 +111,9 @@ private:
     bool inherited_ = false;
     // The degree is a line under the school that names no degree ("Computer Engineering").
     bool weakDegree_ = false;
+    // The school is a dated line's only name, without a school word ("2023  DataForge"): a
+    // course's provider, or the field over its school's line.
+    bool weakSchool_ = false;
     // The last line ended with the school's name, which may go on on the next line.
     bool schoolEndedLine_ = false;
     // A short line that named nothing, kept until the next line tells whether it was the school
@@ -133,6 +141,7 @@ void EducationReader::Push() {
     hasDate_ = false;
     inherited_ = false;
     weakDegree_ = false;
+    weakSchool_ = false;
     schoolLine_ = degreeLine_ = -1;
 }
 
@@ -152,6 +161,15 @@ void EducationReader::TakeSchool(const Fragment& fragment) {
         // "Rotman School of Management, University of Toronto"
         current_.school += QStringLiteral(", ") + fragment.text;
     } else {
+        // "2015  Applied Physics" over "Northfield University": the line above was the field.
+        const bool demote = weakSchool_ && schoolLine_ == lineNo_ - 1 && current_.degree.isEmpty();
+        if (demote) {
+            current_.degree = current_.major = current_.school;
+            current_.school.clear();
+            degreeLine_ = schoolLine_;
+            weakDegree_ = true;
+        }
+        weakSchool_ = false;
         const bool replace = inherited_ && degreeLine_ == lineNo_;
         if (!current_.school.isEmpty() && !replace)
             Push();
@@ -286,8 +304,9 @@ bool EducationReader::TakeAbbreviatedSchool(const QList<Fragment>& frags) {
 }
 
 // A school whose name has no school word stands on its own line next to the degree's; a
-// field without a degree word stands under the school ("Computer Engineering").
-void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated) {
+// field without a degree word stands under the school ("Computer Engineering"); a course's
+// provider stands alone on a dated line. Returns whether the line named the school.
+bool EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated) {
     const bool degreeHere = usedLine && !current_.degree.isEmpty() && last_ != Last::School;
     if (degreeHere && current_.school.isEmpty() && !unnamed_.isEmpty())
         current_.school = unnamed_; // the line above the degree
@@ -306,9 +325,20 @@ void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedL
         weakDegree_ = true;
         candidate = false;
     }
+    // A sub-heading ("Professional Development, 2013 - 2014", "2019  Formation X") names no
+    // provider.
+    const bool provider = candidate && dated && frags.size() == 1 && current_.school.isEmpty() &&
+                          current_.degree.isEmpty() && HeadingKind(first, lists_).isEmpty() &&
+                          HeadingKind(first.section(QLatin1Char(' '), 0, 0), lists_).isEmpty();
+    if (provider) {
+        current_.school = first;
+        schoolLine_ = lineNo_;
+        weakSchool_ = true;
+    }
     // A dated line is an entry of its own, never the school of the next line's degree.
     unnamed_ = candidate && !dated ? first : QString();
     degreeOnLastLine_ = degreeHere;
+    return provider;
 }
 
 // The line's period: the entry's, or the next entry's when the entry has its own.
@@ -361,7 +391,8 @@ void EducationReader::ReadLine(const EducationLine& line) {
     schoolEndedLine_ = last_ == Last::School;
     if (line.dateLine && !usedLine && TakeAbbreviatedSchool(frags))
         usedLine = true;
-    TakeUnnamedSchool(frags, usedLine, r.position >= 0);
+    if (TakeUnnamedSchool(frags, usedLine, r.position >= 0))
+        usedLine = true;
     TakeDate(r, usedLine, frags);
 }
 
