@@ -245,6 +245,7 @@ std::optional<EducationLine> PrepareEducationLine(const QString& raw, const Word
     if (text.isEmpty() || IsColumnHeadings(text, lists) || !WithoutLineLabel(&text, lists))
         return std::nullopt;
     EducationLine line;
+    line.bulleted = IsBulletLine(raw);
     line.range = FindDateRange(text);
     DateRange edge;
     line.dateLine = FindDateLine(text, &edge);

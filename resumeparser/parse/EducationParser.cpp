@@ -87,7 +87,7 @@ private:
     void TakeSchool(const Fragment& fragment);
     void TakeDegree(const Fragment& fragment);
     bool ReadFragment(const Fragment& fragment, Role role, bool beforePlace);
-    bool ContinueSchool(const QList<Fragment>& frags, bool dated);
+    bool ContinueSchool(const EducationLine& line);
     bool TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
     bool TakeAbbreviatedSchool(const QList<Fragment>& frags);
     void TakeDate(const DateRange& r, bool usedLine, const QList<Fragment>& frags);
@@ -262,9 +262,10 @@ bool IsPlainWord(const QString& text) {
 // "Hochschule für angewandte Wissenschaften" over "Kleinstadt": the school's name goes on
 // when the entry has its degree and the line starts with a short name that is no school
 // of its own.
-bool EducationReader::ContinueSchool(const QList<Fragment>& frags, bool dated) {
-    if (!schoolEndedLine_ || dated || frags.isEmpty() || current_.degree.isEmpty() ||
-        schoolLine_ != lineNo_ - 1)
+bool EducationReader::ContinueSchool(const EducationLine& line) {
+    const QList<Fragment>& frags = line.fragments;
+    if (!schoolEndedLine_ || line.range.position >= 0 || line.bulleted || frags.isEmpty() ||
+        current_.degree.isEmpty() || schoolLine_ != lineNo_ - 1)
         return false;
     const QString& f = frags.front().text;
     const QStringList words = f.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -375,7 +376,7 @@ void EducationReader::ReadLine(const EducationLine& line) {
     if (line.dateLine && hasDate_ && named && !frags.isEmpty())
         Push();
     const bool shaped = r.position >= 0 && shape_.count > 1 && frags.size() == shape_.count;
-    if (ContinueSchool(frags, r.position >= 0))
+    if (ContinueSchool(line))
         frags.removeFirst();
     bool usedLine = false;
     last_ = Last::None;

@@ -69,11 +69,15 @@ TEST(EducationLines, WrappedSchoolNameAndFieldLine) {
                                "Hochschule für Musik und Theater\nNordstadt\n"
                                "• Schwerpunkt: Gesang\n"
                                "Polytechnic Institute of Springfield, Canada\n"
-                               "Electrical Power Engineering\t2005–2009\n");
-    ASSERT_EQ(e.size(), 2u);
+                               "Electrical Power Engineering\t2005–2009\n"
+                               "2020\tMaster of Data Science\nLakeside School of Business\n"
+                               "• Course of 300 hours\n");
+    ASSERT_EQ(e.size(), 3u);
     EXPECT_EQ(e[0].school, QStringLiteral("Hochschule für Musik und Theater Nordstadt"));
     EXPECT_EQ(e[1].degree, QStringLiteral("Electrical Power Engineering"));
     EXPECT_EQ(e[1].date.Iso(), QStringLiteral("2009"));
+    // A list item under the school is a note, not the rest of its name.
+    EXPECT_EQ(e[2].school, QStringLiteral("Lakeside School of Business"));
 }
 
 TEST(EducationNotes, NotesAndHonoursNameNoSchool) {
