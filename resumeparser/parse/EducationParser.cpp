@@ -44,11 +44,12 @@ bool OpensWithFieldConnector(const QString& text) {
     return connector.match(text).hasMatch();
 }
 
-// One school word alone ("Grundschule", "Gymnasium") names a kind of school, not a school;
-// an abbreviation ("MIT") names one.
-bool IsSchoolKind(const QString& text) {
+// One listed school word alone ("Grundschule", "Gymnasium") names a kind of school, not a
+// school; an abbreviation ("EPFL") or a name ending in a school word ("Lindenschule") names one.
+bool IsSchoolKind(const QString& text, const WordLists& lists) {
     return !text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('-')) &&
-           std::none_of(text.begin() + 1, text.end(), [](QChar c) { return c.isUpper(); });
+           std::none_of(text.begin() + 1, text.end(), [](QChar c) { return c.isUpper(); }) &&
+           lists.schools.singles.contains(Fold(text));
 }
 
 // "E.E.T No 6", "HTL 2": a name written as an abbreviation, with at least this many capitals.
@@ -152,7 +153,8 @@ void EducationReader::LearnOrder() {
 }
 
 void EducationReader::TakeSchool(const Fragment& fragment) {
-    if (last_ == Last::School && lastCell_ == fragment.cell && IsSchoolKind(current_.school)) {
+    if (last_ == Last::School && lastCell_ == fragment.cell &&
+        IsSchoolKind(current_.school, lists_)) {
         // "Grundschule, Lindenschule": the kind of school, then its name.
         if (current_.degree.isEmpty())
             current_.degree = current_.school;
