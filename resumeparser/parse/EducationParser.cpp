@@ -44,12 +44,19 @@ bool OpensWithFieldConnector(const QString& text) {
     return connector.match(text).hasMatch();
 }
 
-// One listed school word alone ("Grundschule", "Gymnasium") names a kind of school, not a
-// school; an abbreviation ("EPFL") or a name ending in a school word ("Lindenschule") names one.
+// A listed school word alone or with lower-case words after it ("Grundschule", "Szkoła
+// policealna") names a kind of school, not a school; an abbreviation ("EPFL"), a name ending
+// in a school word ("Lindenschule") or a capitalised name after one names one.
 bool IsSchoolKind(const QString& text, const WordLists& lists) {
-    return !text.contains(QLatin1Char(' ')) && !text.contains(QLatin1Char('-')) &&
-           std::none_of(text.begin() + 1, text.end(), [](QChar c) { return c.isUpper(); }) &&
-           lists.schools.singles.contains(Fold(text));
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty() || text.contains(QLatin1Char('-')) ||
+        !lists.schools.singles.contains(Fold(words.front())))
+        return false;
+    const auto capital = [](QChar c) { return c.isUpper(); };
+    return std::none_of(words.front().begin() + 1, words.front().end(), capital) &&
+           std::none_of(words.begin() + 1, words.end(), [&](const QString& w) {
+               return capital(w.front()) || !w.front().isLetter();
+           });
 }
 
 // "E.E.T No 6", "HTL 2": a name written as an abbreviation, with at least this many capitals.
@@ -162,6 +169,11 @@ void EducationReader::TakeSchool(const Fragment& fragment) {
     } else if (last_ == Last::School && lastCell_ == fragment.cell) {
         // "Rotman School of Management, University of Toronto"
         current_.school += QStringLiteral(", ") + fragment.text;
+    } else if (IsSchoolKind(fragment.text, lists_) && !current_.school.isEmpty() &&
+               current_.degree.isEmpty() && schoolLine_ == lineNo_ - 1) {
+        // "ACME, Lakeside  2007 - 2009" over "Szkoła policealna": the kind is the level.
+        TakeDegree(fragment);
+        return;
     } else {
         // "2015  Applied Physics" over "Northfield University": the line above was the field.
         const bool demote = weakSchool_ && schoolLine_ == lineNo_ - 1 && current_.degree.isEmpty();

@@ -193,4 +193,15 @@ TEST(EducationLines, CourseProviderAloneOnADatedLine) {
     EXPECT_EQ(e[2].school, QStringLiteral("Northfield University (online)"));
 }
 
+TEST(EducationLines, KindOfSchoolUnderAnAbbreviatedSchool) {
+    const auto e = EducationOf("BETA, Madrid 09.2007 - 06.2009\n"
+                               "Szkoła zawodowa, kierunek: Technik\n"
+                               "III LO, Madrid 09.2002 - 06.2005\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].school, QStringLiteral("BETA"));
+    EXPECT_TRUE(e[0].degree.startsWith(QStringLiteral("Szkoła zawodowa")));
+    EXPECT_EQ(e[1].school, QStringLiteral("III LO"));
+    EXPECT_EQ(e[1].date.Iso(), QStringLiteral("2005-06"));
+}
+
 } // namespace
