@@ -183,6 +183,15 @@ bool IsColumnHeadings(const QString& line, const WordLists& lists) {
     return true;
 }
 
+// A page's footer between two entries ("Page 1 of 2", "Seite 2/3") belongs to no entry.
+bool IsPageNumber(const QString& line) {
+    static const QRegularExpression page(
+        QStringLiteral("^(?:page|seite|p[aá]gina|strona|sayfa|стр\\p{L}*)\\.?\\s*\\d+"
+                       "(?:\\s*(?:of|/|von|de|di|z|из|van)\\s*\\d+)?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return page.match(line.trimmed()).hasMatch();
+}
+
 } // namespace
 
 // Notes on an entry: honours, grades, awards, a minor or a focus.
@@ -242,7 +251,8 @@ QString MajorOf(const QString& degree) {
 
 std::optional<EducationLine> PrepareEducationLine(const QString& raw, const WordLists& lists) {
     QString text = CleanLine(raw);
-    if (text.isEmpty() || IsColumnHeadings(text, lists) || !WithoutLineLabel(&text, lists))
+    if (text.isEmpty() || IsPageNumber(text) || IsColumnHeadings(text, lists) ||
+        !WithoutLineLabel(&text, lists))
         return std::nullopt;
     EducationLine line;
     line.bulleted = IsBulletLine(raw);

@@ -67,12 +67,19 @@ bool IsAbbreviatedName(const QString& text) {
            !text.contains(QLatin1Char(':'));
 }
 
-// A page's running title inside a section ("Curriculum Vitae  Jane Doe") names no school.
+// A page's running title inside a section ("Curriculum Vitae  Jane Doe", "Jane Doe - CV")
+// names no school.
 bool IsDocumentTitle(const QString& text, const WordLists& lists) {
     const QString folded = Fold(text);
-    return std::any_of(
-        lists.contact.notNames.begin(), lists.contact.notNames.end(),
-        [&](const QString& n) { return folded == n || folded.startsWith(n + QLatin1Char(' ')); });
+    return std::any_of(lists.contact.notNames.begin(), lists.contact.notNames.end(),
+                       [&](const QString& n) {
+                           return folded == n || folded.startsWith(n + QLatin1Char(' ')) ||
+                                  folded.endsWith(QLatin1Char(' ') + n);
+                       });
+}
+bool IsDocumentTitle(const QList<Fragment>& frags, const WordLists& lists) {
+    return std::any_of(frags.begin(), frags.end(),
+                       [&](const Fragment& f) { return IsDocumentTitle(f.text, lists); });
 }
 
 // Education entries from fragments that name a school, a degree or a date, line by line.
@@ -279,7 +286,7 @@ bool IsPlainWord(const QString& text) {
 bool EducationReader::ContinueSchool(const EducationLine& line) {
     const QList<Fragment>& frags = line.fragments;
     if (!schoolEndedLine_ || line.range.position >= 0 || line.bulleted || frags.isEmpty() ||
-        current_.degree.isEmpty() || schoolLine_ != lineNo_ - 1)
+        current_.degree.isEmpty() || schoolLine_ != lineNo_ - 1 || IsDocumentTitle(frags, lists_))
         return false;
     const QString& f = frags.front().text;
     const QStringList words = f.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -329,7 +336,7 @@ bool EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedL
     bool candidate = !usedLine && !first.isEmpty() && first.size() <= kMaxNameChars &&
                      first[0].isUpper() && !IsProse(first) && !IsHonours(first) &&
                      !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first) &&
-                     !OpensWithFieldConnector(first) && !IsDocumentTitle(first, lists_);
+                     !OpensWithFieldConnector(first) && !IsDocumentTitle(frags, lists_);
     if (candidate && degreeOnLastLine_ && current_.school.isEmpty() && !current_.degree.isEmpty()) {
         current_.school = first; // the line under the degree
         candidate = false;

@@ -204,4 +204,15 @@ TEST(EducationLines, KindOfSchoolUnderAnAbbreviatedSchool) {
     EXPECT_EQ(e[1].date.Iso(), QStringLiteral("2005-06"));
 }
 
+TEST(EducationLines, PageFooterAndRunningTitleBetweenEntries) {
+    const auto e =
+        EducationOf("Bachelor of Science in Physics\nLakeside University, 2010 - 2014\n"
+                    "Page 1 of 2\nJane Doe - Resume\n"
+                    "Master of Science in Physics\nNorthfield University, 2014 - 2016\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].school, QStringLiteral("Lakeside University"));
+    EXPECT_EQ(e[1].school, QStringLiteral("Northfield University"));
+    EXPECT_EQ(e[1].degree, QStringLiteral("Master of Science in Physics"));
+}
+
 } // namespace
