@@ -101,8 +101,10 @@ bool WithoutLineLabel(QString* line, const WordLists& lists) {
         restDegree = restDegree || IsEduDegree(f.text, lists);
         restSchool = restSchool || IsSchool(f.text, lists);
     }
+    // "From: 2009 <tab> X College ... To: 2012": a dated school line, not a note.
+    const bool datedSchool = restSchool && FindDateRange(rest).position >= 0;
     if (!degree && !school)
-        return restDegree || lists.fieldLabel.contains(Fold(label));
+        return restDegree || datedSchool || lists.fieldLabel.contains(Fold(label));
     if ((degree && restDegree) || (school && restSchool))
         *line = rest;
     return true;
@@ -181,6 +183,15 @@ bool IsColumnHeadings(const QString& line, const WordLists& lists) {
     return true;
 }
 
+// A page's footer between two entries ("Page 1 of 2", "Seite 2/3") belongs to no entry.
+bool IsPageNumber(const QString& line) {
+    static const QRegularExpression page(
+        QStringLiteral("^(?:page|seite|p[aá]gina|strona|sayfa|стр\\p{L}*)\\.?\\s*\\d+"
+                       "(?:\\s*(?:of|/|von|de|di|z|из|van)\\s*\\d+)?$"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
+    return page.match(line.trimmed()).hasMatch();
+}
+
 } // namespace
 
 // Notes on an entry: honours, grades, awards, a minor or a focus.
@@ -240,9 +251,11 @@ QString MajorOf(const QString& degree) {
 
 std::optional<EducationLine> PrepareEducationLine(const QString& raw, const WordLists& lists) {
     QString text = CleanLine(raw);
-    if (text.isEmpty() || IsColumnHeadings(text, lists) || !WithoutLineLabel(&text, lists))
+    if (text.isEmpty() || IsPageNumber(text) || IsColumnHeadings(text, lists) ||
+        !WithoutLineLabel(&text, lists))
         return std::nullopt;
     EducationLine line;
+    line.bulleted = IsBulletLine(raw);
     line.range = FindDateRange(text);
     DateRange edge;
     line.dateLine = FindDateLine(text, &edge);

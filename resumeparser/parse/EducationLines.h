@@ -29,6 +29,7 @@ QString MajorOf(const QString& degree);
 struct EducationLine {
     DateRange range;       // the line's date or period, if any
     bool dateLine = false; // a period, or one date at the line's start or end
+    bool bulleted = false; // a list item: a note, never the rest of a name
     QList<Fragment> fragments;
     QStringList cutDegrees; // degrees cut from a school's name: degrees even if they spell a place
 };

@@ -3,6 +3,7 @@
 #include "HistoryParser.h"
 
 #include "EducationLines.h"
+#include "Sections.h"
 
 #include <QRegularExpression>
 
@@ -21,11 +22,64 @@ constexpr qsizetype kMaxDatedNoteFragments = 3;
 constexpr qsizetype kMinAbbreviation = 2;
 constexpr qsizetype kMaxAbbreviation = 8;
 
-// "Universidad del Norte (UN)." ends a sentence, not an abbreviation.
-QString WithoutFullStop(const QString& name) {
+// "Universidad del Norte (UN)." ends a sentence, not an abbreviation; "X University in"
+// lost its year ("... in 1994"), and no name starts or ends with a preposition.
+QString TidySchoolName(const QString& name) {
     static const QRegularExpression fullStop(QStringLiteral("(?:\\)|\\p{Ll}{4})\\K\\.$"),
                                              QRegularExpression::UseUnicodePropertiesOption);
-    return QString(name).remove(fullStop);
+    static const QRegularExpression preposition(
+        QStringLiteral("\\s+(?:in|at|from|since|till|until|en|em|im|seit|desde)$"));
+    // "From   Northfield Institute": the words before a school name on a line of its own.
+    static const QRegularExpression leading(QStringLiteral("^(?:from|at)\\s+(?=\\p{Lu})"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::UseUnicodePropertiesOption);
+    return QString(name).remove(fullStop).remove(preposition).remove(leading);
+}
+
+// "In Electronics and Communication Engg." under a degree goes on with its field; it names
+// no school.
+bool OpensWithFieldConnector(const QString& text) {
+    static const QRegularExpression connector(QStringLiteral("^(?:in|of|en|em|im|for|für)\\s"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    return connector.match(text).hasMatch();
+}
+
+// A listed school word alone or with lower-case words after it ("Grundschule", "Szkoła
+// policealna") names a kind of school, not a school; an abbreviation ("EPFL"), a name ending
+// in a school word ("Lindenschule") or a capitalised name after one names one.
+bool IsSchoolKind(const QString& text, const WordLists& lists) {
+    const QStringList words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty() || text.contains(QLatin1Char('-')) ||
+        !lists.schools.singles.contains(Fold(words.front())))
+        return false;
+    const auto capital = [](QChar c) { return c.isUpper(); };
+    return std::none_of(words.front().begin() + 1, words.front().end(), capital) &&
+           std::none_of(words.begin() + 1, words.end(), [&](const QString& w) {
+               return capital(w.front()) || !w.front().isLetter();
+           });
+}
+
+// "E.E.T No 6", "HTL 2": a name written as an abbreviation, with at least this many capitals.
+constexpr qsizetype kMinNameCapitals = 3;
+bool IsAbbreviatedName(const QString& text) {
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return c.isUpper(); }) >=
+               kMinNameCapitals &&
+           !text.contains(QLatin1Char(':'));
+}
+
+// A page's running title inside a section ("Curriculum Vitae  Jane Doe", "Jane Doe - CV")
+// names no school.
+bool IsDocumentTitle(const QString& text, const WordLists& lists) {
+    const QString folded = Fold(text);
+    return std::any_of(lists.contact.notNames.begin(), lists.contact.notNames.end(),
+                       [&](const QString& n) {
+                           return folded == n || folded.startsWith(n + QLatin1Char(' ')) ||
+                                  folded.endsWith(QLatin1Char(' ') + n);
+                       });
+}
+bool IsDocumentTitle(const QList<Fragment>& frags, const WordLists& lists) {
+    return std::any_of(frags.begin(), frags.end(),
+                       [&](const Fragment& f) { return IsDocumentTitle(f.text, lists); });
 }
 
 // Education entries from fragments that name a school, a degree or a date, line by line.
@@ -47,9 +101,9 @@ private:
     void Push();
     void TakeSchool(const Fragment& fragment);
     void TakeDegree(const Fragment& fragment);
-    bool ReadFragment(const Fragment& fragment, Role role);
-    bool ContinueSchool(const QList<Fragment>& frags, bool dated);
-    void TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
+    bool ReadFragment(const Fragment& fragment, Role role, bool beforePlace);
+    bool ContinueSchool(const EducationLine& line);
+    bool TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated);
     bool TakeAbbreviatedSchool(const QList<Fragment>& frags);
     void TakeDate(const DateRange& r, bool usedLine, const QList<Fragment>& frags);
     void LearnOrder();
@@ -72,6 +126,9 @@ private:
     bool inherited_ = false;
     // The degree is a line under the school that names no degree ("Computer Engineering").
     bool weakDegree_ = false;
+    // The school is a dated line's only name, without a school word ("2023  DataForge"): a
+    // course's provider, or the field over its school's line.
+    bool weakSchool_ = false;
     // The last line ended with the school's name, which may go on on the next line.
     bool schoolEndedLine_ = false;
     // A short line that named nothing, kept until the next line tells whether it was the school
@@ -99,6 +156,7 @@ void EducationReader::Push() {
     hasDate_ = false;
     inherited_ = false;
     weakDegree_ = false;
+    weakSchool_ = false;
     schoolLine_ = degreeLine_ = -1;
 }
 
@@ -109,14 +167,34 @@ void EducationReader::LearnOrder() {
 }
 
 void EducationReader::TakeSchool(const Fragment& fragment) {
-    if (last_ == Last::School && lastCell_ == fragment.cell) {
+    if (last_ == Last::School && lastCell_ == fragment.cell &&
+        IsSchoolKind(current_.school, lists_)) {
+        // "Grundschule, Lindenschule": the kind of school, then its name.
+        if (current_.degree.isEmpty())
+            current_.degree = current_.school;
+        current_.school = TidySchoolName(fragment.text);
+    } else if (last_ == Last::School && lastCell_ == fragment.cell) {
         // "Rotman School of Management, University of Toronto"
         current_.school += QStringLiteral(", ") + fragment.text;
+    } else if (IsSchoolKind(fragment.text, lists_) && !current_.school.isEmpty() &&
+               current_.degree.isEmpty() && schoolLine_ == lineNo_ - 1) {
+        // "ACME, Lakeside  2007 - 2009" over "Szkoła policealna": the kind is the level.
+        TakeDegree(fragment);
+        return;
     } else {
+        // "2015  Applied Physics" over "Northfield University": the line above was the field.
+        const bool demote = weakSchool_ && schoolLine_ == lineNo_ - 1 && current_.degree.isEmpty();
+        if (demote) {
+            current_.degree = current_.major = current_.school;
+            current_.school.clear();
+            degreeLine_ = schoolLine_;
+            weakDegree_ = true;
+        }
+        weakSchool_ = false;
         const bool replace = inherited_ && degreeLine_ == lineNo_;
         if (!current_.school.isEmpty() && !replace)
             Push();
-        current_.school = WithoutFullStop(fragment.text);
+        current_.school = TidySchoolName(fragment.text);
         inherited_ = false;
         schoolLine_ = lineNo_;
     }
@@ -151,7 +229,7 @@ void EducationReader::TakeDegree(const Fragment& fragment) {
     LearnOrder();
 }
 
-bool EducationReader::ReadFragment(const Fragment& fragment, Role role) {
+bool EducationReader::ReadFragment(const Fragment& fragment, Role role, bool beforePlace) {
     const QString& f = fragment.text;
     // A degree cut from a school's name is one even when it spells a place ("MS").
     if (IsLocation(f, lists_) && !cutDegrees_->contains(f)) {
@@ -175,6 +253,10 @@ bool EducationReader::ReadFragment(const Fragment& fragment, Role role) {
         TakeSchool(fragment);
     } else if (degree) {
         TakeDegree(fragment);
+    } else if (last_ == Last::Degree && beforePlace && current_.school.isEmpty() &&
+               IsAbbreviatedName(f)) {
+        // "Técnico en Electrónica, E.E.T No 6, Lakeside": degree, school, place.
+        TakeSchool(fragment);
     } else if (last_ == Last::Degree && lastCell_ == fragment.cell && f.size() < kMaxNameChars &&
                !f.contains(QLatin1Char(':'))) {
         // "Bachelor of Applied Science, Civil Engineering"
@@ -201,9 +283,10 @@ bool IsPlainWord(const QString& text) {
 // "Hochschule für angewandte Wissenschaften" over "Kleinstadt": the school's name goes on
 // when the entry has its degree and the line starts with a short name that is no school
 // of its own.
-bool EducationReader::ContinueSchool(const QList<Fragment>& frags, bool dated) {
-    if (!schoolEndedLine_ || dated || frags.isEmpty() || current_.degree.isEmpty() ||
-        schoolLine_ != lineNo_ - 1)
+bool EducationReader::ContinueSchool(const EducationLine& line) {
+    const QList<Fragment>& frags = line.fragments;
+    if (!schoolEndedLine_ || line.range.position >= 0 || line.bulleted || frags.isEmpty() ||
+        current_.degree.isEmpty() || schoolLine_ != lineNo_ - 1 || IsDocumentTitle(frags, lists_))
         return false;
     const QString& f = frags.front().text;
     const QStringList words = f.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -243,15 +326,17 @@ bool EducationReader::TakeAbbreviatedSchool(const QList<Fragment>& frags) {
 }
 
 // A school whose name has no school word stands on its own line next to the degree's; a
-// field without a degree word stands under the school ("Computer Engineering").
-void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated) {
+// field without a degree word stands under the school ("Computer Engineering"); a course's
+// provider stands alone on a dated line. Returns whether the line named the school.
+bool EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedLine, bool dated) {
     const bool degreeHere = usedLine && !current_.degree.isEmpty() && last_ != Last::School;
     if (degreeHere && current_.school.isEmpty() && !unnamed_.isEmpty())
         current_.school = unnamed_; // the line above the degree
     const QString first = frags.isEmpty() ? QString() : frags.front().text;
     bool candidate = !usedLine && !first.isEmpty() && first.size() <= kMaxNameChars &&
                      first[0].isUpper() && !IsProse(first) && !IsHonours(first) &&
-                     !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first);
+                     !IsNoName(first) && !IsLocation(first, lists_) && !IsPlainWord(first) &&
+                     !OpensWithFieldConnector(first) && !IsDocumentTitle(frags, lists_);
     if (candidate && degreeOnLastLine_ && current_.school.isEmpty() && !current_.degree.isEmpty()) {
         current_.school = first; // the line under the degree
         candidate = false;
@@ -262,9 +347,20 @@ void EducationReader::TakeUnnamedSchool(const QList<Fragment>& frags, bool usedL
         weakDegree_ = true;
         candidate = false;
     }
+    // A sub-heading ("Professional Development, 2013 - 2014", "2019  Formation X") names no
+    // provider.
+    const bool provider = candidate && dated && frags.size() == 1 && current_.school.isEmpty() &&
+                          current_.degree.isEmpty() && HeadingKind(first, lists_).isEmpty() &&
+                          HeadingKind(first.section(QLatin1Char(' '), 0, 0), lists_).isEmpty();
+    if (provider) {
+        current_.school = first;
+        schoolLine_ = lineNo_;
+        weakSchool_ = true;
+    }
     // A dated line is an entry of its own, never the school of the next line's degree.
     unnamed_ = candidate && !dated ? first : QString();
     degreeOnLastLine_ = degreeHere;
+    return provider;
 }
 
 // The line's period: the entry's, or the next entry's when the entry has its own.
@@ -301,7 +397,7 @@ void EducationReader::ReadLine(const EducationLine& line) {
     if (line.dateLine && hasDate_ && named && !frags.isEmpty())
         Push();
     const bool shaped = r.position >= 0 && shape_.count > 1 && frags.size() == shape_.count;
-    if (ContinueSchool(frags, r.position >= 0))
+    if (ContinueSchool(line))
         frags.removeFirst();
     bool usedLine = false;
     last_ = Last::None;
@@ -311,12 +407,14 @@ void EducationReader::ReadLine(const EducationLine& line) {
                           : i == shape_.school ? Role::School
                           : i == shape_.degree ? Role::Degree
                                                : Role::Any;
-        usedLine = ReadFragment(frags[i], role) || usedLine;
+        const bool beforePlace = i + 1 < frags.size() && IsLocation(frags[i + 1].text, lists_);
+        usedLine = ReadFragment(frags[i], role, beforePlace) || usedLine;
     }
     schoolEndedLine_ = last_ == Last::School;
     if (line.dateLine && !usedLine && TakeAbbreviatedSchool(frags))
         usedLine = true;
-    TakeUnnamedSchool(frags, usedLine, r.position >= 0);
+    if (TakeUnnamedSchool(frags, usedLine, r.position >= 0))
+        usedLine = true;
     TakeDate(r, usedLine, frags);
 }
 

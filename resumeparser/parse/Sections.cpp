@@ -18,6 +18,8 @@ namespace {
 
 // A heading is short; a longer line is content even when it starts like one.
 constexpr qsizetype kMaxHeadingChars = 80;
+// A joined heading ("Honors and Awards") is short; a longer line joins more than headings.
+constexpr qsizetype kMaxJoinedHeadingWords = 6;
 
 const QString kBullets = QStringLiteral("•·▪◦●○■□◆◇♦►▸➢✓✔*-–—>");
 
@@ -61,6 +63,18 @@ QString HeadingBeforeDash(const QString& line, const WordLists& lists, QString* 
     return *it;
 }
 
+// "Heading and Other" and "Heading / Other" (folded): the kind of the first one that is known.
+QString JoinedHeadingKind(const QString& folded, const WordLists& lists) {
+    static const QRegularExpression joiner(QStringLiteral("\\s*(?:&|/| and | et | und | y )\\s*"));
+    const QStringList halves = folded.split(joiner);
+    if (halves.size() == 2 && folded.split(QLatin1Char(' ')).size() <= kMaxJoinedHeadingWords) {
+        for (const QString& h : halves)
+            if (auto it = lists.headingKind.constFind(h); it != lists.headingKind.constEnd())
+                return *it;
+    }
+    return {};
+}
+
 } // namespace
 
 QStringList TextLines(const QString& content) {
@@ -93,10 +107,14 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
     // "Experience<tab>Acme Corp<tab>2019 - 2021": a heading in the left column of a table.
     if (const qsizetype tab = line.indexOf(QLatin1Char('\t')); tab > 0) {
         const QString head = Fold(CleanHeading(line.left(tab)));
-        if (auto it = lists.headingKind.constFind(head); it != lists.headingKind.constEnd()) {
+        auto it = lists.headingKind.constFind(head);
+        // "Honors and Fellowships<tab>...": a joined heading in the left column too.
+        const QString kind =
+            it != lists.headingKind.constEnd() ? *it : JoinedHeadingKind(head, lists);
+        if (!kind.isEmpty()) {
             if (rest)
                 *rest = line.mid(tab + 1).trimmed();
-            return *it;
+            return kind;
         }
     }
     if (line.size() > kMaxHeadingChars)
@@ -106,14 +124,8 @@ QString HeadingKind(const QString& line, const WordLists& lists, QString* rest) 
         return *it;
     if (QString kind = HeadingBeforeDash(line, lists, rest); !kind.isEmpty())
         return kind;
-    // "Heading and Other" and "Heading / Other": the first one that is known.
-    static const QRegularExpression joiner(QStringLiteral("\\s*(?:&|/| and | et | und | y )\\s*"));
-    const QStringList halves = whole.split(joiner);
-    if (halves.size() == 2 && whole.split(QLatin1Char(' ')).size() <= 6) {
-        for (const QString& h : halves)
-            if (auto it = lists.headingKind.constFind(h); it != lists.headingKind.constEnd())
-                return *it;
-    }
+    if (QString kind = JoinedHeadingKind(whole, lists); !kind.isEmpty())
+        return kind;
     // "Teaching Experience", "Languages Known": a short heading-like line that starts or ends
     // with a known heading.
     {

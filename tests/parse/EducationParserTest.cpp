@@ -69,11 +69,15 @@ TEST(EducationLines, WrappedSchoolNameAndFieldLine) {
                                "Hochschule für Musik und Theater\nNordstadt\n"
                                "• Schwerpunkt: Gesang\n"
                                "Polytechnic Institute of Springfield, Canada\n"
-                               "Electrical Power Engineering\t2005–2009\n");
-    ASSERT_EQ(e.size(), 2u);
+                               "Electrical Power Engineering\t2005–2009\n"
+                               "2020\tMaster of Data Science\nLakeside School of Business\n"
+                               "• Course of 300 hours\n");
+    ASSERT_EQ(e.size(), 3u);
     EXPECT_EQ(e[0].school, QStringLiteral("Hochschule für Musik und Theater Nordstadt"));
     EXPECT_EQ(e[1].degree, QStringLiteral("Electrical Power Engineering"));
     EXPECT_EQ(e[1].date.Iso(), QStringLiteral("2009"));
+    // A list item under the school is a note, not the rest of its name.
+    EXPECT_EQ(e[2].school, QStringLiteral("Lakeside School of Business"));
 }
 
 TEST(EducationNotes, NotesAndHonoursNameNoSchool) {
@@ -149,6 +153,66 @@ TEST(EducationOneLine, AbbreviatedSchoolBeforeItsPlace) {
     ASSERT_EQ(e.size(), 1u);
     EXPECT_EQ(e[0].school, QStringLiteral("MIT"));
     EXPECT_EQ(e[0].date.Iso(), QStringLiteral("2014-06"));
+}
+
+TEST(EducationOneLine, WordsAroundTheSchoolGo) {
+    const auto e = EducationOf("B.Com from Lakeside University in 1994.\n"
+                               "2002 - 2005 Técnico en Mecánica, E.T.N. No 3, Madrid\n"
+                               "Grundschule, Lindenschule, Kleinstadt, 2007 - 2011\n"
+                               "From: Aug 2009\tNorthfield Community College\tTo: Aug 2011\t"
+                               "Associates of Science\n");
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0].school, QStringLiteral("Lakeside University"));
+    EXPECT_EQ(e[1].school, QStringLiteral("E.T.N. No 3"));
+    EXPECT_EQ(e[1].degree, QStringLiteral("Técnico en Mecánica"));
+    // The kind of school is its level, the name after it the school.
+    EXPECT_EQ(e[2].school, QStringLiteral("Lindenschule"));
+    EXPECT_EQ(e[2].degree, QStringLiteral("Grundschule"));
+    EXPECT_EQ(e[3].school, QStringLiteral("Northfield Community College"));
+}
+
+TEST(EducationLines, FieldLineAndRunningTitleNameNoSchool) {
+    const auto e = EducationOf("Curriculum Vitae\tJane Doe\n"
+                               "I expect a Bachelor's Degree in Geology\n"
+                               "B.Tech\nIn Electronics and Communication Engg.\n"
+                               "From Northfield Institute of Technology, completed in 2011\n");
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].school, QStringLiteral("Northfield Institute of Technology"));
+    EXPECT_EQ(e[0].degree, QStringLiteral("B.Tech"));
+}
+
+TEST(EducationLines, CourseProviderAloneOnADatedLine) {
+    const auto e = EducationOf("2023\tDataForge\nSummer bootcamp\n"
+                               "2021\tLakeside Tax Agency\n| Internal training\n"
+                               "Professional Development, April 2013 - April 2014\n"
+                               "- Machine Learning, Northfield University (online)\n");
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].school, QStringLiteral("DataForge"));
+    EXPECT_EQ(e[1].school, QStringLiteral("Lakeside Tax Agency"));
+    // A sub-heading is no provider.
+    EXPECT_EQ(e[2].school, QStringLiteral("Northfield University (online)"));
+}
+
+TEST(EducationLines, KindOfSchoolUnderAnAbbreviatedSchool) {
+    const auto e = EducationOf("BETA, Madrid 09.2007 - 06.2009\n"
+                               "Szkoła zawodowa, kierunek: Technik\n"
+                               "III LO, Madrid 09.2002 - 06.2005\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].school, QStringLiteral("BETA"));
+    EXPECT_TRUE(e[0].degree.startsWith(QStringLiteral("Szkoła zawodowa")));
+    EXPECT_EQ(e[1].school, QStringLiteral("III LO"));
+    EXPECT_EQ(e[1].date.Iso(), QStringLiteral("2005-06"));
+}
+
+TEST(EducationLines, PageFooterAndRunningTitleBetweenEntries) {
+    const auto e =
+        EducationOf("Bachelor of Science in Physics\nLakeside University, 2010 - 2014\n"
+                    "Page 1 of 2\nJane Doe - Resume\n"
+                    "Master of Science in Physics\nNorthfield University, 2014 - 2016\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].school, QStringLiteral("Lakeside University"));
+    EXPECT_EQ(e[1].school, QStringLiteral("Northfield University"));
+    EXPECT_EQ(e[1].degree, QStringLiteral("Master of Science in Physics"));
 }
 
 } // namespace

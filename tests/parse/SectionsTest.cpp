@@ -39,6 +39,8 @@ TEST(Headings, LanguagesCasesAndDecorations) {
         {"/// Education", "education"},
         {"1. Education", "education"},
         {"4\tExperiência Profissional", "experience"},
+        {"ACADEMICS:", "education"},
+        {"Educational Experience", "education"},
         {"6.1 Projects", "other"},
         {"PRESENTAZIONE", "summary"},
         {"Erhvervserfaring og praktik", "experience"},
@@ -97,6 +99,12 @@ TEST(Headings, AHeadingInATablesLeftColumn) {
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[1].kind, QStringLiteral("experience"));
     EXPECT_EQ(s[1].lines.front(), QStringLiteral("Fabrikam Inc.\t2019 – 2021"));
+    // A joined heading there too ends the section above.
+    QString rest;
+    EXPECT_EQ(
+        HeadingKind(QStringLiteral("Honors and Fellowships\tDean's award, 2015"), Lists(), &rest),
+        QStringLiteral("other"));
+    EXPECT_EQ(rest, QStringLiteral("Dean's award, 2015"));
 }
 
 TEST(Headings, ALabelInsideAJobKeepsTheSection) {
