@@ -114,6 +114,25 @@ bool IsColumnHeadings(const QString& line, const WordLists& lists) {
            }) >= kMinLabelCells;
 }
 
+// "Acme (Acme Holdings S.A.), senior analyst": short names, one of them a title.
+bool IsShortNamesWithTitle(const QString& sentence, const WordLists& lists) {
+    const auto frags = Fragments(sentence, false, lists);
+    return std::all_of(frags.begin(), frags.end(),
+                       [](const Fragment& f) { return f.text.size() <= kMaxNameChars; }) &&
+           std::any_of(frags.begin(), frags.end(),
+                       [&](const Fragment& f) { return !f.note && TitleScore(f.text, lists) > 0; });
+}
+
+// "2018 – 2022: Associate Professor of Economics, Example University of Northern Studies":
+// a line led by its dates and a colon heads an entry however long its names run.
+bool IsDateLedHeading(const QString& line, const DateRange& r, const WordLists& lists) {
+    if (r.position != 0 || r.endPosition >= 0)
+        return false;
+    const QString rest = line.mid(r.length).trimmed();
+    return rest.startsWith(QLatin1Char(':')) && !rest.endsWith(QLatin1Char('.')) &&
+           IsShortNamesWithTitle(rest.mid(1), lists);
+}
+
 std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists) {
     std::vector<Anchor> anchors;
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -122,8 +141,9 @@ std::vector<Anchor> FindAnchors(const QStringList& lines, const WordLists& lists
         // "2021 Design Awards winner:" leads in a list; it heads no entry.
         if (line.endsWith(QLatin1Char(':')))
             continue;
-        if (FindDateLine(line, &r) && (!IsDescriptionLine(lines[i], lists) ||
-                                       line.size() < kShortDatedLine || IsTableRow(line)))
+        if (FindDateLine(line, &r) &&
+            (!IsDescriptionLine(lines[i], lists) || line.size() < kShortDatedLine ||
+             IsTableRow(line) || IsDateLedHeading(line, r, lists)))
             anchors.push_back({i, r});
     }
     return anchors;
@@ -319,14 +339,8 @@ bool EntryCutter::IsOrgLine(const QString& text) const {
     return names == 1 && org;
 }
 
-// "Acme (Acme Holdings S.A.), senior analyst": short names, one of them a title.
 bool EntryCutter::NamesAPosition(const QString& sentence) const {
-    const auto frags = Fragments(sentence, false, lists_);
-    return std::all_of(frags.begin(), frags.end(),
-                       [](const Fragment& f) { return f.text.size() <= kMaxNameChars; }) &&
-           std::any_of(frags.begin(), frags.end(), [&](const Fragment& f) {
-               return !f.note && TitleScore(f.text, lists_) > 0;
-           });
+    return IsShortNamesWithTitle(sentence, lists_);
 }
 
 // The description ends where the next entry's heading lines start.

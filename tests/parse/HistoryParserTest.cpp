@@ -309,6 +309,21 @@ TEST(Positions, TableRowsWithDurationsAndTerms) {
     ExpectNames(p[2], "Sales Officer", "Litware");
 }
 
+TEST(Positions, LongLinesLedByTheirDatesAndAColon) {
+    // Long names after "dates:" still head entries; a long dated sentence does not.
+    const auto p = PositionsOf(
+        "March 2019 – present: Senior Research Fellow in Applied Statistics, Fabrikam Institute "
+        "of Marine and Coastal Studies (50% FTE)\n"
+        "May 2014 – February 2019: Associate Professor in Applied Statistics, Northwind "
+        "University of Science and Technology (80% FTE)\n"
+        "2012 – 2013: Led the migration of the archive to a new storage system and trained the "
+        "staff of three departments.\n");
+    ASSERT_EQ(p.size(), 2u);
+    ExpectNames(p[1], "Associate Professor in Applied Statistics",
+                "Northwind University of Science and Technology");
+    EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2019-02"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
