@@ -566,6 +566,32 @@ void MarkRolesUnderOneEmployer(std::vector<Heading>& headings, const Layout& lay
     }
 }
 
+// "Acme, Core Services, Remote" over the title: where the other entries lead their line with
+// the employer, a department after it that sounds more like an organisation is not the
+// employer.
+void TakeLeadingEmployers(std::vector<Heading>& headings, const Layout& layout,
+                          const WordLists& lists) {
+    if (layout.second.index != 0 || layout.second.line == layout.first.line)
+        return;
+    for (Heading& h : headings) {
+        if (!h.titleByWords || !h.employerChosen || h.employerLabelled ||
+            h.employerSlot.line != layout.second.line || h.employerSlot.index == 0)
+            continue;
+        // "F(x) Labs": a note inside the line cut one name, not an employer from its department.
+        const bool noteBetween =
+            std::any_of(h.candidates.begin(), h.candidates.end(), [&](const Candidate& c) {
+                return c.note && c.slot.line == h.employerSlot.line &&
+                       c.slot.index < h.employerSlot.index;
+            });
+        for (const Candidate& c : h.candidates)
+            if (!noteBetween && c.slot == layout.second && !c.note && c.label.isEmpty() &&
+                c.text.size() <= kMaxNameChars && TitleScore(c.text, lists) <= 0) {
+                h.position.employer = c.text;
+                h.employerSlot = c.slot;
+            }
+    }
+}
+
 // Headings whose words told nothing take title and employer from the common layout.
 void FillByLayout(Heading& h, const std::optional<Layout>& layout, const WordLists& lists,
                   bool allCaps) {
@@ -681,6 +707,7 @@ std::vector<Position> ParsePositions(const QStringList& sectionLines, const Word
     if (layout) {
         MarkRolesUnderOneEmployer(headings, *layout, lists, allCaps);
         TakeCityNamedEmployers(headings, *layout);
+        TakeLeadingEmployers(headings, *layout, lists);
     }
     for (Heading& h : headings)
         if (!h.titleByWords)

@@ -324,6 +324,23 @@ TEST(Positions, LongLinesLedByTheirDatesAndAColon) {
     EXPECT_EQ(p[1].end.Iso(), QStringLiteral("2019-02"));
 }
 
+TEST(Positions, EmployerLeadsItsLineBeforeTheDepartment) {
+    // The other entries lead with the employer; "Billing Services" is a department, and a
+    // note inside a name ("Q(t) Analytics") does not cut it into an employer and a department.
+    const auto p = PositionsOf("Contoso Systems, Platform, Remote\tMay 2021 – Current\n"
+                               "Senior Software Engineer\n"
+                               "Fabrikam Technologies, Data Team, Remote\tJune 2019 – April 2021\n"
+                               "Software Engineer\n"
+                               "Zyvo, Billing Services, Remote\tMarch 2017 – May 2019\n"
+                               "Software Engineer\n"
+                               "Q(t) Analytics Labs, Remote\tJune 2016 – February 2017\n"
+                               "Engineering Intern\n");
+    ASSERT_EQ(p.size(), 4u);
+    ExpectNames(p[0], "Senior Software Engineer", "Contoso Systems");
+    ExpectNames(p[2], "Software Engineer", "Zyvo");
+    EXPECT_EQ(p[3].employer, QStringLiteral("Analytics Labs"));
+}
+
 TEST(Education, DegreeSchoolAndDateOnOneLine) {
     const auto e =
         ParseEducation(TextLines(QStringLiteral(
