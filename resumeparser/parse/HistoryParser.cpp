@@ -199,7 +199,6 @@ private:
     }
     bool TitleBelow(size_t a, const QString& dateLine) const;
     bool Labelled(qsizetype i) const { return labelled_[i]; }
-    bool NamesAPosition(const QString& sentence) const;
     qsizetype FieldCount(const QString& text) const;
     bool OpensNextEntry(size_t a, qsizetype i) const;
     bool IsOrgLine(const QString& text) const;
@@ -270,7 +269,8 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
         const QString below = StripBullet(lines_[at + 1]);
         const qsizetype stop = below.indexOf(QStringLiteral(". "));
         if (named == 0 && taken == 0 && stop > 0 && stop <= kMaxFirstSentence &&
-            below.left(stop).contains(QLatin1Char(',')) && NamesAPosition(below.left(stop)))
+            below.left(stop).contains(QLatin1Char(',')) &&
+            IsShortNamesWithTitle(below.left(stop), lists_))
             e.heading.insert(e.heading.begin() + 1, {1, below.left(stop)});
         return;
     }
@@ -337,10 +337,6 @@ bool EntryCutter::IsOrgLine(const QString& text) const {
         org = OrgScore(f.text, lists_, false) > 0 && TitleScore(f.text, lists_) <= 0;
     }
     return names == 1 && org;
-}
-
-bool EntryCutter::NamesAPosition(const QString& sentence) const {
-    return IsShortNamesWithTitle(sentence, lists_);
 }
 
 // The description ends where the next entry's heading lines start.
