@@ -322,6 +322,34 @@ void CollectSectionParts(const xmlNode* node, const char* refName,
     }
 }
 
+// The walker's link targets and the style sheet's type sizes.
+void PrepareWalker(ZipArchive& zip, const QHash<QString, Relationship>& rels, StoryWalker& walker) {
+    for (auto it = rels.cbegin(); it != rels.cend(); ++it)
+        if (it->external && it->type.endsWith(u"/hyperlink"))
+            walker.linkTargets.insert(it.key(), it->target);
+    for (const Relationship& r : rels)
+        if (!r.external && r.type.endsWith(u"/styles") && zip.Contains(r.target))
+            if (const XmlDocPtr styles = ReadPart(zip, r.target))
+                walker.styleSizes = ReadStyleSizes(RootElement(styles));
+}
+
+// Footnotes and endnotes, which follow the body; their separator notes hold no text.
+QStringList NoteLines(ZipArchive& zip, const QHash<QString, Relationship>& rels,
+                      StoryWalker& walker) {
+    QStringList lines;
+    for (const Relationship& r : rels) {
+        if (r.external || !(r.type.endsWith(u"/footnotes") || r.type.endsWith(u"/endnotes")))
+            continue;
+        const XmlDocPtr notes = ReadPart(zip, r.target);
+        const xmlNode* notesRoot = RootElement(notes);
+        for (const xmlNode* n = notesRoot ? notesRoot->children : nullptr; n; n = n->next) {
+            if ((IsW(n, "footnote") || IsW(n, "endnote")) && AttributeValue(n, "type").isEmpty())
+                lines << walker.Block(n, 1);
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 ActionResult DocxToText(const QByteArray& bytes) {
@@ -360,13 +388,7 @@ ActionResult DocxToText(const QByteArray& bytes) {
     CollectSectionParts(body, "footerReference", rels, &footerParts, 0);
 
     StoryWalker walker;
-    for (auto it = rels.cbegin(); it != rels.cend(); ++it)
-        if (it->external && it->type.endsWith(u"/hyperlink"))
-            walker.linkTargets.insert(it.key(), it->target);
-    for (const Relationship& r : rels)
-        if (!r.external && r.type.endsWith(u"/styles") && zip.Contains(r.target))
-            if (const XmlDocPtr styles = ReadPart(zip, r.target))
-                walker.styleSizes = ReadStyleSizes(RootElement(styles));
+    PrepareWalker(zip, rels, walker);
     QStringList seenStories;
     auto storyLines = [&](const QString& part) {
         const XmlDocPtr partDoc = ReadPart(zip, part);
@@ -385,17 +407,7 @@ ActionResult DocxToText(const QByteArray& bytes) {
     for (const QString& part : headerParts)
         lines << storyLines(part) << QString();
     lines << walker.Block(body, 0);
-    // Footnotes and endnotes follow the body; their separator notes hold no text.
-    for (const Relationship& r : rels) {
-        if (r.external || !(r.type.endsWith(u"/footnotes") || r.type.endsWith(u"/endnotes")))
-            continue;
-        const XmlDocPtr notes = ReadPart(zip, r.target);
-        const xmlNode* notesRoot = RootElement(notes);
-        for (const xmlNode* n = notesRoot ? notesRoot->children : nullptr; n; n = n->next) {
-            if ((IsW(n, "footnote") || IsW(n, "endnote")) && AttributeValue(n, "type").isEmpty())
-                lines << walker.Block(n, 1);
-        }
-    }
+    lines << NoteLines(zip, rels, walker);
     for (const QString& part : footerParts)
         lines << QString() << storyLines(part);
     if (walker.failed)
