@@ -45,9 +45,9 @@ private:
     // A worker never outlives the batch, also when the batch is killed (ChildProcess.h).
     void Start(Worker& w) {
         w.process = std::make_unique<ChildProcess>(
-            ChildSpec{.program = QCoreApplication::applicationFilePath(),
-                      .arguments = arguments_,
-                      .output = ChildOutput::Channel});
+            ChildLaunch{.program = QCoreApplication::applicationFilePath(),
+                        .arguments = arguments_,
+                        .output = ChildOutput::Channel});
         QProcess& p = w.process->Process();
         QObject::connect(&p, &QProcess::readyReadStandardOutput, [this, &w] { ReadResults(w); });
         QObject::connect(&p, &QProcess::finished, [this, &w](int code, QProcess::ExitStatus s) {

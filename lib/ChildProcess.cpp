@@ -44,20 +44,20 @@ void PrepareChild(QProcess& process) {
 }
 #endif
 
-QProcessEnvironment EnvironmentFor(const ChildSpec& spec) {
+QProcessEnvironment EnvironmentFor(const ChildLaunch& launch) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const auto& [name, value] : spec.environmentDefaults)
+    for (const auto& [name, value] : launch.environmentDefaults)
         if (!env.contains(name))
             env.insert(name, value);
-    for (const auto& [name, value] : spec.environment)
+    for (const auto& [name, value] : launch.environment)
         env.insert(name, value);
     return env;
 }
 
 } // namespace
 
-ChildProcess::ChildProcess(ChildSpec spec)
-    : spec_(std::move(spec)), process_(std::make_unique<QProcess>()) {}
+ChildProcess::ChildProcess(ChildLaunch launch)
+    : launch_(std::move(launch)), process_(std::make_unique<QProcess>()) {}
 
 ChildProcess::~ChildProcess() {
     QObject::disconnect(process_.get(), nullptr, nullptr, nullptr);
@@ -66,9 +66,9 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start() {
     QProcess& p = *process_;
-    p.setProgram(spec_.program);
-    p.setArguments(spec_.arguments);
-    switch (spec_.output) {
+    p.setProgram(launch_.program);
+    p.setArguments(launch_.arguments);
+    switch (launch_.output) {
     case ChildOutput::Discard:
         // A child never writes to our standard streams: a protocol may run over them.
         p.setStandardInputFile(QProcess::nullDevice());
@@ -83,8 +83,8 @@ bool ChildProcess::Start() {
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         break;
     }
-    if (!spec_.environment.empty() || !spec_.environmentDefaults.empty())
-        p.setProcessEnvironment(EnvironmentFor(spec_));
+    if (!launch_.environment.empty() || !launch_.environmentDefaults.empty())
+        p.setProcessEnvironment(EnvironmentFor(launch_));
 #ifdef Q_OS_UNIX
     PrepareChild(p);
 #endif
@@ -127,7 +127,7 @@ bool ChildProcess::ReadLine(QByteArray& line, bool& overlong) {
 }
 
 void ChildProcess::Drain() {
-    if (spec_.output != ChildOutput::Capture)
+    if (launch_.output != ChildOutput::Capture)
         return; // nothing to read: the output goes nowhere or is the caller's channel
     const QByteArray data = process_->readAll();
     const qsizetype room = kChildOutputCap - captured_.size();
@@ -138,7 +138,7 @@ void ChildProcess::Drain() {
 void ChildProcess::End(int graceMs) {
     QProcess& p = *process_;
     if (p.state() != QProcess::NotRunning) {
-        if (spec_.output == ChildOutput::Channel)
+        if (launch_.output == ChildOutput::Channel)
             p.closeWriteChannel(); // a server ends when its input does
         if (graceMs <= 0 || !p.waitForFinished(graceMs)) {
             EndGroup();
@@ -156,9 +156,9 @@ void ChildProcess::EndGroup() {
 #endif
 }
 
-ChildRun RunChild(const ChildSpec& spec, int timeLimitMs) {
+ChildRun RunChild(const ChildLaunch& launch, int timeLimitMs) {
     ChildRun run;
-    ChildProcess child(spec);
+    ChildProcess child(launch);
     if (!child.Start()) {
         run.error = child.Error();
         return run;

@@ -31,7 +31,7 @@ enum class ChildOutput {
     Channel, // input and output are the caller's line channel; errors go where ours go
 };
 
-struct ChildSpec {
+struct ChildLaunch {
     QString program{};
     QStringList arguments{};
     ChildOutput output = ChildOutput::Discard;
@@ -41,7 +41,7 @@ struct ChildSpec {
 
 class ChildProcess {
 public:
-    explicit ChildProcess(ChildSpec spec);
+    explicit ChildProcess(ChildLaunch launch);
     ~ChildProcess(); // ends it and its group, and reaps it
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -72,7 +72,7 @@ public:
     void EndGroup();
 
 private:
-    ChildSpec spec_;
+    ChildLaunch launch_;
     std::unique_ptr<QProcess> process_;
     qint64 id_ = 0;
     QByteArray captured_;
@@ -88,6 +88,6 @@ struct ChildRun {
 };
 
 // Runs the program to its end within `timeLimitMs`, then ends what it left in its group.
-ChildRun RunChild(const ChildSpec& spec, int timeLimitMs);
+ChildRun RunChild(const ChildLaunch& launch, int timeLimitMs);
 
 } // namespace zorv

@@ -126,7 +126,7 @@ OfficeConverter::Result OfficeConverter::Convert(const QString& input, const QSt
                            outDir,
                            input};
     // Its own temporary files go into the private folder, which is removed with it.
-    const ChildSpec office{
+    const ChildLaunch office{
         .program = program,
         .arguments = args,
         .output = ChildOutput::Discard,

@@ -55,7 +55,7 @@ std::shared_ptr<ParserObject> ParserObject::Create(ParserEvents events, const QS
     Private& d = *self->d_;
     // OCR reads pages on threads of its own; the OpenMP threads of the OCR library would
     // only fight them for the cores. The runtime reads this before the server's main runs.
-    d.process = std::make_unique<ChildProcess>(ChildSpec{
+    d.process = std::make_unique<ChildProcess>(ChildLaunch{
         .program = program,
         .output = ChildOutput::Channel,
         .environmentDefaults = {{QStringLiteral("OMP_THREAD_LIMIT"), QStringLiteral("1")}}});

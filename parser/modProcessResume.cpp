@@ -92,7 +92,7 @@ void TimerProc(int idEvent) {
         KillProcessByName(parserImage);
     } else {
         auto child = std::make_unique<ChildProcess>(
-            ChildSpec{.program = utility, .arguments = {parserImage}});
+            ChildLaunch{.program = utility, .arguments = {parserImage}});
         if (!child->Start()) {
             running->EndActionFailed(QStringLiteral("The utility could not be started: ") +
                                      utility);
