@@ -34,19 +34,16 @@ struct Row {
 };
 
 std::vector<Row> RowsOf(std::vector<PdfWord> words) {
-    std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
-        return a.y0 + a.y1 < b.y0 + b.y1 || (a.y0 + a.y1 == b.y0 + b.y1 && a.x0 < b.x0);
-    });
     std::vector<Row> rows;
-    for (PdfWord& w : words) {
-        const double middle = (w.y0 + w.y1) / 2;
-        if (rows.empty() || middle < rows.back().top || middle > rows.back().bottom)
-            rows.push_back(Row{{}, w.y0, w.y1});
-        rows.back().words.push_back(std::move(w));
+    for (std::vector<PdfWord>& line : RawLines(std::move(words))) {
+        // The row's extent is that of the word it was started from: the highest middle.
+        const auto first =
+            std::min_element(line.begin(), line.end(), [](const PdfWord& a, const PdfWord& b) {
+                return a.y0 + a.y1 < b.y0 + b.y1 || (a.y0 + a.y1 == b.y0 + b.y1 && a.x0 < b.x0);
+            });
+        const double top = first->y0, bottom = first->y1;
+        rows.push_back(Row{std::move(line), top, bottom});
     }
-    for (Row& row : rows)
-        std::sort(row.words.begin(), row.words.end(),
-                  [](const PdfWord& a, const PdfWord& b) { return a.x0 < b.x0; });
     return rows;
 }
 

@@ -26,32 +26,6 @@ double Height(const PdfWord& w) {
     return std::max(1.0, w.y1 - w.y0);
 }
 
-// Words into raw lines: a word joins the line when its middle lies within the line's
-// vertical extent.
-std::vector<std::vector<PdfWord>> RawLines(std::vector<PdfWord> words) {
-    std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
-        return a.y0 + a.y1 < b.y0 + b.y1 || (a.y0 + a.y1 == b.y0 + b.y1 && a.x0 < b.x0);
-    });
-    std::vector<std::vector<PdfWord>> lines;
-    double top = 0, bottom = 0;
-    for (PdfWord& w : words) {
-        const double mid = (w.y0 + w.y1) / 2;
-        if (!lines.empty() && mid >= top && mid <= bottom) {
-            lines.back().push_back(std::move(w));
-            continue;
-        }
-        top = w.y0;
-        bottom = w.y1;
-        lines.emplace_back();
-        lines.back().push_back(std::move(w));
-    }
-    for (auto& line : lines) {
-        std::sort(line.begin(), line.end(),
-                  [](const PdfWord& a, const PdfWord& b) { return a.x0 < b.x0; });
-    }
-    return lines;
-}
-
 // A raw line split where the gap between words is far wider than a space.
 void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Segment>* out) {
     double height = 0;
@@ -215,6 +189,30 @@ QString RecurrenceKey(const QString& text) {
 }
 
 } // namespace
+
+std::vector<std::vector<PdfWord>> RawLines(std::vector<PdfWord> words) {
+    std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
+        return a.y0 + a.y1 < b.y0 + b.y1 || (a.y0 + a.y1 == b.y0 + b.y1 && a.x0 < b.x0);
+    });
+    std::vector<std::vector<PdfWord>> lines;
+    double top = 0, bottom = 0;
+    for (PdfWord& w : words) {
+        const double mid = (w.y0 + w.y1) / 2;
+        if (!lines.empty() && mid >= top && mid <= bottom) {
+            lines.back().push_back(std::move(w));
+            continue;
+        }
+        top = w.y0;
+        bottom = w.y1;
+        lines.emplace_back();
+        lines.back().push_back(std::move(w));
+    }
+    for (auto& line : lines) {
+        std::sort(line.begin(), line.end(),
+                  [](const PdfWord& a, const PdfWord& b) { return a.x0 < b.x0; });
+    }
+    return lines;
+}
 
 std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth) {
     std::erase_if(words, [](const PdfWord& w) { return w.text.trimmed().isEmpty(); });

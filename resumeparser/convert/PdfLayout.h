@@ -28,6 +28,10 @@ struct PdfLine {
     bool bold = false;   // every word bold
 };
 
+// Words into rows, each left to right: a word joins the row when its middle lies within the
+// vertical extent of the row's first word (by middle).
+std::vector<std::vector<PdfWord>> RawLines(std::vector<PdfWord> words);
+
 // The page's lines in reading order. Pieces of one line far apart (table cells, dates set
 // at the right margin) are joined by a tab.
 std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth);
