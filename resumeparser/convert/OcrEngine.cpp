@@ -1,6 +1,7 @@
 // Tesseract and leptonica glue: page images to words with boxes, a few pages at a time.
 #include "OcrEngine.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
 #include <atomic>
@@ -146,9 +147,75 @@ std::vector<PdfWord> Levelled(std::vector<PlacedWord> placed, std::vector<double
     return words;
 }
 
+// Mail and web addresses: a word with an "@", or one ending in a dot and a top-level domain.
+bool IsAddress(const QString& word) {
+    static const QRegularExpression address(
+        QStringLiteral("@|^www\\.|[A-Za-z0-9]\\.[A-Za-z]{2,6}$"));
+    return word.contains(address);
+}
+
+// What may be part of an address: an address, or a word with a dot inside that OCR may
+// have split from the rest of one ("jo.xgexample." before "com").
+bool MayBeAddress(const QString& word) {
+    static const QRegularExpression innerDot(QStringLiteral("[A-Za-z0-9]\\.[A-Za-z0-9]"));
+    return IsAddress(word) || word.contains(innerDot);
+}
+
+// Whether the address ends in a domain that exists: a country's code or a generic one.
+bool HasKnownDomain(const QString& address) {
+    static const QRegularExpression ending(QStringLiteral("\\.([A-Za-z]{2,6})$"));
+    static const QStringList kGeneric = {
+        QStringLiteral("com"), QStringLiteral("net"), QStringLiteral("org"), QStringLiteral("edu"),
+        QStringLiteral("gov"), QStringLiteral("int"), QStringLiteral("mil"), QStringLiteral("info"),
+        QStringLiteral("biz"), QStringLiteral("uk"),  QStringLiteral("eu")};
+    const QRegularExpressionMatch m = ending.match(address);
+    if (!m.hasMatch())
+        return false;
+    const QString tld = m.captured(1).toLower();
+    return kGeneric.contains(tld) ||
+           (tld.size() == 2 && QLocale::codeToTerritory(tld) != QLocale::AnyTerritory);
+}
+
+// How many signs (no letters, no digits) stand at the front or the back of the text.
+qsizetype SignsAtEdge(const QString& text, bool front) {
+    qsizetype n = 0;
+    while (n < text.size() && !text[front ? n : text.size() - 1 - n].isLetterOrNumber())
+        ++n;
+    return n;
+}
+
+// The English reading of an address word when it is a sound address, else the word.
+QString AddressOrWord(QString read, const QString& word) {
+    // An address holds no spaces: a word read as several is one with its dots apart.
+    static const QRegularExpression space(QStringLiteral("\\s"));
+    read.remove(space);
+    // The signs around it are the word's own ("(jo@x.fr)," keeps its brackets and comma),
+    // not specks at the edge of the crop; a dot after it was the domain's, read on here.
+    const qsizetype lead = SignsAtEdge(read, true);
+    read = read.mid(lead, read.size() - lead - SignsAtEdge(read, false));
+    if (!IsAddress(read) || read.contains(QStringLiteral("..")) ||
+        (word.contains(u'@') && !read.contains(u'@')) ||
+        (!HasKnownDomain(read) && HasKnownDomain(word)))
+        return word;
+    if (word == word.toLower())
+        read = read.toLower();
+    QString tail = word.right(SignsAtEdge(word, false));
+    if (tail.startsWith(u'.'))
+        tail.clear();
+    return word.left(SignsAtEdge(word, true)) + read + tail;
+}
+
+// Short words Tesseract itself hardly believes: specks and rules, not text.
+bool IsSpeck(const tesseract::ResultIterator& it, const QString& word) {
+    return it.Confidence(tesseract::RIL_WORD) < kMinWordConfidence &&
+           std::count_if(word.begin(), word.end(), [](QChar c) { return c.isLetterOrNumber(); }) <
+               kMinSureWordLength;
+}
+
 class PageReader {
 public:
-    explicit PageReader(const QString& languages) {
+    explicit PageReader(const QString& languages)
+        : englishFirst_(languages.startsWith(QStringLiteral("eng"))) {
         const QByteArray langs = languages.toLatin1();
         ok_ = osd_.Init(nullptr, "osd", tesseract::OEM_TESSERACT_ONLY) == 0 &&
               text_.Init(nullptr, langs.constData(), tesseract::OEM_LSTM_ONLY) == 0;
@@ -186,6 +253,7 @@ private:
 
     OcrPage Recognize(Pix* pix, int dpi) {
         const double scale = kPointsPerInch / dpi;
+        ++pagesRead_;
         OcrPage page;
         page.width = pixGetWidth(pix) * scale;
         page.height = pixGetHeight(pix) * scale;
@@ -199,6 +267,8 @@ private:
         std::vector<PlacedWord> placed;
         std::vector<double> slopes;
         LineGeometry line;
+        bool reread = false; // whether the last word was read again, and as what at first
+        QString readFirst;
         do {
             if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE)) {
                 line = LineOf(*it);
@@ -208,16 +278,23 @@ private:
             int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
             const TextPtr text{it->GetUTF8Text(tesseract::RIL_WORD)};
             const QString word = QString::fromUtf8(text.get()).trimmed();
-            if (word.isEmpty() ||
-                (it->Confidence(tesseract::RIL_WORD) < kMinWordConfidence &&
-                 std::count_if(word.begin(), word.end(),
-                               [](QChar c) { return c.isLetterOrNumber(); }) <
-                     kMinSureWordLength) ||
+            if (word.isEmpty() || IsSpeck(*it, word) ||
                 !it->BoundingBox(tesseract::RIL_WORD, &x0, &y0, &x1, &y1))
                 continue;
+            // An address read again may take in the word after it (a domain OCR had split off).
+            if (reread && placed.back().text.endsWith(word, Qt::CaseInsensitive) &&
+                !readFirst.endsWith(word, Qt::CaseInsensitive)) {
+                placed.back().spaceAfter =
+                    !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD);
+                reread = false;
+                continue;
+            }
+            reread = MayBeAddress(word);
+            readFirst = word;
             const double middle = (x0 + x1) / 2.0;
             placed.push_back(PlacedWord{
-                word, static_cast<double>(x0), static_cast<double>(x1),
+                reread ? InEnglish(pix, dpi, {x0, y0, x1, y1}, word) : word,
+                static_cast<double>(x0), static_cast<double>(x1),
                 line.baseY + line.slope * (middle - line.baseX), line.ascent, line.descent,
                 line.size, !it->IsAtFinalElement(tesseract::RIL_TEXTLINE, tesseract::RIL_WORD)});
         } while (it->Next(tesseract::RIL_WORD));
@@ -226,8 +303,47 @@ private:
         return page;
     }
 
+    struct Box {
+        int x0, y0, x1, y1;
+    };
+
+    // An address read again by the English model alone: addresses are ASCII, and the
+    // models of other languages mistake their letters ("l" for "t") more often. The model
+    // loads at the first address; the word stays as read when English finds none.
+    QString InEnglish(Pix* pix, int dpi, Box box, const QString& word) {
+        if (englishFirst_ || englishFailed_)
+            return word;
+        if (!english_) {
+            english_ = std::make_unique<tesseract::TessBaseAPI>();
+            if (english_->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
+                english_.reset();
+                englishFailed_ = true;
+                return word;
+            }
+            english_->SetVariable("debug_file", "/dev/null");
+            english_->SetPageSegMode(tesseract::PSM_SINGLE_WORD);
+        }
+        if (englishPage_ != pagesRead_) {
+            english_->SetImage(pix);
+            english_->SetSourceResolution(dpi);
+            englishPage_ = pagesRead_;
+        }
+        // Little room at the sides: the next word is often a space away.
+        const int pad = (box.y1 - box.y0) / 2, side = (box.y1 - box.y0) / 6;
+        const int left = std::max(0, box.x0 - side), top = std::max(0, box.y0 - pad);
+        english_->SetRectangle(left, top, std::min(pixGetWidth(pix), box.x1 + side) - left,
+                               std::min(pixGetHeight(pix), box.y1 + pad) - top);
+        const TextPtr text{english_->GetUTF8Text()};
+        return AddressOrWord(QString::fromUtf8(text.get()), word);
+    }
+
     tesseract::TessBaseAPI osd_;
     tesseract::TessBaseAPI text_;
+    std::unique_ptr<tesseract::TessBaseAPI> english_;
+    int pagesRead_ = 0;
+    int englishPage_ = -1; // the page the English model has
+    const bool englishFirst_;
+    bool englishFailed_ = false;
     bool ok_ = false;
 };
 
@@ -334,7 +450,9 @@ PdfPage LayOutOcrPage(OcrPage page) {
     // number after it international ("AZ + (602) 381-7745"); no country code is "(" or "0".
     static const QRegularExpression lonePlus(QStringLiteral("(?<=\\s)\\+(?=\\s+[(0])"));
     constexpr int kMostSplitsInOnePart = 3;
-    PdfPage laidOut{LayOutPage(JoinWrappedLines(std::move(page.words)), page.width), page.height};
+    PdfPage laidOut{
+        LayOutPage(JoinWrappedLines(WithTypesetSpaces(std::move(page.words))), page.width),
+        page.height};
     for (PdfLine& line : laidOut.lines) {
         line.text.replace(misreadAt, QStringLiteral("\\1@\\2"));
         line.text.replace(lonePlus, QStringLiteral("\u00B7"));

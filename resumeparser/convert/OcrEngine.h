@@ -54,6 +54,11 @@ OcrResult RecognizePages(int pageCount, const PageLoader& load, const OcrSetting
 // The page's lines in reading order, as PdfLayout lays out a PDF page.
 PdfPage LayOutOcrPage(OcrPage page);
 
+// The words widened by their side bearings: OCR boxes hug the ink, so the spaces between
+// them look wider than a PDF's, the more so in a typewriter face. The page's median space
+// is brought to a PDF's, so that the layout's gap rules read both alike.
+std::vector<PdfWord> WithTypesetSpaces(std::vector<PdfWord> words);
+
 // The words with each line the page broke at its right margin joined to the line before:
 // the continuation's text is appended to that line's last word.
 std::vector<PdfWord> JoinWrappedLines(std::vector<PdfWord> words);

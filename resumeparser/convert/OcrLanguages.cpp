@@ -1,5 +1,8 @@
 // The OCR languages a host's country calls for. Tesseract loads every listed language at
-// once and settles each word among them, so bilingual countries list both.
+// once and settles each word among them, so bilingual countries list both. English is not
+// added to another country's languages: read beside them it takes accented words for
+// plain ones ("Universitat", "Genéve"); mail and web addresses are read again in English
+// (OcrEngine.cpp).
 #include "OcrEngine.h"
 
 #include <QHash>
@@ -15,18 +18,18 @@ struct CountryLanguages {
 };
 
 constexpr CountryLanguages kCountries[] = {
-    {"DE", "germany", "deu+eng"},         {"AT", "austria", "deu+eng"},
-    {"CH", "switzerland", "deu+fra+eng"}, {"LI", "liechtenstein", "deu+eng"},
-    {"FR", "france", "fra+eng"},          {"MC", "monaco", "fra+eng"},
-    {"BE", "belgium", "fra+nld+eng"},     {"LU", "luxembourg", "fra+deu+eng"},
-    {"CA", "canada", "eng+fra"},          {"NL", "netherlands", "nld+eng"},
-    {"ES", "spain", "spa+eng"},           {"MX", "mexico", "spa+eng"},
-    {"AR", "argentina", "spa+eng"},       {"CO", "colombia", "spa+eng"},
-    {"CL", "chile", "spa+eng"},           {"PE", "peru", "spa+eng"},
-    {"VE", "venezuela", "spa+eng"},       {"EC", "ecuador", "spa+eng"},
-    {"UY", "uruguay", "spa+eng"},         {"CR", "costa rica", "spa+eng"},
-    {"PT", "portugal", "por+eng"},        {"BR", "brazil", "por+eng"},
-    {"IT", "italy", "ita+eng"},           {"SM", "san marino", "ita+eng"},
+    {"DE", "germany", "deu"},         {"AT", "austria", "deu"},
+    {"CH", "switzerland", "deu+fra"}, {"LI", "liechtenstein", "deu"},
+    {"FR", "france", "fra"},          {"MC", "monaco", "fra"},
+    {"BE", "belgium", "fra+nld"},     {"LU", "luxembourg", "fra+deu"},
+    {"CA", "canada", "eng+fra"},      {"NL", "netherlands", "nld"},
+    {"ES", "spain", "spa"},           {"MX", "mexico", "spa"},
+    {"AR", "argentina", "spa"},       {"CO", "colombia", "spa"},
+    {"CL", "chile", "spa"},           {"PE", "peru", "spa"},
+    {"VE", "venezuela", "spa"},       {"EC", "ecuador", "spa"},
+    {"UY", "uruguay", "spa"},         {"CR", "costa rica", "spa"},
+    {"PT", "portugal", "por"},        {"BR", "brazil", "por"},
+    {"IT", "italy", "ita"},           {"SM", "san marino", "ita"},
 };
 
 } // namespace

@@ -36,9 +36,7 @@ void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Se
     const PdfWord* prev = nullptr;
     for (const PdfWord& w : line) {
         const double gap = prev ? w.x0 - prev->x1 : 0;
-        // A word that ends its line in the text's own flow (no space after it) followed by
-        // a clear gap starts a new piece: the next table cell or column.
-        if (open && (gap > 1.5 * height || (!prev->spaceAfter && gap > 0.6 * height))) {
+        if (open && StartsPiece(*prev, w, height)) {
             out->push_back(seg);
             open = false;
         }
@@ -61,6 +59,15 @@ void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Se
     if (open)
         out->push_back(seg);
 }
+
+} // namespace
+
+bool StartsPiece(const PdfWord& prev, const PdfWord& w, double height) {
+    const double gap = w.x0 - prev.x1;
+    return gap > 1.5 * height || (!prev.spaceAfter && gap > 0.6 * height);
+}
+
+namespace {
 
 // The x of a gutter between two columns, or a negative value for a one-column page.
 // A gutter is crossed by few pieces (a full-width name or heading may cross it) and has

@@ -32,6 +32,11 @@ struct PdfLine {
 // vertical extent of the row's first word (by middle).
 std::vector<std::vector<PdfWord>> RawLines(std::vector<PdfWord> words);
 
+// Whether `w` starts a new piece of its line after `prev` (a table cell, a column): a gap
+// far wider than a space, or a clear gap after a word that ends its line in the text's own
+// flow. `height` is the line's.
+bool StartsPiece(const PdfWord& prev, const PdfWord& w, double height);
+
 // The page's lines in reading order. Pieces of one line far apart (table cells, dates set
 // at the right margin) are joined by a tab.
 std::vector<PdfLine> LayOutPage(std::vector<PdfWord> words, double pageWidth);

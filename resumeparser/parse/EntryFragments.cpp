@@ -43,6 +43,20 @@ QStringList CommaPieces(const QString& cell) {
     return pieces;
 }
 
+// A piece cut after its legal form when a place or a title follows it, as a scan or a
+// plain-text table runs cells together ("Acme Inc. Financial Analyst", "Muster AG Bern").
+QStringList LegalFormPieces(const QString& piece, const WordLists& lists) {
+    const QStringList words = piece.split(u' ', Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i + 1 < words.size(); ++i) {
+        if (!lists.legalForms.Matches(words[i]))
+            continue;
+        const QString rest = words.mid(i + 1).join(u' ');
+        if (IsLocation(rest, lists) || TitleScore(rest, lists) > 0)
+            return {words.mid(0, i + 1).join(u' '), rest};
+    }
+    return {piece};
+}
+
 } // namespace
 
 bool HasWord(const QString& fragment, const PhraseSet& set) {
@@ -84,7 +98,10 @@ QList<Fragment> Fragments(const QString& text, bool education, const WordLists& 
         const auto sep = it.hasNext() ? it.next() : QRegularExpressionMatch();
         const qsizetype to = sep.hasMatch() ? sep.capturedStart() : text.size();
         bool any = false;
-        for (QString f : CommaPieces(text.mid(from, to - from))) {
+        QStringList pieces;
+        for (const QString& piece : CommaPieces(text.mid(from, to - from)))
+            pieces << (education ? QStringList{piece} : LegalFormPieces(piece, lists));
+        for (QString f : pieces) {
             f.remove(trimChars);
             f = f.trimmed();
             if (f.isEmpty())

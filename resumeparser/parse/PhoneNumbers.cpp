@@ -146,28 +146,50 @@ struct PhoneScan {
     std::vector<Phone> found;
 
     void Line(const QString& line, bool inZone) {
-        auto it = PhoneCandidate().globalMatch(line);
-        while (it.hasNext() && static_cast<qsizetype>(found.size()) < search.maxCount) {
-            const auto m = it.next();
-            const QString candidate = m.captured().trimmed();
-            if (LooksLikeDates(candidate))
+        // Contact details parted by spaced dashes ("43215 - (614) 227-5091 - jo@x.com", a
+        // scan's reading of middle dots) run together into one candidate: each part is
+        // tried on its own, and the search goes on at the last, which may run on further.
+        static const QRegularExpression spacedDash(QStringLiteral("\\s[-\u2013]\\s"));
+        constexpr qsizetype kDashLength = 3;
+        qsizetype offset = 0;
+        while (static_cast<qsizetype>(found.size()) < search.maxCount) {
+            const QRegularExpressionMatch m = PhoneCandidate().match(line, offset);
+            if (!m.hasMatch())
+                return;
+            offset = m.capturedEnd();
+            if (Try(line, m.capturedStart(), m.captured(), inZone))
                 continue;
-            // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
-            if (!search.postalCode.isEmpty() &&
-                DigitsOnly(candidate) == DigitsOnly(search.postalCode))
+            const QStringList parts = m.captured().split(spacedDash);
+            if (parts.size() < 2)
                 continue;
-            const QString before = line.left(m.capturedStart());
-            const bool labelled = HasPhoneLabel(before, lists);
-            if (!inZone && !labelled && !WrittenInternationally(candidate))
-                continue;
-            Phone p;
-            p.kind = KindFromLabel(before, lists);
-            if (!parser.Parse(candidate, labelled, inZone, &p))
-                continue;
-            if (labelled)
-                p.kind = KindFromLabel(before, lists);
-            Add(p);
+            qsizetype start = m.capturedStart();
+            for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+                Try(line, start, parts[i], inZone);
+                start += parts[i].size() + kDashLength;
+            }
+            offset = start;
         }
+    }
+
+    bool Try(const QString& line, qsizetype start, const QString& text, bool inZone) {
+        const QString candidate = text.trimmed();
+        if (LooksLikeDates(candidate))
+            return false;
+        // "São Paulo – SP, 01310-200": the postal code of the address is no phone.
+        if (!search.postalCode.isEmpty() && DigitsOnly(candidate) == DigitsOnly(search.postalCode))
+            return false;
+        const QString before = line.left(start);
+        const bool labelled = HasPhoneLabel(before, lists);
+        if (!inZone && !labelled && !WrittenInternationally(candidate))
+            return false;
+        Phone p;
+        p.kind = KindFromLabel(before, lists);
+        if (!parser.Parse(candidate, labelled, inZone, &p))
+            return false;
+        if (labelled)
+            p.kind = KindFromLabel(before, lists);
+        Add(p);
+        return true;
     }
 
     void Add(const Phone& p) {

@@ -252,10 +252,14 @@ std::unique_ptr<WordLists> Load(const QString& customizePath) {
     for (const QString& line : ListLines(QStringLiteral("titles.txt"), customizePath))
         lists->titles.Add(line);
     for (const QString& line : ListLines(QStringLiteral("orgwords.txt"), customizePath)) {
-        if (line.startsWith(QLatin1Char('~')))
+        if (line.startsWith(QLatin1Char('~'))) {
             lists->weakOrgWords.Add(line.mid(1));
-        else
+        } else if (line.startsWith(QLatin1Char('+'))) {
+            lists->orgWords.Add(line.mid(1));
+            lists->legalForms.Add(line.mid(1));
+        } else {
             lists->orgWords.Add(line);
+        }
     }
     for (const QString& line : ListLines(QStringLiteral("worldcountries.txt"), customizePath) +
                                    ListLines(QStringLiteral("countries.txt"), customizePath)) {

@@ -81,6 +81,7 @@ struct WordLists {
     PhraseSet titles;
     PhraseSet orgWords;     // strong signs of an organisation (Inc, GmbH, Bank, Hospital)
     PhraseSet weakOrgWords; // words that titles use too (Software, Systems, Group)
+    PhraseSet legalForms;   // the strong signs that end a name (Inc., GmbH, LLP)
     QHash<QString, QString> countryByName;  // folded name -> code
     QSet<QString> countryCodes;             // every code of the country lists
     QHash<QString, Region> regionByName;    // folded name -> region

@@ -1,5 +1,6 @@
 // Scanned resumes through OCR: image files of each format, an image-only PDF, turned pages,
 // the languages a country calls for, and hostile images refused before they are decoded.
+#include "ImageToText.h"
 #include "ConvertTestSupport.h"
 #include "OcrEngine.h"
 
@@ -355,9 +356,89 @@ TEST(OcrLayout, LinesThePageBrokeAtItsMarginAreJoined) {
 }
 
 TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
-    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("DE")), QStringLiteral("deu+eng"));
-    EXPECT_EQ(OcrLanguagesFor(QStringLiteral(" be ")), QStringLiteral("fra+nld+eng"));
-    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("France")), QStringLiteral("fra+eng"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("DE")), QStringLiteral("deu"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral(" be ")), QStringLiteral("fra+nld"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("France")), QStringLiteral("fra"));
+    EXPECT_EQ(OcrLanguagesFor(QStringLiteral("CA")), QStringLiteral("eng+fra"));
     EXPECT_EQ(OcrLanguagesFor(QString()), QStringLiteral("eng"));
     EXPECT_EQ(OcrLanguagesFor(QStringLiteral("XX")), QStringLiteral("eng"));
+}
+
+// Another country's model reads the page; the mail address is read again in English.
+TEST(OcrLanguages, AnotherCountrysScanKeepsItsAddressWhole) {
+    for (const char* country : {"DE", "FR", "ES"}) {
+        SCOPED_TRACE(country);
+        const auto r = ImageToText(Fixture(QStringLiteral("scan_resume.png")), FileType::Png,
+                                   OcrSettings{QString::fromLatin1(country), {}});
+        ASSERT_TRUE(r.ok) << r.message.toStdString();
+        EXPECT_TRUE(r.text.contains(QStringLiteral("\nharriet.lindqvist@example.org\n")))
+            << r.text.toStdString();
+    }
+}
+
+// A table set with spaces, as OCR reads it: rows of plain words. Cells start where several
+// rows have a word after a clear gap, though one row's gap is hardly wider than a space;
+// a cell's wrapped rest joins its own cell, not the row's last one.
+TEST(OcrLayout, TableColumnsAndWrappedCellsAreKept) {
+    PageWriter w;
+    const auto row = [&](std::initializer_list<std::pair<double, const char*>> cells) {
+        for (const auto& [x, text] : cells) {
+            double left = x;
+            for (const QString& word : QString::fromLatin1(text).split(u' ')) {
+                const double width = 6.0 * static_cast<double>(word.size());
+                w.page.words.push_back(PdfWord{word, left, w.y, left + width, w.y + 12, true});
+                left += width + 4;
+            }
+        }
+        w.y += 14;
+    };
+    const QString summary =
+        QStringLiteral("Buyer and analyst with ten years in trade, health care and logistics");
+    w.Line(summary); // running text across the page: the table is no column of the page
+    w.Line(summary);
+    row({{50, "Employer"}, {210, "Position"}, {400, "Dates"}});
+    row({{50, "Northwind Trading Limited"}, {210, "Buyer"}, {400, "2019 - 2021"}});
+    row({{50, "Blue Harbor"}, {210, "Senior Analyst"}, {400, "2016 - 2019"}});
+    row({{50, "Fairview Regional Medical"}, {210, "Nurse"}, {400, "2014 - 2016"}});
+    row({{50, "Center"}});
+    w.y += 14;
+    w.Line(QStringLiteral("Running text is one piece."));
+    const QStringList expected = {
+        summary,
+        summary,
+        QStringLiteral("Employer\tPosition\tDates"),
+        QStringLiteral("Northwind Trading Limited\tBuyer\t2019 - 2021"),
+        QStringLiteral("Blue Harbor\tSenior Analyst\t2016 - 2019"),
+        QStringLiteral("Fairview Regional Medical Center\tNurse\t2014 - 2016"),
+        QStringLiteral("Running text is one piece.")};
+    EXPECT_EQ(w.LaidOut(), expected) << w.LaidOut().join(u'|').toStdString();
+}
+
+// A typewriter face leaves wide gaps around every word: read as such, the years starting
+// each row would be taken for a column of their own and pulled up into the heading.
+TEST(OcrLayout, TypewriterSpacesAreReadAsSpaces) {
+    PageWriter w;
+    for (const char* line :
+         {"Clerk, teller and buyer in banking and trade for fifteen years.", "Work Experience",
+          "2019 - 2021 Northwind Trading, Buyer", "2016 - 2019 Blue Harbor, Analyst",
+          "2014 - 2016 Fairview, Clerk", "2012 - 2014 Lakeside Bank, Teller", "Education",
+          "2008 - 2012 Lakeside College, BA History"}) {
+        double x = 50;
+        for (const QString& word : QString::fromLatin1(line).split(u' ')) {
+            const double width = 7.2 * static_cast<double>(word.size()) - 2;
+            w.page.words.push_back(PdfWord{word, x, w.y, x + width, w.y + 12, true});
+            x += width + 9.2; // a 7.2-point advance plus the letters' side bearings
+        }
+        w.y += 14;
+    }
+    const QStringList expected = {QStringLiteral("Clerk, teller and buyer in banking and trade for "
+                                                 "fifteen years."),
+                                  QStringLiteral("Work Experience"),
+                                  QStringLiteral("2019 - 2021 Northwind Trading, Buyer"),
+                                  QStringLiteral("2016 - 2019 Blue Harbor, Analyst"),
+                                  QStringLiteral("2014 - 2016 Fairview, Clerk"),
+                                  QStringLiteral("2012 - 2014 Lakeside Bank, Teller"),
+                                  QStringLiteral("Education"),
+                                  QStringLiteral("2008 - 2012 Lakeside College, BA History")};
+    EXPECT_EQ(w.LaidOut(), expected) << w.LaidOut().join(u'|').toStdString();
 }

@@ -213,6 +213,18 @@ TEST(Phones, ThePostalCodeIsNoPhone) {
     EXPECT_EQ(c.address.postalCode, QStringLiteral("01310-200"));
 }
 
+// Spaced dashes between the details (a scan's middle dots) run numbers into one another.
+TEST(Phones, DetailsPartedBySpacedDashes) {
+    auto c = ContactOf(
+        QStringLiteral("Kim Lee\nColumbus, OH 43215 - (614) 555-0142 - kim.lee@example.com\n"));
+    ASSERT_EQ(c.phones.size(), 1u);
+    EXPECT_EQ(c.phones[0].formatted, QStringLiteral("(614) 555-0142"));
+    c = ContactOf(QStringLiteral("Kim Lee - 12 Mill Lane, Leeds LS1 4AP - 0113 496 0521 - "
+                                 "07400 654321 - kim.lee@example.co.uk\n"));
+    ASSERT_EQ(c.phones.size(), 2u);
+    EXPECT_EQ(c.phones[1].digits, QStringLiteral("447400654321"));
+}
+
 TEST(Phones, YearsAndDatesAreNoPhones) {
     const auto c = ContactOf(QStringLiteral("Kim Lee\nkim@example.com\n2015 - 2019\n"
                                             "01/07/2014 to 31/05/2018\n94117\n"));

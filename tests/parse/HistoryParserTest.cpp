@@ -41,6 +41,19 @@ TEST(Positions, EmployerLineThenTitleAndDates) {
     EXPECT_EQ(p[1].description, QStringLiteral("• Built the sync service."));
 }
 
+// A scan or a plain-text table runs cells together: the legal form ends the employer.
+TEST(Positions, CellsRunTogetherAfterALegalForm) {
+    const auto p = PositionsOf("2016 – 2019 Northwind Inc. Financial Analyst\n"
+                               "Associate Solicitor, Fairlaw Partners LLP Manchester\n"
+                               "2012 – 2016\n"
+                               "2010 – 2012\tLakeside Trading GmbH & Co. KG\tBuyer\n");
+    ASSERT_EQ(p.size(), 3u);
+    ExpectNames(p[0], "Financial Analyst", "Northwind Inc.");
+    ExpectNames(p[1], "Associate Solicitor", "Fairlaw Partners LLP");
+    EXPECT_EQ(p[1].location, QStringLiteral("Manchester"));
+    ExpectNames(p[2], "Buyer", "Lakeside Trading GmbH & Co. KG");
+}
+
 TEST(Positions, DatesFirstThenTitleAndEmployer) {
     const auto p =
         PositionsOf("03/2019 – heute\n"
