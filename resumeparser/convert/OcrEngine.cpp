@@ -62,12 +62,19 @@ int EffectiveDpi(const Pix* pix, int dpi) {
     return std::clamp(static_cast<int>(std::lround(guess)), kMinPlausibleDpi, kMaxPlausibleDpi);
 }
 
-// Gray, on white where it was transparent, at most kMaxOcrDpi.
+// Gray, on white where it was transparent or tinted, at most kMaxOcrDpi.
 PixPtr Normalize(PixPtr pix, int* dpi) {
     if (pixGetSpp(pix.get()) == 4)
         pix.reset(pixAlphaBlendUniform(pix.get(), kWhite));
     if (pix)
         pix.reset(pixConvertTo8(pix.get(), 0));
+    // The paper made white all over: text on a tinted box (a contact block, a shaded
+    // heading) would otherwise fall below the page's one threshold as a dark blot.
+    if (pix) {
+        PixPtr flat{pixBackgroundNormSimple(pix.get(), nullptr, nullptr)};
+        if (flat)
+            pix = std::move(flat);
+    }
     if (pix && *dpi > kMaxOcrDpi) {
         const float scale = static_cast<float>(kMaxOcrDpi) / static_cast<float>(*dpi);
         pix.reset(pixScale(pix.get(), scale, scale));
@@ -449,6 +456,8 @@ PdfPage LayOutOcrPage(OcrPage page) {
     // A middle dot between contact details read as a lone "+" would make the telephone
     // number after it international ("AZ + (602) 381-7745"); no country code is "(" or "0".
     static const QRegularExpression lonePlus(QStringLiteral("(?<=\\s)\\+(?=\\s+[(0])"));
+    // A zero before an apostrophe and a capital is the "O" of a name ("0'Connor").
+    static const QRegularExpression zeroForO(QStringLiteral("(?<![\\w'’])0(?=['’]\\p{Lu})"));
     constexpr int kMostSplitsInOnePart = 3;
     PdfPage laidOut{
         LayOutPage(JoinWrappedLines(WithTypesetSpaces(std::move(page.words))), page.width),
@@ -456,6 +465,7 @@ PdfPage LayOutOcrPage(OcrPage page) {
     for (PdfLine& line : laidOut.lines) {
         line.text.replace(misreadAt, QStringLiteral("\\1@\\2"));
         line.text.replace(lonePlus, QStringLiteral("\u00B7"));
+        line.text.replace(zeroForO, QStringLiteral("O"));
         for (int i = 0; i < kMostSplitsInOnePart; ++i) {
             line.text.replace(splitLocalPart, QStringLiteral("\\1.\\2"));
             line.text.replace(splitDomain, QStringLiteral("\\1.\\2"));

@@ -286,7 +286,9 @@ TEST(OcrLayout, MisreadContactDetailsAreMended) {
                              "(614)",
                              "227-5091",
                              "+1",
-                             "303"}) {
+                             "303",
+                             "Kim",
+                             "0'Hara"}) {
         page.words.push_back(PdfWord{QString::fromLatin1(word), x, 100, x + 60, 112, true});
         x += 66;
     }
@@ -295,7 +297,7 @@ TEST(OcrLayout, MisreadContactDetailsAreMended) {
     EXPECT_EQ(laidOut.lines[0].text,
               QStringLiteral("Mail: j.p.dubois@example.fr or JP@EXAMPLE.NET jo.x@example.co.uk "
                              "www.exampleGroup.com jo.x@example.mx X@Y.NET \u00B7 (614) 227-5091 "
-                             "+1 303"))
+                             "+1 303 Kim O'Hara"))
         << laidOut.lines[0].text.toStdString();
 }
 
