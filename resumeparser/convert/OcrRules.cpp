@@ -65,8 +65,9 @@ struct Rect {
 bool Crowded(Pix* ink, Axis axis, const Rect& part, l_int32 wide) {
     const l_int32 gap = kHaloPixels + 1;
     const l_int32 along = axis.Width(part.w, part.h);
+    const l_int32 thickness = axis.Width(part.h, part.w);
     for (const bool before : {true, false}) {
-        const l_int32 offset = before ? -gap - wide : axis.Height(part.h, part.w) + gap;
+        const l_int32 offset = before ? -gap - wide : thickness + gap;
         const std::unique_ptr<Box, BoxDeleter> strip{
             boxCreate(part.x + axis.Width(0, offset), part.y + axis.Height(0, offset),
                       axis.Width(along, wide), axis.Height(along, wide))};
