@@ -26,11 +26,11 @@ constexpr double kMaxRuleThicknessInches = 0.04;
 // A skewed rule is a staircase of straight runs at least this long; shorter runs in a
 // rule's band are strokes of letters beside it.
 constexpr double kMinRunInches = 0.05;
-// The strips along both sides of a rule, this wide, hold little ink: the text of a table
-// keeps its distance from the borders, while a run along the feet of touching bold letters
-// has the letters on it.
-constexpr double kShoulderInches = 0.03;
-constexpr double kMaxShoulderInk = 0.3;
+// The strips along both sides of a rule, this wide, just past its halo, are mostly paper:
+// even text set close to a border keeps a little distance from it, while a run along the
+// feet of touching bold letters has the letters standing on it.
+constexpr double kShoulderInches = 0.015;
+constexpr double kMaxShoulderInk = 0.5;
 // Pixels around a rule that antialiasing greyed.
 constexpr l_int32 kHaloPixels = 1;
 constexpr l_uint32 kWhiteGray = 255;
@@ -57,43 +57,53 @@ struct Axis {
     l_int32 Height(l_int32 along, l_int32 wide) const { return across ? wide : along; }
 };
 
-struct Rect {
-    l_int32 x = 0, y = 0, w = 0, h = 0;
+// The strip along one side of the candidate rules, following each rule's slant, and the
+// ink in it.
+struct Shoulder {
+    PixPtr strip, ink;
 };
 
-// Whether either strip along the candidate rule `part` holds much ink.
-bool Crowded(Pix* ink, Axis axis, const Rect& part, l_int32 wide) {
-    const l_int32 gap = kHaloPixels + 1;
-    const l_int32 along = axis.Width(part.w, part.h);
-    const l_int32 thickness = axis.Width(part.h, part.w);
-    for (const bool before : {true, false}) {
-        const l_int32 offset = before ? -gap - wide : thickness + gap;
-        const std::unique_ptr<Box, BoxDeleter> strip{
-            boxCreate(part.x + axis.Width(0, offset), part.y + axis.Height(0, offset),
-                      axis.Width(along, wide), axis.Height(along, wide))};
-        l_int32 count = 0;
-        if (strip && pixCountPixelsInRect(ink, strip.get(), &count, nullptr) == 0 &&
-            count > kMaxShoulderInk * static_cast<double>(along) * wide)
-            return true;
-    }
-    return false;
+Shoulder ShoulderOf(Pix* spread, Pix* ink, Axis axis, l_int32 shift) {
+    Shoulder s{PixPtr{pixTranslate(nullptr, spread, axis.Width(0, shift), axis.Height(0, shift),
+                                   L_BRING_IN_WHITE)},
+               nullptr};
+    if (s.strip)
+        s.ink.reset(pixAnd(nullptr, s.strip.get(), ink));
+    return s;
+}
+
+// Whether much of the strip beside the rule inside `box` is ink.
+bool Crowded(const Shoulder& side, Box* box) {
+    l_int32 strip = 0, ink = 0;
+    return side.ink && pixCountPixelsInRect(side.strip.get(), box, &strip, nullptr) == 0 &&
+           pixCountPixelsInRect(side.ink.get(), box, &ink, nullptr) == 0 &&
+           ink > kMaxShoulderInk * strip;
 }
 
 // The candidates that stand clear of the ink beside them.
 PixPtr StandingClear(Pix* candidates, Pix* ink, int dpi, Axis axis) {
+    const l_int32 wide = Pixels(kShoulderInches, dpi) | 1; // odd: centred on its row
+    const l_int32 shift = kHaloPixels + 2 + wide / 2;
+    const PixPtr spread{
+        pixDilateBrick(nullptr, candidates, axis.Width(1, wide), axis.Height(1, wide))};
     Pixa* found = nullptr;
     const std::unique_ptr<Boxa, BoxaDeleter> boxes{pixConnComp(candidates, &found, 8)};
     const std::unique_ptr<Pixa, PixaDeleter> parts{found};
     PixPtr kept{pixCreateTemplate(candidates)};
-    if (!boxes || !parts || !kept)
+    if (!spread || !boxes || !parts || !kept)
         return nullptr;
-    const l_int32 wide = Pixels(kShoulderInches, dpi);
+    const Shoulder before = ShoulderOf(spread.get(), ink, axis, -shift);
+    const Shoulder after = ShoulderOf(spread.get(), ink, axis, shift);
+    const l_int32 reach = shift + wide;
     for (l_int32 i = 0; i < pixaGetCount(parts.get()); ++i) {
-        Rect part;
-        pixaGetBoxGeometry(parts.get(), i, &part.x, &part.y, &part.w, &part.h);
+        l_int32 x = 0, y = 0, w = 0, h = 0;
+        pixaGetBoxGeometry(parts.get(), i, &x, &y, &w, &h);
+        const std::unique_ptr<Box, BoxDeleter> around{
+            boxCreate(x - axis.Width(0, reach), y - axis.Height(0, reach),
+                      w + 2 * axis.Width(0, reach), h + 2 * axis.Height(0, reach))};
         const PixPtr pix{pixaGetPix(parts.get(), i, L_CLONE)};
-        if (pix && !Crowded(ink, axis, part, wide))
-            pixRasterop(kept.get(), part.x, part.y, part.w, part.h, PIX_PAINT, pix.get(), 0, 0);
+        if (pix && around && !Crowded(before, around.get()) && !Crowded(after, around.get()))
+            pixRasterop(kept.get(), x, y, w, h, PIX_PAINT, pix.get(), 0, 0);
     }
     return kept;
 }
