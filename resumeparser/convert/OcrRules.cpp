@@ -21,7 +21,7 @@ constexpr double kMinRuleAcrossInches = 1.2;
 constexpr double kMinRuleDownInches = 0.8;
 // A rule may run this far off straight per unit of length (1.5 degrees of skew).
 constexpr double kMaxSlope = 0.026;
-// Thicker marks (shaded cells, bars behind white text) are no rules.
+// Marks thicker on average (shaded cells, bars behind white text) are no rules.
 constexpr double kMaxRuleThicknessInches = 0.04;
 // A skewed rule is a staircase of straight runs at least this long; shorter runs in a
 // rule's band are strokes of letters beside it.
@@ -75,37 +75,48 @@ Shoulder ShoulderOf(Pix* spread, Pix* ink, Axis axis, l_int32 shift) {
 // Whether much of the strip beside the rule inside `box` is ink.
 bool Crowded(const Shoulder& side, Box* box) {
     l_int32 strip = 0, ink = 0;
-    return side.ink && pixCountPixelsInRect(side.strip.get(), box, &strip, nullptr) == 0 &&
-           pixCountPixelsInRect(side.ink.get(), box, &ink, nullptr) == 0 &&
+    return !side.ink || pixCountPixelsInRect(side.strip.get(), box, &strip, nullptr) != 0 ||
+           pixCountPixelsInRect(side.ink.get(), box, &ink, nullptr) != 0 ||
            ink > kMaxShoulderInk * strip;
 }
 
-// The candidates that stand clear of the ink beside them.
-PixPtr StandingClear(Pix* candidates, Pix* ink, int dpi, Axis axis) {
+// The runs that are rules: long, thin on average (a skewed rule's box is not), and
+// standing clear of the ink beside them.
+PixPtr RulesAmong(Pix* runs, Pix* ink, int dpi, Axis axis, l_int32 length) {
+    Pixa* found = nullptr;
+    const std::unique_ptr<Boxa, BoxaDeleter> boxes{pixConnComp(runs, &found, 8)};
+    const std::unique_ptr<Pixa, PixaDeleter> parts{found};
+    PixPtr rules{pixCreateTemplate(runs)};
+    if (!boxes || !parts || !rules)
+        return nullptr;
+    const l_int32 maxThickness = Pixels(kMaxRuleThicknessInches, dpi);
     const l_int32 wide = Pixels(kShoulderInches, dpi) | 1; // odd: centred on its row
     const l_int32 shift = kHaloPixels + 2 + wide / 2;
-    const PixPtr spread{
-        pixDilateBrick(nullptr, candidates, axis.Width(1, wide), axis.Height(1, wide))};
-    Pixa* found = nullptr;
-    const std::unique_ptr<Boxa, BoxaDeleter> boxes{pixConnComp(candidates, &found, 8)};
-    const std::unique_ptr<Pixa, PixaDeleter> parts{found};
-    PixPtr kept{pixCreateTemplate(candidates)};
-    if (!spread || !boxes || !parts || !kept)
-        return nullptr;
-    const Shoulder before = ShoulderOf(spread.get(), ink, axis, -shift);
-    const Shoulder after = ShoulderOf(spread.get(), ink, axis, shift);
-    const l_int32 reach = shift + wide;
+    PixPtr spread;
+    Shoulder before, after; // made for the first long thin run
     for (l_int32 i = 0; i < pixaGetCount(parts.get()); ++i) {
-        l_int32 x = 0, y = 0, w = 0, h = 0;
+        l_int32 x = 0, y = 0, w = 0, h = 0, area = 0;
         pixaGetBoxGeometry(parts.get(), i, &x, &y, &w, &h);
+        const l_int32 along = axis.Width(w, h);
+        const PixPtr part{pixaGetPix(parts.get(), i, L_CLONE)};
+        if (along < length || !part || pixCountPixels(part.get(), &area, nullptr) != 0 ||
+            area > maxThickness * along)
+            continue;
+        if (!spread) {
+            spread.reset(pixDilateBrick(nullptr, runs, axis.Width(1, wide), axis.Height(1, wide)));
+            if (!spread)
+                return nullptr;
+            before = ShoulderOf(spread.get(), ink, axis, -shift);
+            after = ShoulderOf(spread.get(), ink, axis, shift);
+        }
+        const l_int32 reach = shift + wide;
         const std::unique_ptr<Box, BoxDeleter> around{
             boxCreate(x - axis.Width(0, reach), y - axis.Height(0, reach),
                       w + 2 * axis.Width(0, reach), h + 2 * axis.Height(0, reach))};
-        const PixPtr pix{pixaGetPix(parts.get(), i, L_CLONE)};
-        if (pix && around && !Crowded(before, around.get()) && !Crowded(after, around.get()))
-            pixRasterop(kept.get(), x, y, w, h, PIX_PAINT, pix.get(), 0, 0);
+        if (around && !Crowded(before, around.get()) && !Crowded(after, around.get()))
+            pixRasterop(rules.get(), x, y, w, h, PIX_PAINT, part.get(), 0, 0);
     }
-    return kept;
+    return rules;
 }
 
 // The ink of the page's rules in one direction. The ink is first spread across the rule's
@@ -114,7 +125,6 @@ PixPtr StandingClear(Pix* candidates, Pix* ink, int dpi, Axis axis) {
 PixPtr RulesOf(Pix* ink, int dpi, Axis axis, double minInches) {
     const l_int32 length = Pixels(minInches, dpi);
     const l_int32 band = static_cast<l_int32>(std::ceil(length * kMaxSlope)) + 2;
-    const l_int32 solid = band + Pixels(kMaxRuleThicknessInches, dpi);
     const l_int32 run = Pixels(kMinRunInches, dpi);
     const PixPtr spread{pixDilateBrick(nullptr, ink, axis.Width(1, band), axis.Height(1, band))};
     if (!spread)
@@ -123,19 +133,9 @@ PixPtr RulesOf(Pix* ink, int dpi, Axis axis, double minInches) {
         pixOpenCompBrick(nullptr, spread.get(), axis.Width(length, 1), axis.Height(length, 1))};
     if (!bands)
         return nullptr;
-    const PixPtr blocks{
-        pixOpenBrick(nullptr, bands.get(), axis.Width(1, solid), axis.Height(1, solid))};
-    if (!blocks)
-        return nullptr;
-    pixSubtract(bands.get(), bands.get(), blocks.get());
     pixAnd(bands.get(), bands.get(), ink);
     const PixPtr runs{pixOpenBrick(nullptr, bands.get(), axis.Width(run, 1), axis.Height(run, 1))};
-    if (!runs)
-        return nullptr;
-    const PixPtr longRuns{pixSelectBySize(runs.get(), axis.Width(length, 0), axis.Height(length, 0),
-                                          8, axis.across ? L_SELECT_WIDTH : L_SELECT_HEIGHT,
-                                          L_SELECT_IF_GTE, nullptr)};
-    return longRuns ? StandingClear(longRuns.get(), ink, dpi, axis) : nullptr;
+    return runs ? RulesAmong(runs.get(), ink, dpi, axis, length) : nullptr;
 }
 
 // The rules across the page that meet a rule down it: the borders of a table. A rule alone
