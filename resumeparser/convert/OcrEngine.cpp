@@ -240,6 +240,7 @@ public:
         if (!pix)
             return {};
         pix = Upright(std::move(pix), dpi);
+        EraseRulingLines(pix.get(), dpi);
         return Recognize(pix.get(), dpi);
     }
 

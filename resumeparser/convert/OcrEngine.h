@@ -20,6 +20,11 @@ struct PixDeleter {
 };
 using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
+// Whitens the ruling lines of the tables on an 8-bit gray page scanned at `dpi` (long
+// straight rules down the page and the rules across that meet them), leaving the text as
+// it is: Tesseract reads the text line beside a rule badly.
+void EraseRulingLines(Pix* gray, int dpi);
+
 // Largest page image decoded for OCR, in pixels: A3 at 300 dpi has 17.5 million.
 inline constexpr qint64 kMaxOcrPixels = 36'000'000;
 // Most pages one resume may send to OCR: each takes a second or two.
