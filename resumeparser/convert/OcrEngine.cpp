@@ -62,19 +62,12 @@ int EffectiveDpi(const Pix* pix, int dpi) {
     return std::clamp(static_cast<int>(std::lround(guess)), kMinPlausibleDpi, kMaxPlausibleDpi);
 }
 
-// Gray, on white where it was transparent or tinted, at most kMaxOcrDpi.
+// Gray, on white where it was transparent, at most kMaxOcrDpi.
 PixPtr Normalize(PixPtr pix, int* dpi) {
     if (pixGetSpp(pix.get()) == 4)
         pix.reset(pixAlphaBlendUniform(pix.get(), kWhite));
     if (pix)
         pix.reset(pixConvertTo8(pix.get(), 0));
-    // The paper made white all over: text on a tinted box (a contact block, a shaded
-    // heading) would otherwise fall below the page's one threshold as a dark blot.
-    if (pix) {
-        PixPtr flat{pixBackgroundNormSimple(pix.get(), nullptr, nullptr)};
-        if (flat)
-            pix = std::move(flat);
-    }
     if (pix && *dpi > kMaxOcrDpi) {
         const float scale = static_cast<float>(kMaxOcrDpi) / static_cast<float>(*dpi);
         pix.reset(pixScale(pix.get(), scale, scale));
@@ -241,7 +234,11 @@ public:
             return {};
         pix = Upright(std::move(pix), dpi);
         EraseRulingLines(pix.get(), dpi);
-        return Recognize(pix.get(), dpi);
+        // The paper's shade made even (after the rules, which are found on the page as
+        // scanned): text on a tinted box (a contact block, a shaded heading) would
+        // otherwise fall below the page's one threshold as a dark blot.
+        PixPtr even{pixBackgroundNormSimple(pix.get(), nullptr, nullptr)};
+        return Recognize(even ? even.get() : pix.get(), dpi);
     }
 
 private:
