@@ -68,8 +68,9 @@ std::vector<PdfWord> WithTypesetSpaces(std::vector<PdfWord> words);
 // the continuation's text is appended to that line's last word.
 std::vector<PdfWord> JoinWrappedLines(std::vector<PdfWord> words);
 
-// Tesseract's language list for a country (ISO code or English name), its own language
-// first and English after it; English alone when the country is blank or unknown.
+// Tesseract's language list for a country (ISO code or English name): its own languages,
+// without English beside them (addresses are read again in English); English alone when
+// the country is blank or unknown.
 QString OcrLanguagesFor(const QString& country);
 
 } // namespace zorv::rp::convert
