@@ -14,10 +14,23 @@ namespace zorv::rp {
 
 namespace {
 // Column labels of table headings and field labels ("Designation: QA Lead"): their kind
-// from labels.txt, or "" for none.
+// from labels.txt, or "" for none. A few labels run together (a heading row whose cells a
+// scan or a plain-text table set a space apart: "Designation Duration") are labels too,
+// of the last one's kind.
 QString LabelKind(const QString& fragment, const WordLists& lists) {
-    const QString kind = lists.fieldLabel.value(Fold(fragment));
-    return kind == QLatin1String("place") || kind == QLatin1String("terms") ? QString() : kind;
+    constexpr qsizetype kMostLabelsRunTogether = 4;
+    const auto kindOf = [&](const QString& text) {
+        const QString kind = lists.fieldLabel.value(Fold(text));
+        return kind == QLatin1String("place") || kind == QLatin1String("terms") ? QString() : kind;
+    };
+    QString kind = kindOf(fragment);
+    const QStringList words = fragment.split(u' ', Qt::SkipEmptyParts);
+    if (!kind.isEmpty() || words.size() < 2 || words.size() > kMostLabelsRunTogether)
+        return kind;
+    for (const QString& word : words)
+        if ((kind = kindOf(word)).isEmpty())
+            return {};
+    return kind;
 }
 
 // The pieces of a cell cut at ", ", except inside parentheses ("Bachelor of Engineering

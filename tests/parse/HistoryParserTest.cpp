@@ -54,6 +54,14 @@ TEST(Positions, CellsRunTogetherAfterALegalForm) {
     ExpectNames(p[2], "Buyer", "Lakeside Trading GmbH & Co. KG");
 }
 
+// The heading row's cells set a space apart are still labels, not a position.
+TEST(Positions, HeadingLabelsRunTogether) {
+    const auto p = PositionsOf("Organization\tDesignation Duration\n"
+                               "Northwind Trading\tSenior Buyer\tApr 2020 – Present\n");
+    ASSERT_EQ(p.size(), 1u);
+    ExpectNames(p[0], "Senior Buyer", "Northwind Trading");
+}
+
 TEST(Positions, DatesFirstThenTitleAndEmployer) {
     const auto p =
         PositionsOf("03/2019 – heute\n"
