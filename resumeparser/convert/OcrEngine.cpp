@@ -37,6 +37,10 @@ constexpr int kMinPlausibleDpi = 70;
 constexpr int kMaxPlausibleDpi = 1200;
 constexpr double kPointsPerInch = 72.0;
 constexpr l_uint32 kWhite = 0xFFFFFF00;
+// A line's type size is judged from its height above the baseline, which nearly every line
+// shows in full (capitals, digits, tall letters); how far it reaches below depends on the
+// letters it happens to hold. The factor brings that height to the full line's.
+constexpr double kAscentToSize = 1.25;
 
 struct TextDeleter {
     void operator()(char* text) const { delete[] text; }
@@ -106,7 +110,7 @@ LineGeometry LineOf(const tesseract::ResultIterator& it) {
              static_cast<double>(y2 - y1) / (x2 - x1),
              static_cast<double>(height + descenders),
              static_cast<double>(-descenders),
-             static_cast<double>(height),
+             static_cast<double>(height + descenders) * kAscentToSize,
              x2 - x1 >= kMinSlopeRun};
     } else {
         g = {static_cast<double>(left),
