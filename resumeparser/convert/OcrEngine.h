@@ -68,6 +68,15 @@ std::vector<PdfWord> WithTypesetSpaces(std::vector<PdfWord> words);
 // the continuation's text is appended to that line's last word.
 std::vector<PdfWord> JoinWrappedLines(std::vector<PdfWord> words);
 
+// Whether an OCR word may be a mail or web address, or part of one split off at a dot
+// ("jo.xgexample." before "com"): such words are read again in English.
+bool MayBeAddress(const QString& word);
+
+// The English reading `read` of the address word `word` when it is a sound address (no
+// spaces, no double dots, the word's "@" and known top-level domain kept), with the signs
+// around the word kept; else the word as it was.
+QString AddressOrWord(QString read, const QString& word);
+
 // Tesseract's language list for a country (ISO code or English name): its own languages,
 // without English beside them (addresses are read again in English); English alone when
 // the country is blank or unknown.

@@ -366,6 +366,22 @@ TEST(OcrLanguages, CountryChoosesLanguagesEnglishOtherwise) {
     EXPECT_EQ(OcrLanguagesFor(QStringLiteral("XX")), QStringLiteral("eng"));
 }
 
+// What the English model reads of an address stands only when it is a sound address.
+TEST(OcrLanguages, AnEnglishReadingReplacesOnlyASoundAddress) {
+    const auto second = [](const char* read, const char* word) {
+        return AddressOrWord(QString::fromUtf8(read), QString::fromUtf8(word));
+    };
+    EXPECT_EQ(second("'jo.lee@example. fr", "jo.lee@examptle.fr,"), u"jo.lee@example.fr,");
+    EXPECT_EQ(second("(Jo.Lee@Example.de)", "(jo.lee©example.de)"), u"(jo.lee@example.de)");
+    EXPECT_EQ(second("jo.lee@example.com", "jo.leegexample."), u"jo.lee@example.com");
+    EXPECT_EQ(second("jo.lee@example.nt", "jo.lee@example.nl"), u"jo.lee@example.nl");
+    EXPECT_EQ(second("jo.lee@example..be", "jo.lee@example.be"), u"jo.lee@example.be");
+    EXPECT_EQ(second("jo.leegexample.ch", "jo.lee@example."), u"jo.lee@example.");
+    EXPECT_EQ(second("Analyst", "Node.js"), u"Node.js");
+    EXPECT_TRUE(MayBeAddress(QStringLiteral("jo.leegexample.")));
+    EXPECT_FALSE(MayBeAddress(QStringLiteral("Inc.")));
+}
+
 // Another country's model reads the page; the mail address is read again in English.
 TEST(OcrLanguages, AnotherCountrysScanKeepsItsAddressWhole) {
     for (const char* country : {"DE", "FR", "ES"}) {
