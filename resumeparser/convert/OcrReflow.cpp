@@ -4,6 +4,7 @@
 #include "OcrEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace zorv::rp::convert {
@@ -25,6 +26,8 @@ constexpr double kLeftSlack = 0.5;
 constexpr double kSizeTolerance = 0.2;
 // A space is about this many line heights wide.
 constexpr double kSpaceWidth = 0.3;
+// A typewriter face's spaces look this much wider than a PDF's at most, in line heights.
+constexpr double kMaxExcessSpace = 0.6;
 // Fewer word spaces than this on a page tell nothing about its type.
 constexpr size_t kMinSpacesMeasured = 10;
 // The rest of a broken line is short; a longer line that follows a full one is a line of
@@ -88,11 +91,15 @@ void MarkColumnStarts(std::vector<Row>* rows) {
                 starts.push_back(Start{r, i, words[i].x0, h});
         }
     }
+    // The starts are in row order: only those of the rows around each one are compared.
+    size_t from = 0;
     for (const Start& s : starts) {
-        const auto aligned = std::count_if(starts.begin(), starts.end(), [&](const Start& o) {
-            return o.row != s.row && o.row + kColumnRows >= s.row && o.row <= s.row + kColumnRows &&
-                   std::abs(o.x - s.x) <= kAlignSlack * s.height;
-        });
+        while (starts[from].row + kColumnRows < s.row)
+            ++from;
+        long aligned = 0;
+        for (size_t k = from; k < starts.size() && starts[k].row <= s.row + kColumnRows; ++k)
+            aligned +=
+                starts[k].row != s.row && std::abs(starts[k].x - s.x) <= kAlignSlack * s.height;
         if (aligned + 1 >= kMinColumnRows)
             (*rows)[s.row].words[s.word - 1].spaceAfter = false;
     }
@@ -176,7 +183,8 @@ std::vector<PdfWord> WithTypesetSpaces(std::vector<PdfWord> words) {
     if (spaces.size() < kMinSpacesMeasured)
         return words;
     std::nth_element(spaces.begin(), spaces.begin() + spaces.size() / 2, spaces.end());
-    const double excess = spaces[spaces.size() / 2] - kSpaceWidth;
+    // Far wider spaces than a typewriter's are the page's own layout, not the boxes'.
+    const double excess = std::min(spaces[spaces.size() / 2] - kSpaceWidth, kMaxExcessSpace);
     if (excess <= 0)
         return words;
     for (PdfWord& w : words) {
