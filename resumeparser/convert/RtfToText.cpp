@@ -224,27 +224,38 @@ private:
 
     static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-    void Word() {
+    struct ControlWord {
+        QByteArray word;
+        bool hasParam = false;
+        qint64 param = 0;
+    };
+
+    // A control word's letters (at most 32) and its number (at most 10 digits), and the
+    // space that ends it.
+    ControlWord ReadControlWord() {
+        ControlWord w;
         const qsizetype start = pos_;
         while (pos_ < in_.size() && IsAsciiLetter(in_[pos_]) && pos_ - start < 32)
             ++pos_;
-        const QByteArray word(in_.data() + start, pos_ - start);
-        bool hasParam = false;
-        qint64 param = 0;
+        w.word = QByteArray(in_.data() + start, pos_ - start);
         const qsizetype numStart = pos_;
         if (pos_ < in_.size() && in_[pos_] == '-')
             ++pos_;
         while (pos_ < in_.size() && in_[pos_] >= '0' && in_[pos_] <= '9' && pos_ - numStart < 11)
             ++pos_;
         if (pos_ > numStart && !(pos_ == numStart + 1 && in_[numStart] == '-')) {
-            param = QByteArray(in_.data() + numStart, pos_ - numStart).toLongLong();
-            hasParam = true;
+            w.param = QByteArray(in_.data() + numStart, pos_ - numStart).toLongLong();
+            w.hasParam = true;
         } else {
             pos_ = numStart;
         }
         if (pos_ < in_.size() && in_[pos_] == ' ')
             ++pos_;
+        return w;
+    }
 
+    void Word() {
+        const auto [word, hasParam, param] = ReadControlWord();
         const bool first = state_.firstWord;
         state_.firstWord = false;
         if (first && state_.star && !KeptStarDestinations().contains(word)) {
@@ -299,6 +310,11 @@ private:
             state_.codePage = fontCodePages_.value(static_cast<int>(param), defaultCodePage_);
             return;
         }
+        TextWord(word);
+    }
+
+    // Words that stand for text or structure: code pages, breaks, table cells, signs.
+    void TextWord(const QByteArray& word) {
         if (word == "mac")
             defaultCodePage_ = state_.codePage = 10000;
         else if (word == "pc")
