@@ -20,6 +20,18 @@ void PixDeleter::operator()(Pix* pix) const {
     pixDestroy(&pix);
 }
 
+void PixDeleter::operator()(Pixa* pixa) const {
+    pixaDestroy(&pixa);
+}
+
+void PixDeleter::operator()(Box* box) const {
+    boxDestroy(&box);
+}
+
+void PixDeleter::operator()(Boxa* boxa) const {
+    boxaDestroy(&boxa);
+}
+
 namespace {
 
 // Pages read at once; each reader holds its own models (about 100 MB).

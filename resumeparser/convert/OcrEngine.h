@@ -11,14 +11,25 @@
 #include <memory>
 #include <vector>
 
-struct Pix; // leptonica's image
+// leptonica's image, list of images, rectangle and list of rectangles
+struct Pix;
+struct Pixa;
+struct Box;
+struct Boxa;
 
 namespace zorv::rp::convert {
 
+// Owners of leptonica's objects.
 struct PixDeleter {
     void operator()(Pix* pix) const;
+    void operator()(Pixa* pixa) const;
+    void operator()(Box* box) const;
+    void operator()(Boxa* boxa) const;
 };
 using PixPtr = std::unique_ptr<Pix, PixDeleter>;
+using PixaPtr = std::unique_ptr<Pixa, PixDeleter>;
+using BoxPtr = std::unique_ptr<Box, PixDeleter>;
+using BoxaPtr = std::unique_ptr<Boxa, PixDeleter>;
 
 // Whitens the ruling lines of the tables on an 8-bit gray page scanned at `dpi` (long
 // straight rules down the page and the rules across that meet them), leaving the text as

@@ -35,16 +35,6 @@ constexpr double kMaxShoulderInk = 0.5;
 constexpr l_int32 kHaloPixels = 1;
 constexpr l_uint32 kWhiteGray = 255;
 
-struct BoxDeleter {
-    void operator()(Box* box) const { boxDestroy(&box); }
-};
-struct BoxaDeleter {
-    void operator()(Boxa* boxa) const { boxaDestroy(&boxa); }
-};
-struct PixaDeleter {
-    void operator()(Pixa* pixa) const { pixaDestroy(&pixa); }
-};
-
 l_int32 Pixels(double inches, int dpi) {
     return std::max(1, static_cast<l_int32>(std::lround(inches * dpi)));
 }
@@ -84,8 +74,8 @@ bool Crowded(const Shoulder& side, Box* box) {
 // standing clear of the ink beside them.
 PixPtr RulesAmong(Pix* runs, Pix* ink, int dpi, Axis axis, l_int32 length) {
     Pixa* found = nullptr;
-    const std::unique_ptr<Boxa, BoxaDeleter> boxes{pixConnComp(runs, &found, 8)};
-    const std::unique_ptr<Pixa, PixaDeleter> parts{found};
+    const BoxaPtr boxes{pixConnComp(runs, &found, 8)};
+    const PixaPtr parts{found};
     PixPtr rules{pixCreateTemplate(runs)};
     if (!boxes || !parts || !rules)
         return nullptr;
@@ -110,9 +100,8 @@ PixPtr RulesAmong(Pix* runs, Pix* ink, int dpi, Axis axis, l_int32 length) {
             after = ShoulderOf(spread.get(), ink, axis, shift);
         }
         const l_int32 reach = shift + wide;
-        const std::unique_ptr<Box, BoxDeleter> around{
-            boxCreate(x - axis.Width(0, reach), y - axis.Height(0, reach),
-                      w + 2 * axis.Width(0, reach), h + 2 * axis.Height(0, reach))};
+        const BoxPtr around{boxCreate(x - axis.Width(0, reach), y - axis.Height(0, reach),
+                                      w + 2 * axis.Width(0, reach), h + 2 * axis.Height(0, reach))};
         if (around && !Crowded(before, around.get()) && !Crowded(after, around.get()))
             pixRasterop(rules.get(), x, y, w, h, PIX_PAINT, part.get(), 0, 0);
     }

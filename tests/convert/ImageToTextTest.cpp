@@ -14,10 +14,6 @@ using namespace zorv::test;
 
 namespace {
 
-struct PixaDeleter {
-    void operator()(Pixa* pixa) const { pixaDestroy(&pixa); }
-};
-
 PixPtr FixturePix() {
     const QByteArray png = Fixture(QStringLiteral("scan_resume.png"));
     return PixPtr{pixReadMemPng(reinterpret_cast<const l_uint8*>(png.constData()),
@@ -39,7 +35,7 @@ QByteArray Png(Pix* pix) {
 }
 
 QByteArray TiffOf(const std::vector<Pix*>& pages) {
-    const std::unique_ptr<Pixa, PixaDeleter> pixa{pixaCreate(0)};
+    const PixaPtr pixa{pixaCreate(0)};
     for (Pix* page : pages)
         pixaAddPix(pixa.get(), page, L_CLONE);
     l_uint8* data = nullptr;
@@ -131,10 +127,8 @@ TEST(OcrFormats, PngJpegAndImageOnlyPdfAreRead) {
 TEST(OcrFormats, MultiPageTiffIsReadPageByPage) {
     const PixPtr pix = FixturePix();
     const l_int32 w = pixGetWidth(pix.get()), h = pixGetHeight(pix.get());
-    const std::unique_ptr<Box, void (*)(Box*)> top{boxCreate(0, 0, w, h * 11 / 20),
-                                                   [](Box* b) { boxDestroy(&b); }};
-    const std::unique_ptr<Box, void (*)(Box*)> bottom{boxCreate(0, h * 11 / 20, w, h * 9 / 20),
-                                                      [](Box* b) { boxDestroy(&b); }};
+    const BoxPtr top{boxCreate(0, 0, w, h * 11 / 20)};
+    const BoxPtr bottom{boxCreate(0, h * 11 / 20, w, h * 9 / 20)};
     const PixPtr first{pixClipRectangle(pix.get(), top.get(), nullptr)};
     const PixPtr second{pixClipRectangle(pix.get(), bottom.get(), nullptr)};
     const auto r = ConvertBytes(TiffOf({first.get(), second.get()}), QStringLiteral("tif"));
@@ -305,13 +299,17 @@ TEST(OcrLayout, MisreadContactDetailsAreMended) {
 struct PageWriter {
     OcrPage page{{}, 600, 800};
     double y = 100;
-    void Line(const QString& text) {
-        double x = 50;
+    // The words of `text` on the current line from `x`: `letter` points a letter less
+    // `inset`, `gap` points apart.
+    void Set(const QString& text, double x, double letter = 6, double inset = 0, double gap = 4) {
         for (const QString& word : text.split(u' ')) {
-            const double width = 6.0 * static_cast<double>(word.size());
+            const double width = letter * static_cast<double>(word.size()) - inset;
             page.words.push_back(PdfWord{word, x, y, x + width, y + 12, true});
-            x += width + 4;
+            x += width + gap;
         }
+    }
+    void Line(const QString& text) {
+        Set(text, 50);
         y += 14;
     }
     QStringList LaidOut() const {
@@ -400,14 +398,8 @@ TEST(OcrLanguages, AnotherCountrysScanKeepsItsAddressWhole) {
 TEST(OcrLayout, TableColumnsAndWrappedCellsAreKept) {
     PageWriter w;
     const auto row = [&](std::initializer_list<std::pair<double, const char*>> cells) {
-        for (const auto& [x, text] : cells) {
-            double left = x;
-            for (const QString& word : QString::fromLatin1(text).split(u' ')) {
-                const double width = 6.0 * static_cast<double>(word.size());
-                w.page.words.push_back(PdfWord{word, left, w.y, left + width, w.y + 12, true});
-                left += width + 4;
-            }
-        }
+        for (const auto& [x, text] : cells)
+            w.Set(QString::fromLatin1(text), x);
         w.y += 14;
     };
     const QString summary =
@@ -436,27 +428,18 @@ TEST(OcrLayout, TableColumnsAndWrappedCellsAreKept) {
 // each row would be taken for a column of their own and pulled up into the heading.
 TEST(OcrLayout, TypewriterSpacesAreReadAsSpaces) {
     PageWriter w;
-    for (const char* line :
-         {"Clerk, teller and buyer in banking and trade for fifteen years.", "Work Experience",
-          "2019 - 2021 Northwind Trading, Buyer", "2016 - 2019 Blue Harbor, Analyst",
-          "2014 - 2016 Fairview, Clerk", "2012 - 2014 Lakeside Bank, Teller", "Education",
-          "2008 - 2012 Lakeside College, BA History"}) {
-        double x = 50;
-        for (const QString& word : QString::fromLatin1(line).split(u' ')) {
-            const double width = 7.2 * static_cast<double>(word.size()) - 2;
-            w.page.words.push_back(PdfWord{word, x, w.y, x + width, w.y + 12, true});
-            x += width + 9.2; // a 7.2-point advance plus the letters' side bearings
-        }
+    const QStringList lines = {QStringLiteral("Clerk, teller and buyer in banking and trade for "
+                                              "fifteen years."),
+                               QStringLiteral("Work Experience"),
+                               QStringLiteral("2019 - 2021 Northwind Trading, Buyer"),
+                               QStringLiteral("2016 - 2019 Blue Harbor, Analyst"),
+                               QStringLiteral("2014 - 2016 Fairview, Clerk"),
+                               QStringLiteral("2012 - 2014 Lakeside Bank, Teller"),
+                               QStringLiteral("Education"),
+                               QStringLiteral("2008 - 2012 Lakeside College, BA History")};
+    for (const QString& line : lines) {
+        w.Set(line, 50, 7.2, 2, 9.2); // a 7.2-point advance plus the letters' side bearings
         w.y += 14;
     }
-    const QStringList expected = {QStringLiteral("Clerk, teller and buyer in banking and trade for "
-                                                 "fifteen years."),
-                                  QStringLiteral("Work Experience"),
-                                  QStringLiteral("2019 - 2021 Northwind Trading, Buyer"),
-                                  QStringLiteral("2016 - 2019 Blue Harbor, Analyst"),
-                                  QStringLiteral("2014 - 2016 Fairview, Clerk"),
-                                  QStringLiteral("2012 - 2014 Lakeside Bank, Teller"),
-                                  QStringLiteral("Education"),
-                                  QStringLiteral("2008 - 2012 Lakeside College, BA History")};
-    EXPECT_EQ(w.LaidOut(), expected) << w.LaidOut().join(u'|').toStdString();
+    EXPECT_EQ(w.LaidOut(), lines) << w.LaidOut().join(u'|').toStdString();
 }
