@@ -257,8 +257,7 @@ std::optional<EducationLine> PrepareEducationLine(const QString& raw, const Word
     EducationLine line;
     line.bulleted = IsBulletLine(raw);
     line.range = FindDateRange(text);
-    DateRange edge;
-    line.dateLine = FindDateLine(text, &edge);
+    line.dateLine = IsDateLine(text, line.range);
     for (const Fragment& f : Fragments(WithoutDate(text, line.range), true, lists))
         line.fragments << SplitSchoolAndDegree(f, lists, &line.cutDegrees);
     return line;

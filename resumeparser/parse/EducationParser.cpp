@@ -129,8 +129,6 @@ private:
     // The school is a dated line's only name, without a school word ("2023  DataForge"): a
     // course's provider, or the field over its school's line.
     bool weakSchool_ = false;
-    // The last line ended with the school's name, which may go on on the next line.
-    bool schoolEndedLine_ = false;
     // A short line that named nothing, kept until the next line tells whether it was the school
     // of a degree ("Bachelor of Arts" over or under "Kingsbridge College").
     QString unnamed_;
@@ -285,7 +283,8 @@ bool IsPlainWord(const QString& text) {
 // of its own.
 bool EducationReader::ContinueSchool(const EducationLine& line) {
     const QList<Fragment>& frags = line.fragments;
-    if (!schoolEndedLine_ || line.range.position >= 0 || line.bulleted || frags.isEmpty() ||
+    // last_ still tells how the line before ended.
+    if (last_ != Last::School || line.range.position >= 0 || line.bulleted || frags.isEmpty() ||
         current_.degree.isEmpty() || schoolLine_ != lineNo_ - 1 || IsDocumentTitle(frags, lists_))
         return false;
     const QString& f = frags.front().text;
@@ -314,7 +313,8 @@ bool EducationReader::TakeAbbreviatedSchool(const QList<Fragment>& frags) {
         return false;
     const QString& first = frags[0].text;
     QString letters = first;
-    letters.remove(QRegularExpression(QStringLiteral("[\\s\\d.&-]")));
+    static const QRegularExpression notLetters(QStringLiteral("[\\s\\d.&-]"));
+    letters.remove(notLetters);
     if (letters.size() < kMinAbbreviation || letters.size() > kMaxAbbreviation ||
         !IsUpperText(letters) || IsEduDegree(first, lists_) || IsLocation(first, lists_) ||
         !IsLocation(frags[1].text, lists_))
@@ -410,7 +410,6 @@ void EducationReader::ReadLine(const EducationLine& line) {
         const bool beforePlace = i + 1 < frags.size() && IsLocation(frags[i + 1].text, lists_);
         usedLine = ReadFragment(frags[i], role, beforePlace) || usedLine;
     }
-    schoolEndedLine_ = last_ == Last::School;
     if (line.dateLine && !usedLine && TakeAbbreviatedSchool(frags))
         usedLine = true;
     if (TakeUnnamedSchool(frags, usedLine, r.position >= 0))

@@ -208,12 +208,8 @@ int OrgScore(const QString& f, const WordLists& lists, bool allCapsMeansOrg) {
     return score;
 }
 
-// A line that names a period: a range, or one date at the start or end of a short line.
-bool FindDateLine(const QString& line, DateRange* range) {
-    if (line.size() > kMaxDateLine)
-        return false;
-    const DateRange r = FindDateRange(line);
-    if (r.position < 0)
+bool IsDateLine(const QString& line, const DateRange& r) {
+    if (line.size() > kMaxDateLine || r.position < 0)
         return false;
     if (!r.end.IsSet()) {
         static const QRegularExpression edge(QStringLiteral("^[\\s\\t|,;:()\\-–—•]*$"));
@@ -225,6 +221,15 @@ bool FindDateLine(const QString& line, DateRange* range) {
         if (line.mid(r.position + r.length).trimmed() == QLatin1String("."))
             return false;
     }
+    return true;
+}
+
+bool FindDateLine(const QString& line, DateRange* range) {
+    if (line.size() > kMaxDateLine)
+        return false;
+    const DateRange r = FindDateRange(line);
+    if (!IsDateLine(line, r))
+        return false;
     *range = r;
     return true;
 }
@@ -283,11 +288,13 @@ bool IsNoName(const QString& fragment) {
     return noName.match(fragment).hasMatch();
 }
 
-// How many fragments of the text could name a title or an employer.
-qsizetype NameCount(const QString& text, const WordLists& lists) {
-    const auto frags = Fragments(text, false, lists);
+qsizetype NameCount(const QList<Fragment>& frags) {
     return std::count_if(frags.begin(), frags.end(),
                          [](const Fragment& f) { return !f.note && !IsNoName(f.text); });
+}
+
+qsizetype NameCount(const QString& text, const WordLists& lists) {
+    return NameCount(Fragments(text, false, lists));
 }
 
 } // namespace zorv::rp

@@ -38,6 +38,8 @@ int TitleScore(const QString& f, const WordLists& lists);
 int OrgScore(const QString& f, const WordLists& lists, bool allCapsMeansOrg);
 // A line that names a period: a range, or one date at the start or end of a short line.
 bool FindDateLine(const QString& line, DateRange* range);
+// The same for a line whose date range `r` is already found.
+bool IsDateLine(const QString& line, const DateRange& r);
 QString WithoutDate(const QString& line, const DateRange& r);
 bool IsUpperText(const QString& text);
 bool HasLetter(const QString& text);
@@ -49,5 +51,6 @@ bool IsProse(const QString& fragment);
 bool IsNoName(const QString& fragment);
 // How many fragments of the text could name a title or an employer.
 qsizetype NameCount(const QString& text, const WordLists& lists);
+qsizetype NameCount(const QList<Fragment>& frags);
 
 } // namespace zorv::rp

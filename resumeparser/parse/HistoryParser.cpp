@@ -176,11 +176,11 @@ public:
         if (anchors.empty())
             return;
         for (const Anchor& an : anchors)
-            bareDates_.push_back(
-                NameCount(WithoutDate(StripBullet(lines[an.index]), an.range), lists) == 0);
+            anchorNames_.push_back(
+                NameCount(WithoutDate(StripBullet(lines[an.index]), an.range), lists));
         // A section that opens with a bare date line names its entries under their dates; the
         // short lines above a later date line end the entry before ("Berlin, Germany").
-        namesBelow_ = anchors[0].index == 0 && bareDates_[0];
+        namesBelow_ = anchors[0].index == 0 && anchorNames_[0] == 0;
         // Where the first entry's labelled fields follow its date line, every entry's do.
         bool above = false;
         for (qsizetype i = std::max<qsizetype>(0, anchors[0].index - kMaxLinesAbove);
@@ -202,7 +202,7 @@ private:
     qsizetype FieldCount(const QString& text) const;
     bool OpensNextEntry(size_t a, qsizetype i) const;
     bool IsOrgLine(const QString& text) const;
-    bool NamesBelow(size_t a) const { return namesBelow_ && bareDates_[a]; }
+    bool NamesBelow(size_t a) const { return namesBelow_ && anchorNames_[a] == 0; }
     qsizetype JoinContinuation(QString& text, qsizetype i, qsizetype end) const;
     void TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLines& e) const;
     qsizetype DescriptionEnd(size_t a, qsizetype descFrom) const;
@@ -212,7 +212,7 @@ private:
     const WordLists& lists_;
     std::vector<bool> describes_;
     std::vector<bool> labelled_;
-    std::vector<bool> bareDates_; // per anchor: its line holds nothing but the dates
+    std::vector<qsizetype> anchorNames_; // per anchor: the names its line gives beside the dates
     qsizetype consumedUpTo_ = -1;
     bool labelsBelow_ = false;
     bool namesBelow_ = false;
@@ -250,8 +250,7 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     // The line under the dates names this position unless it opens the next one, whose date
     // line follows with nothing else on it.
     const bool nextNeedsIt =
-        a + 1 < anchors_.size() && nextAnchor == at + 2 &&
-        NameCount(WithoutDate(StripBullet(lines_[nextAnchor]), anchors_[a + 1].range), lists_) < 2;
+        a + 1 < anchors_.size() && nextAnchor == at + 2 && anchorNames_[a + 1] < 2;
     if (at + 1 >= nextAnchor)
         return;
     if (named >= 2) {
@@ -276,7 +275,7 @@ void EntryCutter::TakeLinesBelow(size_t a, int taken, bool titleBelow, EntryLine
     }
     if (nextNeedsIt)
         return;
-    const bool dateLineEmpty = bareDates_[a];
+    const bool dateLineEmpty = anchorNames_[a] == 0;
     QString first = StripBullet(lines_[at + 1]);
     e.descFrom = dateLineEmpty ? JoinContinuation(first, at + 2, nextAnchor) : at + 2;
     e.heading.insert(e.heading.begin() + 1, {1, first});
@@ -314,7 +313,7 @@ bool EntryCutter::OpensNextEntry(size_t a, qsizetype i) const {
     for (qsizetype j = i + 1; j < next; ++j)
         if (Describes(j))
             return false;
-    return NameCount(WithoutDate(StripBullet(lines_[next]), anchors_[a + 1].range), lists_) < 2;
+    return anchorNames_[a + 1] < 2;
 }
 
 // The names a heading line gives; a labelled line ("Employer: Acme - ACM") gives one.
@@ -322,7 +321,7 @@ qsizetype EntryCutter::FieldCount(const QString& text) const {
     const auto frags = Fragments(text, false, lists_);
     if (!frags.isEmpty() && !frags.front().label.isEmpty())
         return 1;
-    return NameCount(text, lists_);
+    return NameCount(frags);
 }
 
 // A line that names one organisation and nothing else but its place.

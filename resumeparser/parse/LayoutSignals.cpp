@@ -95,10 +95,6 @@ struct HeadingStyle {
     friend bool operator==(const HeadingStyle&, const HeadingStyle&) = default;
 };
 
-bool InCapitals(const QString& text) {
-    return text == text.toUpper() && text != text.toLower();
-}
-
 HeadingStyle StyleOf(const LayoutLine& line) {
     return {qRound(line.fontSize * 2), line.bold, InCapitals(line.text)};
 }
@@ -116,6 +112,10 @@ bool HeadingShaped(const QString& text) {
 }
 
 } // namespace
+
+bool InCapitals(const QString& text) {
+    return text == text.toUpper() && text != text.toLower();
+}
 
 HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists) {
     // Two known headings agreeing on a style make it the document's heading style.
@@ -149,16 +149,19 @@ HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& 
     if (best == votes.end() || best->second < kMinKnownHeadings)
         return out;
     const HeadingStyle style = best->first;
+    HeadingStyle previous = StyleOf(layout.lines[first]);
     for (size_t i = first + 1; i < layout.lines.size(); ++i) {
         const LayoutLine& line = layout.lines[i];
         const QString text = line.text.trimmed();
+        const HeadingStyle current = StyleOf(line);
         // The second line of a heading set over two ("EXPERIÊNCIA PROFISSIO-" / "NAL") is
         // part of the heading above it.
-        const bool continuesHeading = StyleOf(layout.lines[i - 1]) == style;
+        const bool continuesHeading = previous == style;
+        previous = current;
         // Body text: the body's size, regular, not in capitals.
-        if (line.fontSize < body * kHeadingSizeRatio && !line.bold && !InCapitals(text))
+        if (line.fontSize < body * kHeadingSizeRatio && !line.bold && !current.caps)
             out.body.insert(text);
-        else if (StyleOf(line) == style && !continuesHeading && HeadingShaped(text) &&
+        else if (current == style && !continuesHeading && HeadingShaped(text) &&
                  HeadingKind(text, lists).isEmpty())
             out.unknown.insert(text);
     }

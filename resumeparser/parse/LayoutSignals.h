@@ -30,4 +30,7 @@ struct HeadingLines {
 };
 HeadingLines HeadingLinesByStyle(const DocumentLayout& layout, const WordLists& lists);
 
+// Text in capitals: no small letters, and some letter with a case.
+bool InCapitals(const QString& text);
+
 } // namespace zorv::rp

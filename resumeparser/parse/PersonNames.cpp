@@ -79,11 +79,11 @@ bool IsNameWord(const QString& word) {
 
 // The text of a name candidate without its label, or "" when it cannot be a name.
 QString NameText(const QString& input, const WordLists& lists) {
-    constexpr qsizetype kMaxNameChars = 60;
+    constexpr qsizetype kMaxPersonNameChars = 60;
     // PDF text may spell "é" as "e" and a combining accent, which is no letter of its own.
     QString text = input.normalized(QString::NormalizationForm_C).simplified();
     text.remove(lists.contact.nameLabel).remove(lists.contact.nameIntro);
-    if (text.isEmpty() || text.size() > kMaxNameChars)
+    if (text.isEmpty() || text.size() > kMaxPersonNameChars)
         return {};
     for (QChar c : text)
         if (c.isDigit() || c == QLatin1Char('@') || c == QLatin1Char(':') || c == QLatin1Char('/'))

@@ -53,7 +53,7 @@ QString HeadingBeforeDash(const QString& line, const WordLists& lists, QString* 
         return {};
     const QString head = plain.left(m.capturedStart()).trimmed();
     const QString after = plain.mid(m.capturedEnd()).trimmed();
-    if (after.isEmpty() || head != head.toUpper() || head == head.toLower())
+    if (after.isEmpty() || !InCapitals(head))
         return {};
     const auto it = lists.headingKind.constFind(Fold(CleanHeading(head)));
     if (it == lists.headingKind.constEnd())
