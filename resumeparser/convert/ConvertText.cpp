@@ -21,6 +21,14 @@ ActionResult Succeeded(const QString& rawText, const QString& noTextMessage) {
     return r;
 }
 
+ActionResult Succeeded(const QString& rawText, const QString& noTextMessage,
+                       std::shared_ptr<const DocumentLayout> layout) {
+    ActionResult r = Succeeded(rawText, noTextMessage);
+    if (r.ok)
+        r.layout = std::move(layout);
+    return r;
+}
+
 namespace {
 
 // A data table's cells hold a line or two; more makes a column of a layout table.

@@ -19,6 +19,9 @@ inline constexpr int kMaxXmlDepth = 400;
 ActionResult Failed(const QString& message);
 // A success when the tidied text holds something, otherwise a "no text" failure.
 ActionResult Succeeded(const QString& rawText, const QString& noTextMessage);
+// The same, with the text's layout on a success.
+ActionResult Succeeded(const QString& rawText, const QString& noTextMessage,
+                       std::shared_ptr<const DocumentLayout> layout);
 
 // Appends one table row. A row of short cells (two lines at most each) becomes one line of
 // tab-separated cells; a row with a longer cell is a layout table (a sidebar beside the

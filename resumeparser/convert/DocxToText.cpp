@@ -412,11 +412,8 @@ ActionResult DocxToText(const QByteArray& bytes) {
         lines << QString() << storyLines(part);
     if (walker.failed)
         return Failed(QStringLiteral("The Word document is nested too deeply to be a resume."));
-    ActionResult result =
-        Succeeded(lines.join(u'\n'), QStringLiteral("The Word document contains no text."));
-    if (result.ok)
-        result.layout = std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.layout)});
-    return result;
+    return Succeeded(lines.join(u'\n'), QStringLiteral("The Word document contains no text."),
+                     std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.layout)}));
 }
 
 } // namespace zorv::rp::convert

@@ -198,12 +198,8 @@ ActionResult HtmlToText(QByteArrayView bytes) {
     HtmlWalker walker;
     if (!walker.Walk(doc->children, 0))
         return Failed(QStringLiteral("The HTML file is nested too deeply to be a resume."));
-    ActionResult result =
-        Succeeded(walker.Lines().join(u'\n'), QStringLiteral("The HTML file contains no text."));
-    if (result.ok)
-        result.layout =
-            std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.Layout())});
-    return result;
+    return Succeeded(walker.Lines().join(u'\n'), QStringLiteral("The HTML file contains no text."),
+                     std::make_shared<DocumentLayout>(DocumentLayout{std::move(walker.Layout())}));
 }
 
 } // namespace zorv::rp::convert

@@ -141,10 +141,7 @@ ActionResult OcrPagesToText(std::vector<OcrPage> pages, const QString& noTextMes
     // The layout goes with the text, as a PDF's does: the parser finds the name by its size.
     auto layout = std::make_shared<DocumentLayout>();
     const QStringList lines = RepairLigaturesAndHyphens(JoinPages(laidOut, &layout->lines));
-    ActionResult result = Succeeded(lines.join(u'\n'), noTextMessage);
-    if (result.ok)
-        result.layout = std::move(layout);
-    return result;
+    return Succeeded(lines.join(u'\n'), noTextMessage, std::move(layout));
 }
 
 } // namespace

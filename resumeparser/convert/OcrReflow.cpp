@@ -56,17 +56,10 @@ std::vector<Row> RowsOf(std::vector<PdfWord> words) {
     return rows;
 }
 
-double WordsHeight(const Row& row) {
-    double height = 1;
-    for (const PdfWord& w : row.words)
-        height = std::max(height, w.y1 - w.y0);
-    return height;
-}
-
 // Where the pieces of the row start (word indexes): its cells, as the layout will cut them.
 std::vector<size_t> PieceStarts(const Row& row) {
     std::vector<size_t> starts{0};
-    const double h = WordsHeight(row);
+    const double h = RowHeight(row.words);
     for (size_t i = 1; i < row.words.size(); ++i)
         if (StartsPiece(row.words[i - 1], row.words[i], h))
             starts.push_back(i);
@@ -83,7 +76,7 @@ void MarkColumnStarts(std::vector<Row>* rows) {
     std::vector<Start> starts;
     for (size_t r = 0; r < rows->size(); ++r) {
         const std::vector<PdfWord>& words = (*rows)[r].words;
-        const double h = WordsHeight((*rows)[r]);
+        const double h = RowHeight((*rows)[r].words);
         for (size_t i = 1; i < words.size(); ++i) {
             PdfWord ended = words[i - 1];
             ended.spaceAfter = false;

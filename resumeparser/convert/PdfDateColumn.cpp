@@ -10,10 +10,6 @@ namespace zorv::rp::convert {
 
 namespace {
 
-// Wider than a word space (about a quarter of the line height): the pieces are apart. Wider
-// gaps than the largest one here are already cut into pieces by the line builder.
-constexpr double kMinColumnGap = 0.6;
-constexpr double kMaxColumnGap = 1.5;
 // Body lines starting this close to the edge count as starting on it.
 constexpr double kEdgeTolerance = 1.5;
 // A date column is narrow; a sidebar is wider.
@@ -27,11 +23,10 @@ constexpr size_t kMaxBlockRows = 4;
 // Nearly every block of a date column holds a digit; a sidebar's lines mostly do not.
 constexpr double kMinDateBlockShare = 0.8;
 
-double RowHeight(const std::vector<PdfWord>& row) {
-    double height = 1;
-    for (const PdfWord& w : row)
-        height = std::max(height, w.y1 - w.y0);
-    return height;
+// Wider than a word space, the pieces apart; not so wide that the line builder already cuts
+// the line there.
+bool IsColumnGap(double gap, double height) {
+    return IsClearGap(gap, height) && !IsWideGap(gap, height);
 }
 
 // The x where the words after a wide gap most often start, or nothing.
@@ -42,8 +37,7 @@ std::optional<double> FindBodyEdge(const std::vector<std::vector<PdfWord>>& rows
         const double height = RowHeight(row);
         for (size_t i = 1; i < row.size(); ++i) {
             const double gap = row[i].x0 - row[i - 1].x1;
-            if (gap > kMinColumnGap * height && gap <= kMaxColumnGap * height &&
-                row[i - 1].x1 - row.front().x0 <= maxLabelWidth) {
+            if (IsColumnGap(gap, height) && row[i - 1].x1 - row.front().x0 <= maxLabelWidth) {
                 ++starts[qRound(row[i].x0)];
                 break;
             }
@@ -73,8 +67,7 @@ size_t LabelWords(const std::vector<PdfWord>& row, double edge, double columnLef
         row[n - 1].x1 - row.front().x0 > maxLabelWidth)
         return 0;
     const double gap = n < row.size() ? row[n].x0 - row[n - 1].x1 : 0;
-    if (n < row.size() &&
-        (gap <= kMinColumnGap * RowHeight(row) || gap > kMaxColumnGap * RowHeight(row)))
+    if (n < row.size() && !IsColumnGap(gap, RowHeight(row)))
         return 0;
     return n;
 }

@@ -22,15 +22,9 @@ struct Segment {
     bool bold;
 };
 
-double Height(const PdfWord& w) {
-    return std::max(1.0, w.y1 - w.y0);
-}
-
 // A raw line split where the gap between words is far wider than a space.
 void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Segment>* out) {
-    double height = 0;
-    for (const PdfWord& w : line)
-        height = std::max(height, Height(w));
+    const double height = RowHeight(line);
     Segment seg{};
     bool open = false;
     const PdfWord* prev = nullptr;
@@ -62,9 +56,24 @@ void SplitIntoSegments(const std::vector<PdfWord>& line, int row, std::vector<Se
 
 } // namespace
 
+double RowHeight(const std::vector<PdfWord>& row) {
+    double height = 1;
+    for (const PdfWord& w : row)
+        height = std::max(height, w.y1 - w.y0);
+    return height;
+}
+
+bool IsClearGap(double gap, double height) {
+    return gap > 0.6 * height;
+}
+
+bool IsWideGap(double gap, double height) {
+    return gap > 1.5 * height;
+}
+
 bool StartsPiece(const PdfWord& prev, const PdfWord& w, double height) {
     const double gap = w.x0 - prev.x1;
-    return gap > 1.5 * height || (!prev.spaceAfter && gap > 0.6 * height);
+    return IsWideGap(gap, height) || (!prev.spaceAfter && IsClearGap(gap, height));
 }
 
 namespace {

@@ -32,6 +32,14 @@ struct PdfLine {
 // vertical extent of the row's first word (by middle).
 std::vector<std::vector<PdfWord>> RawLines(std::vector<PdfWord> words);
 
+// A line's height: its tallest word's, at least 1.
+double RowHeight(const std::vector<PdfWord>& row);
+
+// Gaps between words in a line of `height`: a clear one is wider than a space, a wide one
+// far wider.
+bool IsClearGap(double gap, double height);
+bool IsWideGap(double gap, double height);
+
 // Whether `w` starts a new piece of its line after `prev` (a table cell, a column): a gap
 // far wider than a space, or a clear gap after a word that ends its line in the text's own
 // flow. `height` is the line's.

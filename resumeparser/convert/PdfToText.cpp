@@ -91,12 +91,9 @@ ActionResult PdfToText(const QByteArray& bytes, const OcrSettings& ocr) {
     const QStringList lines = RepairLigaturesAndHyphens(JoinPages(pages, &layout->lines));
     for (LayoutLine& line : layout->lines)
         line.text = RepairLigaturesAndHyphens({line.text}).front();
-    ActionResult result =
-        Succeeded(lines.join(u'\n'),
-                  QStringLiteral("The PDF file contains no text (it may be a scanned image)."));
-    if (result.ok)
-        result.layout = std::move(layout);
-    return result;
+    return Succeeded(lines.join(u'\n'),
+                     QStringLiteral("The PDF file contains no text (it may be a scanned image)."),
+                     std::move(layout));
 }
 
 } // namespace zorv::rp::convert

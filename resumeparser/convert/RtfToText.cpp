@@ -468,11 +468,9 @@ ActionResult RtfToText(QByteArrayView bytes) {
     RtfReader reader(bytes.sliced(start + 1));
     if (!reader.Run())
         return Failed(QStringLiteral("The RTF document is nested too deeply to be a resume."));
-    ActionResult result =
-        Succeeded(reader.Text(), QStringLiteral("The RTF document contains no text."));
-    if (result.ok)
-        result.layout = std::make_shared<DocumentLayout>(DocumentLayout{reader.TakeLayout()});
-    return result;
+    const QString text = reader.Text();
+    return Succeeded(text, QStringLiteral("The RTF document contains no text."),
+                     std::make_shared<DocumentLayout>(DocumentLayout{reader.TakeLayout()}));
 }
 
 } // namespace zorv::rp::convert
