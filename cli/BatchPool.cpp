@@ -100,14 +100,18 @@ private:
         }
     }
 
+    // The worker's process object is kept until the pool ends, as this may run inside one
+    // of its signals.
+    void Retire(Worker& w) {
+        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
+        retired_.push_back(std::move(w.process));
+    }
+
     void OnEnded(Worker& w, const QString& why) {
         ReadResults(w); // a result written just before the end still counts
         if (w.job)
             End(w, FailedResult(why));
-        // Replaced for the jobs left; the old process object is kept until the pool ends, as
-        // this may run inside one of its signals.
-        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
-        retired_.push_back(std::move(w.process));
+        Retire(w); // replaced for the jobs left
         if (next_ < jobs_.size()) {
             Start(w);
             Dispatch(w);
@@ -118,8 +122,7 @@ private:
     void OnNotStarted(Worker& w) {
         const BatchResult failed =
             FailedResult(QStringLiteral("The batch worker could not be started."));
-        QObject::disconnect(&w.process->Process(), nullptr, nullptr, nullptr);
-        retired_.push_back(std::move(w.process));
+        Retire(w);
         if (w.job)
             End(w, failed);
         while (next_ < jobs_.size()) {

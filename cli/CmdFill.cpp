@@ -4,11 +4,11 @@
 #include "Commands.h"
 
 #include "AtomicWrite.h"
-#include "CreatePipeline.h"
 #include "FuncLib.h"
 #include "Messages.h"
-#include "ReplaceTokensInterface.h"
 #include "TokenLines.h"
+#include "WordEngine.h"
+#include "clsReplaceTokens.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -135,19 +135,14 @@ bool AddSetTokens(const QStringList& sets, FillTokens& tokens) {
 
 // Fills the working copy with the product's template filling. Whether it was saved.
 bool FillCopy(const QString& copy, FillTokens tokens, bool redact) {
-    const CreateCollaborators product = ProductCollaborators();
-    if (!product.NewReplaceTokens) {
-        Fail(QStringLiteral("this build has no template filling"));
-        return false;
-    }
-    std::unique_ptr<IReplaceTokens> replaceTokens = product.NewReplaceTokens();
-    replaceTokens->NTokens = std::int32_t(tokens.names.size());
-    replaceTokens->TokenNames = tokens.names;
-    replaceTokens->TokenValues = tokens.values;
-    replaceTokens->TokenLists = std::move(tokens.lists);
-    replaceTokens->Redact = redact;
+    clsReplaceTokens replaceTokens(wordengine::NewEngineApplication);
+    replaceTokens.NTokens = std::int32_t(tokens.names.size());
+    replaceTokens.TokenNames = tokens.names;
+    replaceTokens.TokenValues = tokens.values;
+    replaceTokens.TokenLists = std::move(tokens.lists);
+    replaceTokens.Redact = redact;
     // Released on return: the word processor it started ends before the copy is committed.
-    return replaceTokens->ReplaceTokensInDoc(copy, false);
+    return replaceTokens.ReplaceTokensInDoc(copy, false);
 }
 
 // Copies the template beside OUTPUT, fills the copy and renames it over OUTPUT only when

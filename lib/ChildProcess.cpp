@@ -65,6 +65,7 @@ ChildProcess::~ChildProcess() {
 }
 
 bool ChildProcess::Start() {
+    ended_ = false;
     QProcess& p = *process_;
     p.setProgram(launch_.program);
     p.setArguments(launch_.arguments);
@@ -136,6 +137,9 @@ void ChildProcess::Drain() {
 }
 
 void ChildProcess::End(int graceMs) {
+    // Once only: after the group is gone its number may name somebody else's group.
+    if (ended_)
+        return;
     QProcess& p = *process_;
     if (p.state() != QProcess::NotRunning) {
         if (launch_.output == ChildOutput::Channel)
@@ -147,6 +151,7 @@ void ChildProcess::End(int graceMs) {
         }
     }
     EndGroup(); // whatever it started and left behind goes too
+    ended_ = id_ > 0;
 }
 
 void ChildProcess::EndGroup() {

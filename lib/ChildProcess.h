@@ -75,6 +75,7 @@ private:
     ChildLaunch launch_;
     std::unique_ptr<QProcess> process_;
     qint64 id_ = 0;
+    bool ended_ = false; // End has run since the last start
     QByteArray captured_;
     bool skippingLine_ = false;
 };

@@ -95,11 +95,16 @@ QString OfficeConverter::NewWorkFolder() {
     return QDir().mkpath(path) ? path : QString();
 }
 
+QString OfficeConverter::Program() const {
+    const QString program = findOffice_ ? findOffice_() : QString();
+    return !program.isEmpty() && QFileInfo(program).isExecutable() ? program : QString();
+}
+
 OfficeConverter::Result OfficeConverter::Convert(const QString& input, const QString& filter,
                                                  const QString& extension, const QString& outDir) {
     Result result;
-    const QString program = findOffice_ ? findOffice_() : QString();
-    if (program.isEmpty() || !QFileInfo(program).isExecutable()) {
+    const QString program = Program();
+    if (program.isEmpty()) {
         result.status = Status::NoOffice;
         return result;
     }

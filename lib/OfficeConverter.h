@@ -47,6 +47,8 @@ public:
     OfficeConverter(const OfficeConverter&) = delete;
     OfficeConverter& operator=(const OfficeConverter&) = delete;
 
+    // The office program this converter runs, or "" when none can run.
+    QString Program() const;
     // Converts `input` with the office's `filter` (e.g. "docx:MS Word 2007 XML") into
     // `outDir`, where the result is named after the input with `extension`. One conversion
     // at a time per converter (they share the profile).

@@ -24,7 +24,9 @@ QString StatProblem(const QString& path) {
     if (info.size() == 0)
         return QStringLiteral("The resume file is empty: ") + path;
     if (info.size() > kMaxResumeBytes)
-        return QStringLiteral("The resume file is larger than 50 MiB: ") + path;
+        return QStringLiteral("The resume file is larger than %1 MiB: ")
+                   .arg(kMaxResumeBytes / kBytesPerMiB) +
+               path;
     return QString();
 }
 

@@ -10,7 +10,8 @@
 namespace zorv {
 
 // The largest resume file the programs take on.
-inline constexpr std::int64_t kMaxResumeBytes = 50LL * 1024 * 1024;
+inline constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
+inline constexpr std::int64_t kMaxResumeBytes = 50 * kBytesPerMiB;
 
 // The window's own two checks: a path is given and names something that exists. Everything
 // else about the file is the parser's to report, as "Error processing resume." with its cause.

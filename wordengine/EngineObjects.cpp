@@ -514,7 +514,7 @@ std::shared_ptr<word::Documents> EngineApp::Documents() {
 } // namespace
 
 std::shared_ptr<word::Application> NewEngineApplication() {
-    return std::make_shared<EngineApp>(FindOfficeProgram);
+    return NewEngineApplicationWithOffice(FindOfficeProgram);
 }
 
 std::shared_ptr<word::Application> NewEngineApplicationWithOffice(OfficeLocator findOffice) {

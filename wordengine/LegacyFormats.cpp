@@ -52,7 +52,7 @@ LegacyFormat SniffLegacyFormat(const QString& path, const QByteArray& head) {
 LegacyCopy::LegacyCopy(std::shared_ptr<OfficeConverter> office, const QString& path)
     : office_(std::move(office)), path_(path) {
     const QString what = Describe(path);
-    if (FindOfficeProgram().isEmpty() || !QFileInfo(FindOfficeProgram()).isExecutable())
+    if (office_->Program().isEmpty())
         throw ZorvError(EngOfficeMissing,
                         OfficeFailureText(OfficeConverter::Status::NoOffice, what));
     if (QFileInfo(path).size() > kMaxFileSize)

@@ -23,7 +23,8 @@ ActionResult ConvertResumeBytes(const QByteArray& bytes, const QString& extensio
     if (bytes.isEmpty())
         return Failed(QStringLiteral("The resume file is empty."));
     if (bytes.size() > kMaxResumeBytes)
-        return Failed(QStringLiteral("The resume file is larger than 50 MiB."));
+        return Failed(QStringLiteral("The resume file is larger than %1 MiB.")
+                          .arg(kMaxResumeBytes / kBytesPerMiB));
     const FileType type = SniffFileType(bytes, extension);
     switch (type) {
     case FileType::Text:

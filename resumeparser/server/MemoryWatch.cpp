@@ -1,5 +1,7 @@
 #include "MemoryWatch.h"
 
+#include "ResumeFile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QList>
@@ -9,7 +11,6 @@
 namespace zorv::rp {
 namespace {
 
-constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
 constexpr std::int64_t kDefaultLimitMiB = 2048;
 // Often enough that a runaway allocation passes the limit by little before it is seen.
 constexpr auto kSampleInterval = std::chrono::milliseconds(100);

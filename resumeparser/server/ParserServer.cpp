@@ -1,5 +1,7 @@
 #include "ParserServer.h"
 
+#include "ResumeFile.h"
+
 #include "MemoryWatch.h"
 #include "ParserProtocol.h"
 #include "ServerActions.h"
@@ -59,9 +61,15 @@ QJsonObject Error(const QString& message, int code = codes::kRefused) {
     return QJsonObject{{keys::kOk, false}, {keys::kError, message}, {keys::kCode, code}};
 }
 
+// A property set to a value of the wrong type: `takes` names the right one ("a string").
+QJsonObject TypeMismatch(const QString& name, const QString& takes) {
+    return Error(QStringLiteral("Type mismatch: ") + name + QStringLiteral(" takes ") + takes +
+                     QLatin1Char('.'),
+                 codes::kTypeMismatch);
+}
+
 // The exit status of a server that ended an action over its memory limit.
 constexpr int kExitOverMemory = 3;
-constexpr std::int64_t kBytesPerMiB = 1024 * 1024;
 
 } // namespace
 
@@ -159,9 +167,7 @@ QJsonObject ParserServer::SetProperty(const QString& name, const QJsonValue& val
     for (const auto& p : kStringProperties) {
         if (name == p.name) {
             if (!value.isString())
-                return Error(QStringLiteral("Type mismatch: ") + name +
-                                 QStringLiteral(" takes a string."),
-                             codes::kTypeMismatch);
+                return TypeMismatch(name, QStringLiteral("a string"));
             settings_.*p.member = value.toString();
             return Ok();
         }
@@ -169,9 +175,7 @@ QJsonObject ParserServer::SetProperty(const QString& name, const QJsonValue& val
     for (const auto& p : kBoolProperties) {
         if (name == p.name) {
             if (!value.isBool())
-                return Error(QStringLiteral("Type mismatch: ") + name +
-                                 QStringLiteral(" takes a Boolean."),
-                             codes::kTypeMismatch);
+                return TypeMismatch(name, QStringLiteral("a Boolean"));
             settings_.*p.member = value.toBool();
             if (p.member == &ParserSettings::DebugMode)
                 log_.SetEnabled(settings_.DebugMode);
@@ -180,9 +184,7 @@ QJsonObject ParserServer::SetProperty(const QString& name, const QJsonValue& val
     }
     if (name == props::kDoneReceived) {
         if (!value.isBool())
-            return Error(QStringLiteral("Type mismatch: ") + name +
-                             QStringLiteral(" takes a Boolean."),
-                         codes::kTypeMismatch);
+            return TypeMismatch(name, QStringLiteral("a Boolean"));
         doneReceived_ = value.toBool();
         return Ok();
     }
